@@ -1,0 +1,19 @@
+#include "shell/file_exists.h"
+
+#include <sys/stat.h>
+
+#include "shell/text_lines.h"
+
+namespace tumbol {
+
+bool FileExists(const std::string& path) {
+  const std::string name = TrimBlanks(path);
+  if (name.empty()) return false;
+  struct stat st {};
+  if (::stat(name.c_str(), &st) != 0) return false;
+  // A folder has a length too, but it is no file the game can read.
+  if (!S_ISREG(st.st_mode)) return false;
+  return st.st_size != 0;
+}
+
+}  // namespace tumbol
