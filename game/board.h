@@ -1,5 +1,6 @@
 #pragma once
 // A grid of cell codes indexed from 1 by row (top first) and column (left first).
+#include <cstddef>
 #include <vector>
 
 #include "game/cell.h"

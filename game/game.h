@@ -1,0 +1,110 @@
+#pragma once
+// The game window's state and procedures: the board, the level flow, lives,
+// the clocks' start times and the completion of levels. The Qt window
+// (game/qt_form1.h) forwards its events here and shows what GameView asks.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "game/board.h"
+#include "game/seams.h"
+#include "shell/toolkit.h"
+
+namespace tumbol {
+
+constexpr int kLastLevel = 15;
+constexpr int kStartLives = 5;
+
+// What the game asks of the window around the board.
+class GameView {
+ public:
+  virtual ~GameView() = default;
+  virtual std::string MapNumberText() = 0;              // Text1
+  virtual void ShowModeControls(bool freePlay) = 0;     // buttons 0, 1, 7, Text1, Label2, Label3
+  virtual void SetLivesText(const std::string& text) = 0;   // Label2
+  virtual void SetCoordsText(const std::string& text) = 0;  // Label1
+  virtual void SetButtonPressed(int index, bool pressed) = 0;
+  virtual void EnableTimer2() = 0;
+  virtual void OpenEditor() = 0;
+  virtual void OpenRecords() = 0;
+  virtual void RequestClose() = 0;
+  virtual void Minimise() = 0;
+};
+
+class Game {
+ public:
+  Game(Toolkit& toolkit, BoardSurface& surface, SoundCues& sounds, BoardCursor& cursor, GameView& view);
+
+  // --- fields of the game window ---
+  std::string path_work;        // the program folder, ending in '/'
+  Board board;                  // the board on display (BoardRows x BoardCols)
+  Board SlideBuffer;            // the level's cells while it slides in
+  bool FreePlayMode = true;
+  int16_t LevelNumber = 0;
+  bool LoadFailed = false;
+  bool LevelSolved = false;
+  int16_t Lives = 0;
+  double LevelStartTime = 0;    // days
+  double TotalGameTime = 0;     // days, the sum of the won levels of a game
+  std::string LevelTimeText;
+  bool BoardChanged = false;
+  bool BoardBusy = false;
+  int16_t LastPointerCol = -1;
+  uint8_t flag_anim = 0;        // board cursor in force: 0 arrow, 1 push right, 2 push left
+  bool PressedButton = false;
+  int16_t PressedButtonIndex = 0;
+  // Called after the last level of a game with its total time.
+  std::function<void(double)> checkNewRecord;
+
+  int BoardRows() const { return board.Rows(); }
+  int BoardCols() const { return board.Cols(); }
+
+  // --- procedures ---
+  void LoadLevelMap();
+  void RedrawBoard();
+  void SlideInBoard();
+  void SettleBoard();
+  void PushCube(int col, int row, double x, double y);
+  void UpdateHoverCursor(int col, int row, double x, double y);
+  void CheckLevelComplete();
+  void StartLevel();
+  void ToggleGameMode();
+  void ShowLives();
+  void ReleaseButtonImage();
+  void SetAnimCursor(int kind);
+  void RestoreCursor();
+
+  // --- event handlers (board coordinates in points) ---
+  void Picture1_MouseDown(double x, double y);
+  void Picture1_MouseMove(double x, double y);
+  void Picture1_MouseUp();
+  void Image1_MouseDown(int index);
+  void Image1_MouseUp();
+  void Timer2_Timer();
+
+  // The window is going away: every running settle or slide-in stops at its
+  // next pause and touches nothing more.
+  void Shutdown();
+  bool ShuttingDown() const { return closing_; }
+  bool SlidingIn() const { return slidingIn_; }
+
+ private:
+  // A level start, settling or slide-in belongs to the board it began on;
+  // once that board has been replaced (or the window closes) it stops.
+  bool Stale(uint64_t generation) const { return closing_ || generation != boardGeneration_; }
+  void PauseFor(double seconds) { toolkit_.Pause(seconds); }
+  void PressPlayButton();
+  void PressRestartButton();
+
+  Toolkit& toolkit_;
+  BoardSurface& surface_;
+  SoundCues& sounds_;
+  BoardCursor& cursor_;
+  GameView& view_;
+  uint64_t boardGeneration_ = 0;
+  int64_t settlingGeneration_ = -1;
+  bool slidingIn_ = false;
+  bool closing_ = false;
+};
+
+}  // namespace tumbol

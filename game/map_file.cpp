@@ -1,0 +1,31 @@
+#include "game/map_file.h"
+
+#include "shell/text_lines.h"
+
+namespace tumbol {
+
+void ParseLevelMap(const std::string& contents, Board& board, bool& warning) {
+  const std::vector<std::string> kept = KeptLines(contents);
+  board = Board(kBoardRows, kBoardCols);
+  for (int row = 1; row <= kBoardRows; ++row) {
+    const std::string* line = row <= static_cast<int>(kept.size()) ? &kept[row - 1] : nullptr;
+    for (int col = 1; col <= kBoardCols; ++col) {
+      if (line == nullptr || col > static_cast<int>(line->size())) {
+        warning = true;
+        continue;
+      }
+      board.At(row, col) = CodeFromChar((*line)[col - 1], warning);
+    }
+  }
+}
+
+std::string BoardRowText(const Board& board, int row) {
+  std::string text;
+  for (int col = 1; col <= board.Cols(); ++col) {
+    const int code = board.At(row, col);
+    text += code >= 0 && code <= kLastCode ? CharFromCode(code) : '?';
+  }
+  return text;
+}
+
+}  // namespace tumbol

@@ -1,0 +1,18 @@
+#pragma once
+// The level map format: 16 lines of 22 cell characters.
+#include <string>
+
+#include "game/board.h"
+
+namespace tumbol {
+
+// Builds the 16 x 22 board from a map file's contents. Blank lines are
+// skipped; short rows, missing rows and unknown characters give empty cells
+// and set warning. Lines after the 16th and characters after the 22nd are
+// ignored silently.
+void ParseLevelMap(const std::string& contents, Board& board, bool& warning);
+
+// The text of a board as map lines (no line ends), for tools and tests.
+std::string BoardRowText(const Board& board, int row);
+
+}  // namespace tumbol

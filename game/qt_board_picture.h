@@ -1,0 +1,48 @@
+#pragma once
+// Picture1: the board picture. Keeps the last painted frame in an image over
+// its background, as a picture box does, and forwards the mouse in points.
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "game/seams.h"
+
+namespace tumbol {
+
+class BoardPicture : public QWidget, public BoardSurface {
+  Q_OBJECT
+ public:
+  explicit BoardPicture(QWidget* parent = nullptr);
+
+  void SetBackground(const QPixmap& background);  // skinsp.jpg
+  void Clear() override;
+  void DrawTile(int code, int row, int col) override;
+  void DrawBurst(int row, int col) override;
+  void Present() override { update(); }
+  const QImage& Frame() const { return frame_; }
+
+  // Mouse handlers in points (a pixel is 0.75 points).
+  std::function<void(double x, double y)> onPress;
+  std::function<void(double x, double y)> onMove;
+  std::function<void()> onRelease;
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void mousePressEvent(QMouseEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
+  void mouseReleaseEvent(QMouseEvent*) override;
+
+ private:
+  QImage frame_;
+  QPixmap background_;
+  std::vector<QPixmap> tiles_;  // index = cell code, 1-26
+  QPixmap burst_;
+};
+
+// The 26 tile pictures, index = code (entry 0 unused); a missing picture is
+// replaced by a plain square so the board stays playable.
+std::vector<QPixmap> LoadTilePictures();
+
+}  // namespace tumbol

@@ -1,0 +1,260 @@
+#include "game/qt_form1.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTime>
+
+#include "game/duration.h"
+#include "shell/file_exists.h"
+#include "shell/text_lines.h"
+
+namespace tumbol {
+
+// A picture that acts as a button on the mouse press, any mouse button.
+class ImageButton : public QLabel {
+ public:
+  ImageButton(int index, QWidget* parent) : QLabel(parent), index_(index) {}
+  std::function<void(int)> onPress;
+  std::function<void(int)> onRelease;
+
+ protected:
+  void mousePressEvent(QMouseEvent*) override {
+    if (onPress) onPress(index_);
+  }
+  void mouseReleaseEvent(QMouseEvent*) override {
+    if (onRelease) onRelease(index_);
+  }
+
+ private:
+  int index_;
+};
+
+namespace {
+
+struct Place {
+  int left, top, width, height;
+};
+
+// Button places in pixels (15 twips a pixel) and their tooltips.
+constexpr Place kButtonPlaces[8] = {
+    {338, 544, 114, 26}, {487, 544, 114, 26}, {611, 544, 122, 26}, {702, 2, 25, 25},
+    {671, 2, 25, 25},    {97, 544, 114, 26},  {487, 574, 114, 26}, {215, 544, 114, 26}};
+const char* const kButtonTips[8] = {"Загрузить",        "Редактор карт", "Закрыть",
+                                    "Закрыть",          "Свернуть",      "Играть/Закончить",
+                                    "Рекордсмены",      "Начать заново"};
+
+QPixmap ButtonPicture(int number, const Place& place) {
+  QPixmap p(QStringLiteral(":/art/button%1.png").arg(number));
+  if (!p.isNull()) return p;
+  p = QPixmap(place.width, place.height);
+  p.fill(number % 2 == 0 ? QColor(60, 60, 70) : QColor(90, 90, 110));
+  return p;
+}
+
+}  // namespace
+
+Form1::Form1(QtToolkit& toolkit, SoundCues& sounds, BoardCursor& cursor)
+    : QWidget(nullptr, Qt::FramelessWindowHint),
+      toolkit_(toolkit),
+      game_(toolkit, *(Picture1 = new BoardPicture(this)), sounds, cursor, *this) {
+  setWindowTitle(QStringLiteral("Тумбол"));
+  setFixedSize(760, 614);
+  setAttribute(Qt::WA_QuitOnClose);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, QColor(40, 34, 30));
+  pal.setColor(QPalette::WindowText, QColor(240, 226, 190));
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  Picture1->setGeometry(27, 29, 705, 513);
+  Picture1->onPress = [this](double x, double y) { game_.Picture1_MouseDown(x, y); };
+  Picture1->onMove = [this](double x, double y) { game_.Picture1_MouseMove(x, y); };
+  Picture1->onRelease = [this] { game_.Picture1_MouseUp(); };
+
+  ImageList2.resize(17);
+  for (int i = 0; i < 8; ++i) {
+    const Place& place = kButtonPlaces[i];
+    ImageList2[2 * i + 1] = ButtonPicture(2 * i + 1, place);
+    ImageList2[2 * i + 2] = ButtonPicture(2 * i + 2, place);
+    auto* button = new ImageButton(i, this);
+    button->setGeometry(place.left, place.top, place.width, place.height);
+    button->setToolTip(QString::fromUtf8(kButtonTips[i]));
+    button->onPress = [this](int index) { game_.Image1_MouseDown(index); };
+    button->onRelease = [this](int) { game_.Image1_MouseUp(); };
+    Image1[i] = button;
+  }
+
+  QFont small = font();
+  small.setPixelSize(11);
+  Label1 = MakeLabel(32, 544, 40, 17, QStringLiteral("0/0"));
+  Label2 = MakeLabel(97, 573, 90, 16, QStringLiteral("Жизни - 0"));
+  Label3 = MakeLabel(218, 545, 113, 14, QStringLiteral("Введите номер карты"));
+  Label3->setFont(small);
+  Label4 = MakeLabel(617, 574, 52, 14, QStringLiteral("00:00:00"));
+  Label5 = MakeLabel(676, 574, 52, 14, QStringLiteral("00:00:00"));
+  Label4->setFont(small);
+  Label5->setFont(small);
+  Text1 = new QLineEdit(this);
+  Text1->setGeometry(218, 562, 113, 19);
+  Text1->setFont(small);
+  connect(Text1, &QLineEdit::editingFinished, this, &Form1::Text1_Changed);
+
+  ShowModeControls(true);
+  Label2->setVisible(false);
+
+  Timer2.setInterval(250);
+  Timer2.setSingleShot(true);  // disabled in its own handler: fires once
+  connect(&Timer2, &QTimer::timeout, this, [this] { game_.Timer2_Timer(); });
+  Timer3.setInterval(1000);
+  connect(&Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
+  Timer3.start();
+}
+
+Form1::~Form1() { game_.Shutdown(); }
+
+QLabel* Form1::MakeLabel(int left, int top, int width, int height, const QString& text) {
+  auto* label = new QLabel(text, this);
+  label->setGeometry(left, top, width, height);
+  label->setAttribute(Qt::WA_TransparentForMouseEvents);
+  return label;
+}
+
+void Form1::Form_Load() {
+  for (int i = 0; i < 8; ++i) Image1[i]->setPixmap(ImageList2[2 * i + 1]);
+  game_.LastPointerCol = -1;
+  QString folder = QCoreApplication::applicationDirPath();
+  if (!folder.endsWith('/')) folder += '/';
+  game_.path_work = folder.toStdString();
+  game_.FreePlayMode = true;
+  game_.LoadLevelMap();
+
+  const std::string skinPath = game_.path_work + "skins.bmp";
+  if (!FileExists(skinPath) || !skin.load(QString::fromStdString(skinPath))) {
+    skin = QPixmap();
+    toolkit_.MsgBox("Не найден файл '" + game_.path_work + "skins.bmp'", kStyleExclamation,
+                    "Ошибка загрузки файла");
+  }
+  const std::string boardPath = game_.path_work + "skinsp.jpg";
+  QPixmap boardBackground;
+  if (!FileExists(boardPath) || !boardBackground.load(QString::fromStdString(boardPath))) {
+    toolkit_.MsgBox("Не найден файл '" + game_.path_work + "skinsp.jpg'", kStyleExclamation,
+                    "Ошибка загрузки файла");
+  } else {
+    Picture1->SetBackground(boardBackground);
+  }
+  update();
+}
+
+void Form1::ShowModeControls(bool freePlay) {
+  Image1[0]->setVisible(freePlay);
+  Image1[1]->setVisible(freePlay);
+  Image1[7]->setVisible(!freePlay);
+  Text1->setVisible(freePlay);
+  Label3->setVisible(freePlay);
+  Label2->setVisible(!freePlay);
+}
+
+void Form1::SetButtonPressed(int index, bool pressed) {
+  Image1[index]->setPixmap(ImageList2[2 * index + (pressed ? 2 : 1)]);
+}
+
+void Form1::OpenEditor() {
+  if (onOpenEditor) onOpenEditor();
+}
+
+void Form1::OpenRecords() {
+  if (onOpenRecords) onOpenRecords();
+}
+
+void Form1::paintEvent(QPaintEvent*) {
+  if (skin.isNull()) return;
+  QPainter painter(this);
+  painter.drawPixmap(0, 0, skin);
+}
+
+void Form1::mousePressEvent(QMouseEvent* event) {
+  drag_ = event->position().toPoint();
+}
+
+void Form1::mouseMoveEvent(QMouseEvent* event) {
+  game_.RestoreCursor();
+  game_.ReleaseButtonImage();
+  if (event->buttons() == Qt::LeftButton) {
+    const QPoint grabbed = drag_ - event->position().toPoint();
+    move(pos() - grabbed);
+  }
+}
+
+void Form1::mouseReleaseEvent(QMouseEvent*) { game_.ReleaseButtonImage(); }
+
+void Form1::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_F1) return;
+  toolkit_.MsgBox(std::string("Email: kex@tumbol.example.com") + kCRLF + "Проиводитель: Kex",
+                  kStylePlain, "О программе");
+}
+
+void Form1::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::ActivationChange) return;
+  const bool active = isActiveWindow();
+  if (active == wasActive_) return;
+  wasActive_ = active;
+  if (active)
+    Form_Activate();
+  else
+    Form_Deactivate();
+}
+
+void Form1::Form_Activate() {
+  if (splash) {
+    splash->close();
+    splash = nullptr;
+  }
+  if (!firstActivation_) {
+    firstActivation_ = true;
+    game_.LevelStartTime = toolkit_.Now();
+  }
+  if (!game_.LevelSolved && !game_.ShuttingDown()) {
+    game_.RedrawBoard();
+    game_.SettleBoard();
+  }
+  update();
+}
+
+void Form1::Form_Deactivate() { game_.RestoreCursor(); }
+
+void Form1::Timer3_Timer() {
+  Label4->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
+  Label5->setText(QString::fromStdString(FormatHms(toolkit_.Now() - game_.LevelStartTime)));
+}
+
+void Form1::Text1_Changed() {
+  const QString text = QString::fromStdString(TrimBlanks(Text1->text().toStdString()));
+  if (text != Text1->text()) Text1->setText(text);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  if (game_.ShuttingDown()) {
+    event->accept();
+    return;
+  }
+  const int answer = toolkit_.MsgBox("Вы действительно хотите выйти?", kStyleQuestion, "Выйти");
+  game_.RestoreCursor();
+  if (answer == kResultNo) {
+    event->ignore();
+    return;
+  }
+  if (onClosing) onClosing();
+  game_.Shutdown();
+  toolkit_.BeginClosing();
+  Timer2.stop();
+  Timer3.stop();
+  event->accept();
+}
+
+}  // namespace tumbol

@@ -1,0 +1,88 @@
+#pragma once
+// Form1: the game window. A frameless, shaped window holding the board, the
+// eight picture buttons, the clocks and the music switch; it forwards every
+// event to Game and shows what Game asks for.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPoint>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "game/game.h"
+#include "game/qt_board_picture.h"
+#include "shell/qt_toolkit.h"
+
+namespace tumbol {
+
+class ImageButton;
+class frmSplash;
+
+class Form1 : public QWidget, private GameView {
+  Q_OBJECT
+ public:
+  Form1(QtToolkit& toolkit, SoundCues& sounds, BoardCursor& cursor);
+  ~Form1() override;
+
+  // The load handler: runs before the window is first shown.
+  void Form_Load();
+
+  Game& game() { return game_; }
+  BoardPicture* Picture1 = nullptr;     // the board
+  std::array<ImageButton*, 8> Image1{}; // the picture buttons
+  QLabel* Label1 = nullptr;             // column/row under the pointer
+  QLabel* Label2 = nullptr;             // lives
+  QLabel* Label3 = nullptr;             // "Введите номер карты"
+  QLabel* Label4 = nullptr;             // time of day
+  QLabel* Label5 = nullptr;             // time on this level
+  QLineEdit* Text1 = nullptr;           // map number in free play
+  QTimer Timer2;                        // starts the next level, once
+  QTimer Timer3;                        // the clocks, every second
+  std::vector<QPixmap> ImageList2;      // button pictures, 1-based (entry 0 unused)
+  QPixmap skin;                         // skins.bmp, the window face
+  QWidget* splash = nullptr;            // frmSplash until the first activation
+
+  // Hook for the window's other windows (editor, records) and for the music.
+  std::function<void()> onOpenEditor;
+  std::function<void()> onOpenRecords;
+  std::function<void()> onClosing;  // the player said Yes to leaving
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void mousePressEvent(QMouseEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
+  void mouseReleaseEvent(QMouseEvent*) override;
+  void keyReleaseEvent(QKeyEvent*) override;
+  void changeEvent(QEvent*) override;
+  void closeEvent(QCloseEvent*) override;
+
+ private:
+  // GameView
+  std::string MapNumberText() override { return Text1->text().toStdString(); }
+  void ShowModeControls(bool freePlay) override;
+  void SetLivesText(const std::string& text) override { Label2->setText(QString::fromStdString(text)); }
+  void SetCoordsText(const std::string& text) override { Label1->setText(QString::fromStdString(text)); }
+  void SetButtonPressed(int index, bool pressed) override;
+  void EnableTimer2() override { Timer2.start(); }
+  void OpenEditor() override;
+  void OpenRecords() override;
+  void RequestClose() override { close(); }
+  void Minimise() override { showMinimized(); }
+
+  void Form_Activate();
+  void Form_Deactivate();
+  void Timer3_Timer();
+  void Text1_Changed();
+  QLabel* MakeLabel(int left, int top, int width, int height, const QString& text);
+
+  QtToolkit& toolkit_;
+  Game game_;
+  QPoint drag_;                 // dragX, dragY: where the window was grabbed
+  bool firstActivation_ = false;
+  bool wasActive_ = false;
+};
+
+}  // namespace tumbol

@@ -1,0 +1,50 @@
+// Tumbol: start-up. Loads the game window hidden, cuts its outline from the
+// skin and shows it.
+#include <QApplication>
+#include <QFont>
+#include <QTimer>
+
+#include "game/qt_form1.h"
+#include "shell/qt_toolkit.h"
+
+namespace tumbol {
+namespace {
+
+class SilentCues : public SoundCues {
+ public:
+  void PlaySoundCue(int) override {}
+};
+
+class PlainCursor : public BoardCursor {
+ public:
+  void SetAnimCursor(int) override {}
+  void RestoreCursor() override {}
+};
+
+int Main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+  QFont::insertSubstitution(QStringLiteral("Courier New CYR"), QStringLiteral("Liberation Mono"));
+  QtToolkit toolkit;
+  SilentCues sounds;
+  PlainCursor cursor;
+  Form1 form(toolkit, sounds, cursor);
+  toolkit.SetDialogParent(&form);
+  form.Form_Load();
+  form.show();
+  if (qEnvironmentVariableIsSet("TUMBOL_EXIT_WHEN_SHOWN")) {
+    QTimer::singleShot(0, &app, [&] {
+      std::puts("shown");
+      std::fflush(stdout);
+      form.game().Shutdown();
+      toolkit.BeginClosing();
+      app.exit(0);
+    });
+  }
+  return app.exec();
+}
+
+}  // namespace
+}  // namespace tumbol
+
+int main(int argc, char** argv) { return tumbol::Main(argc, argv); }

@@ -1,0 +1,92 @@
+#include "shell/qt_toolkit.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTimer>
+
+namespace tumbol {
+
+QString QtToolkit::DisplayText(const std::string& text) {
+  QString shown = QString::fromStdString(text);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  shown.replace(QChar('\r'), QChar('\n'));
+  return shown;
+}
+
+int QtToolkit::MsgBox(const std::string& text, int style, const std::string& title) {
+  QMessageBox box(parent_);
+  box.setWindowTitle(QString::fromStdString(title));
+  box.setText(DisplayText(text));
+  switch (style) {
+    case kStyleExclamation: box.setIcon(QMessageBox::Warning); break;
+    case kStyleInformation: box.setIcon(QMessageBox::Information); break;
+    case kStyleQuestion: box.setIcon(QMessageBox::Question); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+  }
+  if (style == kStyleQuestion) {
+    QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes ? kResultYes : kResultNo;
+  }
+  QPushButton* ok = box.addButton(QStringLiteral("ОК"), QMessageBox::AcceptRole);
+  box.setDefaultButton(ok);
+  box.setEscapeButton(ok);
+  box.exec();
+  return kResultOk;
+}
+
+std::string QtToolkit::InputBox(const std::string& prompt, const std::string& title,
+                                const std::string& defaultText) {
+  QInputDialog dialog(parent_);
+  dialog.setWindowTitle(QString::fromStdString(title));
+  dialog.setLabelText(DisplayText(prompt));
+  dialog.setTextValue(QString::fromStdString(defaultText));
+  dialog.setOkButtonText(QStringLiteral("ОК"));
+  dialog.setCancelButtonText(QStringLiteral("Отмена"));
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.textValue().toStdString();
+}
+
+double QtToolkit::Now() {
+  // Days since 30 December 1899 in local time, so a difference is a duration
+  // and a level played across midnight keeps its true length.
+  static const QDateTime epoch(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC);
+  const QDateTime now = QDateTime::currentDateTime();
+  const QDateTime asUtc(now.date(), now.time(), Qt::UTC);
+  return static_cast<double>(epoch.msecsTo(asUtc)) / 86400000.0;
+}
+
+void QtToolkit::Pause(double seconds) {
+  if (closing_) return;
+  QElapsedTimer clock;
+  clock.start();
+  const qint64 wanted = static_cast<qint64>(seconds * 1000.0 + 0.5);
+  while (!closing_ && clock.elapsed() < wanted) {
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(wanted - clock.elapsed()), Qt::PreciseTimer, &loop,
+                       &QEventLoop::quit);
+    pauses_.push_back(&loop);
+    loop.exec();
+    pauses_.pop_back();
+  }
+}
+
+void QtToolkit::DoEvents() { QCoreApplication::processEvents(); }
+
+double QtToolkit::Rnd() { return QRandomGenerator::global()->generateDouble(); }
+
+void QtToolkit::BeginClosing() {
+  closing_ = true;
+  for (QEventLoop* loop : pauses_) loop->quit();
+}
+
+}  // namespace tumbol

@@ -1,0 +1,38 @@
+#pragma once
+// The real Toolkit: Qt message boxes and input boxes with Russian buttons, the
+// local clock, pauses as nested event loops.
+#include <QWidget>
+#include <vector>
+
+#include "shell/toolkit.h"
+
+class QEventLoop;
+
+namespace tumbol {
+
+class QtToolkit : public Toolkit {
+ public:
+  int MsgBox(const std::string& text, int style, const std::string& title) override;
+  std::string InputBox(const std::string& prompt, const std::string& title,
+                       const std::string& defaultText) override;
+  double Now() override;
+  void Pause(double seconds) override;
+  void DoEvents() override;
+  double Rnd() override;
+
+  // Message boxes are centred on this window.
+  void SetDialogParent(QWidget* parent) { parent_ = parent; }
+  // From now on pauses return at once, and those running end now.
+  void BeginClosing();
+  bool Closing() const { return closing_; }
+
+  // A CR alone or CR LF in a message is a line break on screen.
+  static QString DisplayText(const std::string& text);
+
+ private:
+  QWidget* parent_ = nullptr;
+  bool closing_ = false;
+  std::vector<QEventLoop*> pauses_;
+};
+
+}  // namespace tumbol

@@ -1,0 +1,50 @@
+#pragma once
+// A Toolkit for tests: message boxes and input boxes answer from a script and
+// are recorded; the clock is fake and advances only by Pause and Advance.
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shell/toolkit.h"
+
+namespace tumbol {
+
+class ScriptedToolkit : public Toolkit {
+ public:
+  struct Message {
+    std::string text;
+    int style;
+    std::string title;
+  };
+
+  int MsgBox(const std::string& text, int style, const std::string& title) override;
+  std::string InputBox(const std::string& prompt, const std::string& title,
+                       const std::string& defaultText) override;
+  double Now() override { return now; }
+  void Pause(double seconds) override;
+  void DoEvents() override;
+  double Rnd() override;
+
+  void Advance(double seconds);
+
+  // Answers for the next question boxes (style 292); when empty, "No".
+  std::deque<int> answers;
+  // Answers for the next input boxes; when empty, "" (Cancel).
+  std::deque<std::string> inputs;
+  std::deque<double> randoms;
+  std::vector<Message> messages;
+  std::vector<std::string> prompts;
+  std::vector<double> pauses;
+  // The current moment in days; starts on an ordinary afternoon.
+  double now = 46000.5;
+  int doEventsCalls = 0;
+  // Runs inside every pause, as the event loop would run handlers there.
+  std::function<void()> onPause;
+  // Runs inside every DoEvents.
+  std::function<void()> onDoEvents;
+  // Runs when a message box is shown (the box is open while it runs).
+  std::function<void(const Message&)> onMessage;
+};
+
+}  // namespace tumbol

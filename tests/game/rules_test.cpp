@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include "game/map_file.h"
+#include "game/quiet_play.h"
+#include "game/rules.h"
+
+namespace tumbol {
+namespace {
+
+// Builds a 16 x 22 board whose bottom rows are the given lines (map characters).
+Board BottomRows(const std::vector<std::string>& rows) {
+  std::string text;
+  for (int i = 0; i < kBoardRows - static_cast<int>(rows.size()); ++i) text += std::string(22, '0') + "\r\n";
+  for (const auto& r : rows) text += r + std::string(22 - r.size(), '0') + "\r\n";
+  Board board;
+  bool warning = false;
+  ParseLevelMap(text, board, warning);
+  EXPECT_FALSE(warning);
+  return board;
+}
+
+std::string Row(const Board& b, int row) { return BoardRowText(b, row).substr(0, 8); }
+
+TEST(CellFromPoint, CeilingWithMirroredNegatives) {
+  EXPECT_EQ(CellFromPoint(0), 0);
+  EXPECT_EQ(CellFromPoint(0.1), 1);
+  EXPECT_EQ(CellFromPoint(24), 1);
+  EXPECT_EQ(CellFromPoint(24.01), 2);
+  EXPECT_EQ(CellFromPoint(-1), 0);
+  EXPECT_EQ(CellFromPoint(-24), 1);
+  EXPECT_EQ(CellFromPoint(-47.9), 1);
+  EXPECT_EQ(CellFromPoint(-48), 2);
+}
+
+TEST(PushDirection, MiddleOfCellPushesRight) {
+  EXPECT_EQ(PushDirection(1, 12.0), +1);
+  EXPECT_EQ(PushDirection(1, 12.01), -1);
+  EXPECT_EQ(PushDirection(3, 48.5), +1);
+  EXPECT_EQ(PushDirection(3, 71.0), -1);
+}
+
+TEST(TryPush, RefusesEdgesBricksAndCubes) {
+  Board b = BottomRows({"2000000000000000000003", "1111111111111111111111"});
+  EXPECT_FALSE(TryPush(b, 15, 1, -1));   // column 1 pushed left
+  EXPECT_FALSE(TryPush(b, 15, 22, +1));  // column 22 pushed right
+  EXPECT_FALSE(TryPush(b, 16, 3, +1));   // a brick is not pushed
+  Board c = BottomRows({"231M000000000000000000", "1111111111111111111111"});
+  const Board before = c;
+  EXPECT_FALSE(TryPush(c, 15, 1, +1));  // into a cube
+  EXPECT_FALSE(TryPush(c, 15, 2, +1));  // into a brick
+  EXPECT_EQ(c, before);
+  EXPECT_TRUE(TryPush(b, 15, 1, +1));
+  EXPECT_EQ(b.At(15, 2), 2);
+  EXPECT_EQ(b.At(15, 1), 0);
+}
+
+TEST(Gravity, StackSinksOneRowPerPassTogether) {
+  Board b = BottomRows({"2", "3", "0", "0", "1"});
+  EXPECT_TRUE(GravityPass(b));
+  EXPECT_EQ(b.At(12, 1), 0);
+  EXPECT_EQ(b.At(13, 1), 2);
+  EXPECT_EQ(b.At(14, 1), 3);
+  EXPECT_TRUE(GravityPass(b));
+  EXPECT_FALSE(GravityPass(b));
+  EXPECT_EQ(b.At(14, 1), 2);
+  EXPECT_EQ(b.At(15, 1), 3);
+}
+
+TEST(MarkPairs, ScanOrderAndTieBreaks) {
+  // Three in a row: the two left ones pair, the right one stays.
+  Board row3 = BottomRows({"2220", "1111"});
+  EXPECT_TRUE(MarkPairs(row3));
+  EXPECT_EQ(Row(row3, 15), "??200000");
+  // Four in a row: two pairs.
+  Board row4 = BottomRows({"2222", "1111"});
+  MarkPairs(row4);
+  EXPECT_EQ(row4.CountCubes(), 0);
+  // Three stacked: the two lower ones vanish.
+  Board stack = BottomRows({"2", "2", "2", "1"});
+  MarkPairs(stack);
+  EXPECT_EQ(stack.At(13, 1), 2);
+  EXPECT_EQ(stack.At(14, 1), kVanishing);
+  EXPECT_EQ(stack.At(15, 1), kVanishing);
+  // Equal cube to the right and above: pairs with the right one.
+  Board rightUp = BottomRows({"20", "22", "11"});
+  MarkPairs(rightUp);
+  EXPECT_EQ(rightUp.At(14, 1), 2);
+  EXPECT_EQ(rightUp.At(15, 1), kVanishing);
+  EXPECT_EQ(rightUp.At(15, 2), kVanishing);
+  // Equal cube to the right and below: the lower one is visited first.
+  Board rightDown = BottomRows({"22", "20", "11"});
+  MarkPairs(rightDown);
+  EXPECT_EQ(rightDown.At(14, 2), 2);
+  EXPECT_EQ(rightDown.At(14, 1), kVanishing);
+  EXPECT_EQ(rightDown.At(15, 1), kVanishing);
+  // Fixed bricks never pair.
+  Board fixed = BottomRows({"MM", "11"});
+  EXPECT_FALSE(MarkPairs(fixed));
+}
+
+TEST(Settling, FrameSequenceOfTheGame) {
+  // A cube on top of a pair resting on bricks: vanish, then one fall frame.
+  QuietPlay play(BottomRows({"3", "22", "11"}));
+  EXPECT_EQ(QuietPlay::FramesText(play.Settle()), "v2 f");
+  EXPECT_EQ(play.board().At(15, 1), 3);
+  // On a stacked pair the cube above falls two rows.
+  QuietPlay stacked(BottomRows({"3", "2", "2", "1"}));
+  EXPECT_EQ(QuietPlay::FramesText(stacked.Settle()), "v2 f f");
+  EXPECT_EQ(play.Cue(1), 2);
+  // A board at rest draws nothing.
+  EXPECT_EQ(QuietPlay::FramesText(play.Settle()), "-");
+  // A vanish with nothing to fall still gets the frame that clears the bursts.
+  QuietPlay pair(BottomRows({"22", "11"}));
+  EXPECT_EQ(QuietPlay::FramesText(pair.Settle()), "v2 f");
+}
+
+TEST(Settling, CubesMeetingInFlightVanishOnlyAfterFalling) {
+  // Column 1 falls two rows onto the floor next to an equal cube; they touch
+  // during the fall but vanish only once nothing falls any more.
+  QuietPlay play(BottomRows({"2", "0", "02", "11"}));
+  EXPECT_EQ(QuietPlay::FramesText(play.Settle()), "f f v2 f");
+  EXPECT_EQ(play.board().CountCubes(), 0);
+}
+
+TEST(Push, PlaysCueAndSettlesOverGap) {
+  QuietPlay play(BottomRows({"20", "10", "10", "11"}));
+  std::vector<std::string> frames;
+  ASSERT_TRUE(play.Push(13, 1, +1, frames));
+  EXPECT_EQ(QuietPlay::FramesText(frames), "f f");
+  EXPECT_EQ(play.board().At(15, 2), 2);
+  EXPECT_EQ(play.Cue(3), 1);
+  // A refused push plays nothing.
+  EXPECT_FALSE(play.Push(15, 2, -1, frames));
+  EXPECT_EQ(play.Cue(3), 1);
+}
+
+}  // namespace
+}  // namespace tumbol
