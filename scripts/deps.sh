@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what building, playing and testing Tumbol need on Debian 12.
+# Does nothing when everything is there already.
+set -euo pipefail
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libsdl2-mixer-dev timgm6mb-soundfont
+          fonts-liberation2 libgtest-dev libgmock-dev libbenchmark-dev libgl-dev
+          xvfb xauth xdotool imagemagick)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+fi
