@@ -13,25 +13,6 @@
 
 namespace tumbol {
 
-// A picture that acts as a button on the mouse press, any mouse button.
-class ImageButton : public QLabel {
- public:
-  ImageButton(int index, QWidget* parent) : QLabel(parent), index_(index) {}
-  std::function<void(int)> onPress;
-  std::function<void(int)> onRelease;
-
- protected:
-  void mousePressEvent(QMouseEvent*) override {
-    if (onPress) onPress(index_);
-  }
-  void mouseReleaseEvent(QMouseEvent*) override {
-    if (onRelease) onRelease(index_);
-  }
-
- private:
-  int index_;
-};
-
 namespace {
 
 struct Place {
@@ -56,7 +37,7 @@ QPixmap ButtonPicture(int number, const Place& place) {
 
 }  // namespace
 
-Form1::Form1(QtToolkit& toolkit, SoundCues& sounds, BoardCursor& cursor)
+Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor)
     : QWidget(nullptr, Qt::FramelessWindowHint),
       toolkit_(toolkit),
       game_(toolkit, *(Picture1 = new BoardPicture(this)), sounds, cursor, *this) {

@@ -3,6 +3,7 @@
 // eight picture buttons, the clocks and the music switch; it forwards every
 // event to Game and shows what Game asks for.
 #include <QLabel>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPoint>
@@ -14,17 +15,34 @@
 
 #include "game/game.h"
 #include "game/qt_board_picture.h"
-#include "shell/qt_toolkit.h"
+#include "shell/toolkit.h"
 
 namespace tumbol {
 
-class ImageButton;
-class frmSplash;
+// A picture that acts as a button on the mouse press, any mouse button.
+class ImageButton : public QLabel {
+ public:
+  ImageButton(int index, QWidget* parent) : QLabel(parent), index_(index) {}
+  std::function<void(int)> onPress;
+  std::function<void(int)> onRelease;
+
+ protected:
+  void mousePressEvent(QMouseEvent*) override {
+    if (onPress) onPress(index_);
+  }
+  void mouseReleaseEvent(QMouseEvent*) override {
+    if (onRelease) onRelease(index_);
+  }
+
+ private:
+  int index_;
+};
+
 
 class Form1 : public QWidget, private GameView {
   Q_OBJECT
  public:
-  Form1(QtToolkit& toolkit, SoundCues& sounds, BoardCursor& cursor);
+  Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor);
   ~Form1() override;
 
   // The load handler: runs before the window is first shown.
@@ -78,7 +96,7 @@ class Form1 : public QWidget, private GameView {
   void Text1_Changed();
   QLabel* MakeLabel(int left, int top, int width, int height, const QString& text);
 
-  QtToolkit& toolkit_;
+  Toolkit& toolkit_;
   Game game_;
   QPoint drag_;                 // dragX, dragY: where the window was grabbed
   bool firstActivation_ = false;

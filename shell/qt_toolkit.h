@@ -23,7 +23,7 @@ class QtToolkit : public Toolkit {
   // Message boxes are centred on this window.
   void SetDialogParent(QWidget* parent) { parent_ = parent; }
   // From now on pauses return at once, and those running end now.
-  void BeginClosing();
+  void BeginClosing() override;
   bool Closing() const { return closing_; }
 
   // A CR alone or CR LF in a message is a line break on screen.

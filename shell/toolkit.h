@@ -36,6 +36,8 @@ class Toolkit {
   virtual void DoEvents() = 0;
   // Uniform random number in [0, 1).
   virtual double Rnd() = 0;
+  // The program is closing: pauses running now end, later ones return at once.
+  virtual void BeginClosing() {}
 };
 
 }  // namespace tumbol

@@ -1,0 +1,143 @@
+// The game window's board handling, offscreen, with scripted message boxes.
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "game/qt_form1.h"
+#include "shell/scripted_toolkit.h"
+
+namespace tumbol {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CountingCues : public SoundCues {
+ public:
+  void PlaySoundCue(int cue) override { cues.push_back(cue); }
+  std::vector<int> cues;
+};
+
+class CountingCursor : public BoardCursor {
+ public:
+  void SetAnimCursor(int kind) override { sets.push_back(kind); }
+  void RestoreCursor() override { ++restores; }
+  std::vector<int> sets;
+  int restores = 0;
+};
+
+class Form1Board : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("tumbol_form1_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::string map;
+    for (int i = 0; i < 14; ++i) map += std::string(22, '0') + "\r\n";
+    map += "2030000000000000000000\r\n" + std::string(22, '1') + "\r\n";
+    std::ofstream(dir / "pole1.txt", std::ios::binary) << map;
+    form.game().path_work = dir.string() + "/";
+    form.game().LoadLevelMap();
+    form.game().RedrawBoard();
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  // The pixel in the middle of a cell's left or right half.
+  static QPoint CellPoint(int row, int col, bool leftHalf) {
+    return QPoint((col - 1) * 32 + (leftHalf ? 8 : 24), (row - 1) * 32 + 16);
+  }
+
+  fs::path dir;
+  ScriptedToolkit tk;
+  CountingCues cues;
+  CountingCursor cursor;
+  Form1 form{tk, cues, cursor};
+};
+
+TEST_F(Form1Board, ControlsStandAtTheirPlaces) {
+  EXPECT_EQ(form.size(), QSize(760, 614));
+  EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Тумбол"));
+  EXPECT_EQ(form.Picture1->geometry(), QRect(27, 29, 705, 513));
+  EXPECT_EQ(form.Image1[0]->geometry(), QRect(338, 544, 114, 26));
+  EXPECT_EQ(form.Image1[3]->geometry(), QRect(702, 2, 25, 25));
+  EXPECT_EQ(form.Image1[6]->toolTip(), QStringLiteral("Рекордсмены"));
+  EXPECT_EQ(form.Label1->text(), QStringLiteral("0/0"));
+  EXPECT_EQ(form.Label2->text(), QStringLiteral("Жизни - 0"));
+  EXPECT_EQ(form.Label4->text(), QStringLiteral("00:00:00"));
+  EXPECT_FALSE(form.Image1[7]->isVisibleTo(&form));
+  EXPECT_TRUE(form.Text1->isVisibleTo(&form));
+}
+
+TEST_F(Form1Board, PressPushesByTheHalfAndSettles) {
+  // Right half of the cube in column 3 pushes it left, onto nothing new.
+  QTest::mousePress(form.Picture1, Qt::LeftButton, {}, CellPoint(15, 3, false));
+  EXPECT_EQ(form.game().board.At(15, 2), 3);
+  EXPECT_EQ(form.game().board.At(15, 3), 0);
+  EXPECT_EQ(cues.cues, std::vector<int>{3});
+  // A right-button press on the left half of the cube in column 1 pushes it
+  // right, next to nothing equal: blocked by the cube now in column 2.
+  QTest::mousePress(form.Picture1, Qt::RightButton, {}, CellPoint(15, 1, true));
+  EXPECT_EQ(form.game().board.At(15, 1), 2);
+  EXPECT_EQ(cues.cues.size(), 1u);
+  // The painted frame shows a tile where the cube now stands.
+  const QImage frame = form.Picture1->Frame();
+  EXPECT_NE(frame.pixel(CellPoint(15, 2, true)), frame.pixel(CellPoint(15, 3, true)));
+}
+
+TEST_F(Form1Board, MovesShowTheCellAndChooseTheCursor) {
+  QTest::mouseMove(form.Picture1, CellPoint(15, 1, true));
+  EXPECT_EQ(form.Label1->text(), QStringLiteral("1/15"));
+  EXPECT_TRUE(cursor.sets.empty());  // the first movement never sets a cursor
+  QTest::mouseMove(form.Picture1, CellPoint(15, 3, false));
+  EXPECT_EQ(form.Label1->text(), QStringLiteral("3/15"));
+  EXPECT_EQ(cursor.sets, std::vector<int>{2});
+  EXPECT_EQ(form.game().flag_anim, 2);
+}
+
+TEST_F(Form1Board, ButtonsShowPressedPicturesUntilReleased) {
+  form.game().FreePlayMode = true;
+  tk.answers.push_back(kResultNo);
+  const qint64 released = form.Image1[6]->pixmap().cacheKey();
+  QTest::mousePress(form.Image1[6], Qt::LeftButton);
+  EXPECT_NE(form.Image1[6]->pixmap().cacheKey(), released);
+  QTest::mouseRelease(form.Image1[6], Qt::LeftButton);
+  EXPECT_TRUE(form.Image1[6]->pixmap().toImage() == form.ImageList2[13].toImage());
+}
+
+TEST_F(Form1Board, GameModeShowsLivesAndHidesFreePlayControls) {
+  QTest::mousePress(form.Image1[5], Qt::LeftButton);
+  EXPECT_FALSE(form.game().FreePlayMode);
+  EXPECT_TRUE(form.Label2->isVisibleTo(&form));
+  EXPECT_EQ(form.Label2->text(), QStringLiteral("Жизни - 5"));
+  EXPECT_FALSE(form.Image1[0]->isVisibleTo(&form));
+  EXPECT_FALSE(form.Image1[1]->isVisibleTo(&form));
+  EXPECT_FALSE(form.Text1->isVisibleTo(&form));
+  EXPECT_TRUE(form.Image1[7]->isVisibleTo(&form));
+}
+
+TEST_F(Form1Board, ClosingAsksAndNoKeepsTheWindow) {
+  form.show();
+  tk.answers.push_back(kResultNo);
+  EXPECT_FALSE(form.close());
+  EXPECT_EQ(tk.messages.back().text, "Вы действительно хотите выйти?");
+  EXPECT_EQ(tk.messages.back().style, kStyleQuestion);
+  bool closed = false;
+  form.onClosing = [&] { closed = true; };
+  tk.answers.push_back(kResultYes);
+  EXPECT_TRUE(form.close());
+  EXPECT_TRUE(closed);
+  EXPECT_TRUE(form.game().ShuttingDown());
+}
+
+TEST_F(Form1Board, F1ShowsTheAboutMessage) {
+  QTest::keyRelease(&form, Qt::Key_F1, Qt::ShiftModifier);
+  ASSERT_EQ(tk.messages.size(), 1u);
+  EXPECT_EQ(tk.messages[0].title, "О программе");
+  EXPECT_EQ(tk.messages[0].style, kStylePlain);
+  EXPECT_NE(tk.messages[0].text.find("\r\nПроиводитель: Kex"), std::string::npos);
+  EXPECT_EQ(tk.messages[0].text.rfind("Email: ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace tumbol
