@@ -74,8 +74,10 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor)
   small.setPixelSize(11);
   Label1 = MakeLabel(32, 544, 40, 17, QStringLiteral("0/0"));
   Label2 = MakeLabel(97, 573, 90, 16, QStringLiteral("Жизни - 0"));
-  Label3 = MakeLabel(218, 545, 113, 14, QStringLiteral("Введите номер карты"));
-  Label3->setFont(small);
+  Label3 = MakeLabel(218, 545, 120, 14, QStringLiteral("Введите номер карты"));
+  QFont tiny = small;
+  tiny.setPixelSize(10);
+  Label3->setFont(tiny);
   Label4 = MakeLabel(617, 574, 52, 14, QStringLiteral("00:00:00"));
   Label5 = MakeLabel(676, 574, 52, 14, QStringLiteral("00:00:00"));
   Label4->setFont(small);

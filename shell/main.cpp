@@ -32,6 +32,9 @@ int Main(int argc, char** argv) {
   toolkit.SetDialogParent(&form);
   form.Form_Load();
   form.show();
+  // Without a window manager nothing activates a new window; ask for it.
+  form.raise();
+  form.activateWindow();
   if (qEnvironmentVariableIsSet("TUMBOL_EXIT_WHEN_SHOWN")) {
     QTimer::singleShot(0, &app, [&] {
       std::puts("shown");
