@@ -30,12 +30,15 @@ std::vector<QPixmap> LoadTilePictures() {
 }
 
 BoardPicture::BoardPicture(QWidget* parent)
-    : QWidget(parent), frame_(705, 513, QImage::Format_RGB32), tiles_(LoadTilePictures()) {
-  burst_ = QPixmap(QStringLiteral(":/art/burst.png"));
+    : QWidget(parent), frame_(705, 513, QImage::Format_RGB32) {
+  for (const QPixmap& tile : LoadTilePictures())
+    tiles_.push_back(tile.toImage().convertToFormat(QImage::Format_RGB32));
+  burst_ = QImage(QStringLiteral(":/art/burst.png"));
   if (burst_.isNull()) {
-    burst_ = QPixmap(kCellPixels, kCellPixels);
+    burst_ = QImage(kCellPixels, kCellPixels, QImage::Format_RGB32);
     burst_.fill(Qt::yellow);
   }
+  burst_ = burst_.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   setFixedSize(705, 513);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -43,31 +46,40 @@ BoardPicture::BoardPicture(QWidget* parent)
 }
 
 void BoardPicture::SetBackground(const QPixmap& background) {
-  background_ = background;
+  background_ = background.toImage().convertToFormat(QImage::Format_RGB32);
   Clear();
-  update();
+  Present();
+}
+
+QPainter& BoardPicture::Painter() {
+  if (!painter_) painter_ = std::make_unique<QPainter>(&frame_);
+  return *painter_;
 }
 
 void BoardPicture::Clear() {
-  QPainter painter(&frame_);
+  painter_.reset();
   if (background_.isNull())
     frame_.fill(QColor(24, 26, 34));
   else
-    painter.drawPixmap(0, 0, background_);
+    Painter().drawImage(0, 0, background_);
 }
 
 void BoardPicture::DrawTile(int code, int row, int col) {
   if (code < 1 || code > kTileCount) return;
-  QPainter painter(&frame_);
-  painter.drawPixmap((col - 1) * kCellPixels, (row - 1) * kCellPixels, tiles_[code]);
+  Painter().drawImage((col - 1) * kCellPixels, (row - 1) * kCellPixels, tiles_[code]);
 }
 
 void BoardPicture::DrawBurst(int row, int col) {
-  QPainter painter(&frame_);
-  painter.drawPixmap((col - 1) * kCellPixels, (row - 1) * kCellPixels, burst_);
+  Painter().drawImage((col - 1) * kCellPixels, (row - 1) * kCellPixels, burst_);
+}
+
+void BoardPicture::Present() {
+  painter_.reset();
+  update();
 }
 
 void BoardPicture::paintEvent(QPaintEvent*) {
+  painter_.reset();
   QPainter painter(this);
   painter.drawImage(0, 0, frame_);
 }
