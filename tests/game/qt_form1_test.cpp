@@ -42,6 +42,13 @@ class Form1Board : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir); }
 
+  // QTest::mouseMove needs a shown window; send the event straight to the board.
+  void MoveTo(QPoint p) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(p), form.Picture1->mapToGlobal(QPointF(p)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.Picture1, &move);
+  }
+
   // The pixel in the middle of a cell's left or right half.
   static QPoint CellPoint(int row, int col, bool leftHalf) {
     return QPoint((col - 1) * 32 + (leftHalf ? 8 : 24), (row - 1) * 32 + 16);
@@ -86,10 +93,10 @@ TEST_F(Form1Board, PressPushesByTheHalfAndSettles) {
 }
 
 TEST_F(Form1Board, MovesShowTheCellAndChooseTheCursor) {
-  QTest::mouseMove(form.Picture1, CellPoint(15, 1, true));
+  MoveTo(CellPoint(15, 1, true));
   EXPECT_EQ(form.Label1->text(), QStringLiteral("1/15"));
   EXPECT_TRUE(cursor.sets.empty());  // the first movement never sets a cursor
-  QTest::mouseMove(form.Picture1, CellPoint(15, 3, false));
+  MoveTo(CellPoint(15, 3, false));
   EXPECT_EQ(form.Label1->text(), QStringLiteral("3/15"));
   EXPECT_EQ(cursor.sets, std::vector<int>{2});
   EXPECT_EQ(form.game().flag_anim, 2);
