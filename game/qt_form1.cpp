@@ -78,10 +78,10 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor)
   QFont tiny = small;
   tiny.setPixelSize(10);
   Label3->setFont(tiny);
-  Label4 = MakeLabel(617, 574, 52, 14, QStringLiteral("00:00:00"));
-  Label5 = MakeLabel(676, 574, 52, 14, QStringLiteral("00:00:00"));
-  Label4->setFont(small);
-  Label5->setFont(small);
+  Label4 = MakeLabel(617, 574, 44, 14, QStringLiteral("00:00:00"));
+  Label5 = MakeLabel(676, 574, 44, 14, QStringLiteral("00:00:00"));
+  Label4->setFont(tiny);
+  Label5->setFont(tiny);
   Text1 = new QLineEdit(this);
   Text1->setGeometry(218, 562, 113, 19);
   Text1->setFont(small);
@@ -107,10 +107,14 @@ QLabel* Form1::MakeLabel(int left, int top, int width, int height, const QString
   return label;
 }
 
-void Form1::Form_Load() {
+void Form1::Form_Load(const QString& programFolder) {
+  if (splash) {
+    splash->show();
+    splash->repaint();
+  }
   for (int i = 0; i < 8; ++i) Image1[i]->setPixmap(ImageList2[2 * i + 1]);
   game_.LastPointerCol = -1;
-  QString folder = QCoreApplication::applicationDirPath();
+  QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
   if (!folder.endsWith('/')) folder += '/';
   game_.path_work = folder.toStdString();
   game_.FreePlayMode = true;

@@ -46,7 +46,7 @@ class Form1 : public QWidget, private GameView {
   ~Form1() override;
 
   // The load handler: runs before the window is first shown.
-  void Form_Load();
+  void Form_Load(const QString& programFolder = QString());
 
   Game& game() { return game_; }
   BoardPicture* Picture1 = nullptr;     // the board
