@@ -2,9 +2,13 @@
 // skin and shows it.
 #include <QApplication>
 #include <QFont>
+#include <QPainter>
 #include <QTimer>
 
 #include "game/qt_form1.h"
+#include "shell/file_exists.h"
+#include "shell/qt_region.h"
+#include "shell/qt_splash.h"
 #include "shell/qt_toolkit.h"
 
 namespace tumbol {
@@ -28,9 +32,23 @@ int Main(int argc, char** argv) {
   QtToolkit toolkit;
   SilentCues sounds;
   PlainCursor cursor;
+  QString folder = QCoreApplication::applicationDirPath();
+  if (!folder.endsWith('/')) folder += '/';
   Form1 form(toolkit, sounds, cursor);
   toolkit.SetDialogParent(&form);
-  form.Form_Load();
+  auto* splash = new frmSplash;
+  splash->setAttribute(Qt::WA_DeleteOnClose);
+  form.splash = splash;
+  form.Form_Load(folder);
+  const QString skinPath = folder + QStringLiteral("skins.bmp");
+  QImage skin;
+  if (FileExists(skinPath.toStdString()) && skin.load(skinPath)) {
+    // The scan reads the window's own client size, whatever the picture's.
+    QImage holder(form.size(), QImage::Format_RGB32);
+    holder.fill(Qt::white);
+    QPainter(&holder).drawImage(0, 0, skin);
+    form.setMask(MakeRegionFromPicture(holder, kPureWhite, [&] { toolkit.DoEvents(); }));
+  }
   form.show();
   // Without a window manager nothing activates a new window; ask for it.
   form.raise();

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Starts the real game under Xvfb in a copy of its folder, pushes a cube of
+# level 1, closes it with the confirmation and checks that it exited cleanly
+# and left the records file alone.
+set -uo pipefail
+build=$1
+for tool in Xvfb xdotool import; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "smoke test skipped: $tool is not installed"
+    exit 0
+  fi
+done
+dir=$(mktemp -d)
+display=:$((100 + RANDOM % 400))
+cleanup() {
+  [ -n "${game:-}" ] && kill "$game" 2>/dev/null
+  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$dir"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+cp "$build/tumbol" "$dir/"
+for f in "$build"/pole*.txt "$build"/record.txt "$build"/skins.bmp "$build"/skinsp.jpg \
+         "$build"/*.wav "$build"/*.mid "$build"/*.ani; do
+  [ -e "$f" ] && cp "$f" "$dir/"
+done
+[ -e "$dir/pole1.txt" ] || fail "no pole1.txt beside the game"
+sum_before=$(md5sum "$dir/record.txt" 2>/dev/null | cut -d' ' -f1)
+
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+SDL_AUDIODRIVER=dummy "$dir/tumbol" >"$dir/out.log" 2>&1 &
+game=$!
+win=""
+for _ in $(seq 100); do
+  win=$(xdotool search --name '^Тумбол$' 2>/dev/null | head -1)
+  [ -n "$win" ] && break
+  sleep 0.1
+done
+[ -n "$win" ] || fail "the game window did not appear"
+sleep 1.5
+eval "$(xdotool getwindowgeometry --shell "$win")"
+import -window root "$dir/shot1.png"
+pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
+if [ -e "$dir/skins.bmp" ]; then
+  # The skin's corner is white, outside the outline: the black desktop shows
+  # there, not the white of the skin.
+  corner=$(pixel "$dir/shot1.png" "$X" "$Y")
+  [ "$corner" = "srgb(0,0,0)" ] || fail "the window is not shaped at its top-left corner ($corner)"
+fi
+
+# Find the first cube of level 1 that the level tool says can be pushed, and press it.
+moved=0
+for row in $(seq 16); do
+  for col in $(seq 22); do
+    for dir_ in L R; do
+      out=$("$build/tumbol-levels" play "$dir/pole1.txt" "$row,$col,$dir_" | sed -n 2p)
+      case "$out" in *blocked) continue ;; esac
+      if [ "$dir_" = L ]; then dx=24; else dx=8; fi
+      xdotool mousemove $((X + 27 + (col - 1) * 32 + dx)) $((Y + 29 + (row - 1) * 32 + 16)) click 1
+      moved=1
+      break 3
+    done
+  done
+done
+[ $moved -eq 1 ] || fail "level 1 has no cube that can be pushed"
+sleep 2
+import -window root "$dir/shot2.png"
+diff=$(compare -metric AE -extract 705x513+$((X + 27))+$((Y + 29)) "$dir/shot1.png" "$dir/shot2.png" null: 2>&1)
+[ "${diff%% *}" != "0" ] || fail "the board did not change after the push"
+# Any message (a won level) is answered with Enter.
+xdotool key Return 2>/dev/null
+
+# The close button; the question's default is "Нет", so Tab to "Да".
+xdotool mousemove $((X + 714)) $((Y + 14)) click 1
+sleep 1
+xdotool key Escape
+sleep 0.5
+kill -0 "$game" 2>/dev/null || fail "answering No closed the game"
+xdotool mousemove $((X + 714)) $((Y + 14)) click 1
+sleep 1
+xdotool key shift+Tab key space
+for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$game" 2>/dev/null && fail "the game did not exit after Yes"
+wait "$game"
+status=$?
+game=""
+[ $status -eq 0 ] || fail "the game exited with status $status: $(cat "$dir/out.log")"
+sum_after=$(md5sum "$dir/record.txt" 2>/dev/null | cut -d' ' -f1)
+[ "$sum_before" = "$sum_after" ] || fail "record.txt changed"
+echo "smoke test: all checks passed"
