@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "game/board.h"
 #include "game/seams.h"
@@ -53,6 +54,7 @@ class Game {
   uint8_t flag_anim = 0;        // board cursor in force: 0 arrow, 1 push right, 2 push left
   bool PressedButton = false;
   int16_t PressedButtonIndex = 0;
+  std::vector<std::string> RecordLines;  // the records table as last read
   // Called after the last level of a game with its total time.
   std::function<void(double)> checkNewRecord;
 

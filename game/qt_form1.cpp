@@ -7,7 +7,10 @@
 #include <QPainter>
 #include <QTime>
 
+#include "editor/qt_form2.h"
 #include "game/duration.h"
+#include "records/qt_form3.h"
+#include "records/records_file.h"
 #include "shell/file_exists.h"
 #include "shell/text_lines.h"
 
@@ -39,6 +42,7 @@ QPixmap ButtonPicture(int number, const Place& place) {
 
 Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor)
     : QWidget(nullptr, Qt::FramelessWindowHint),
+      music(MMControl1, toolkit),
       toolkit_(toolkit),
       game_(toolkit, *(Picture1 = new BoardPicture(this)), sounds, cursor, *this) {
   setWindowTitle(QStringLiteral("Тумбол"));
@@ -90,6 +94,14 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor)
   ShowModeControls(true);
   Label2->setVisible(false);
 
+  game_.checkNewRecord = [this](double total) {
+    CheckNewRecord(toolkit_, game_.path_work, game_.RecordLines, total, LocaleDecimalSeparator());
+  };
+  Image3 = MakeMusicSwitch(music, this);
+  Timer1.setInterval(50);
+  Timer1.setSingleShot(true);
+  connect(&Timer1, &QTimer::timeout, this, [this] { music.Timer1_Timer(); });
+
   Timer2.setInterval(250);
   Timer2.setSingleShot(true);  // disabled in its own handler: fires once
   connect(&Timer2, &QTimer::timeout, this, [this] { game_.Timer2_Timer(); });
@@ -117,6 +129,8 @@ void Form1::Form_Load(const QString& programFolder) {
   QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
   if (!folder.endsWith('/')) folder += '/';
   game_.path_work = folder.toStdString();
+  music.path_work = game_.path_work;
+  music.FillPlaylist();
   game_.FreePlayMode = true;
   game_.LoadLevelMap();
 
@@ -135,6 +149,7 @@ void Form1::Form_Load(const QString& programFolder) {
     Picture1->SetBackground(boardBackground);
   }
   update();
+  Timer1.start();
 }
 
 void Form1::ShowModeControls(bool freePlay) {
@@ -151,11 +166,15 @@ void Form1::SetButtonPressed(int index, bool pressed) {
 }
 
 void Form1::OpenEditor() {
-  if (onOpenEditor) onOpenEditor();
+  if (onOpenEditor) return onOpenEditor();
+  Form2 editor(toolkit_, game_.path_work, this);
+  editor.exec();
 }
 
 void Form1::OpenRecords() {
-  if (onOpenRecords) onOpenRecords();
+  if (onOpenRecords) return onOpenRecords();
+  Form3 records(toolkit_, game_.path_work, ImageList2[5], this);
+  records.exec();
 }
 
 void Form1::paintEvent(QPaintEvent*) {
@@ -236,6 +255,7 @@ void Form1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  music.Close();
   if (onClosing) onClosing();
   game_.Shutdown();
   toolkit_.BeginClosing();

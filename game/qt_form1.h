@@ -15,6 +15,9 @@
 
 #include "game/game.h"
 #include "game/qt_board_picture.h"
+#include "shell/music.h"
+#include "shell/qt_audio.h"
+#include "shell/qt_music_switch.h"
 #include "shell/toolkit.h"
 
 namespace tumbol {
@@ -57,6 +60,10 @@ class Form1 : public QWidget, private GameView {
   QLabel* Label4 = nullptr;             // time of day
   QLabel* Label5 = nullptr;             // time on this level
   QLineEdit* Text1 = nullptr;           // map number in free play
+  SdlMidiDevice MMControl1;             // the MIDI player
+  MusicPlayer music;                    // List1, trackIndex and the music switch state
+  std::array<MusicSwitchPicture*, 2> Image3{};  // the music switch: 0 off, 1 on
+  QTimer Timer1;                        // starts the music, once, after loading
   QTimer Timer2;                        // starts the next level, once
   QTimer Timer3;                        // the clocks, every second
   std::vector<QPixmap> ImageList2;      // button pictures, 1-based (entry 0 unused)

@@ -7,17 +7,13 @@
 
 #include "game/qt_form1.h"
 #include "shell/file_exists.h"
+#include "shell/qt_audio.h"
 #include "shell/qt_region.h"
 #include "shell/qt_splash.h"
 #include "shell/qt_toolkit.h"
 
 namespace tumbol {
 namespace {
-
-class SilentCues : public SoundCues {
- public:
-  void PlaySoundCue(int) override {}
-};
 
 class PlainCursor : public BoardCursor {
  public:
@@ -30,10 +26,10 @@ int Main(int argc, char** argv) {
   QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
   QFont::insertSubstitution(QStringLiteral("Courier New CYR"), QStringLiteral("Liberation Mono"));
   QtToolkit toolkit;
-  SilentCues sounds;
   PlainCursor cursor;
   QString folder = QCoreApplication::applicationDirPath();
   if (!folder.endsWith('/')) folder += '/';
+  SdlSoundCues sounds(folder.toStdString());
   Form1 form(toolkit, sounds, cursor);
   toolkit.SetDialogParent(&form);
   auto* splash = new frmSplash;

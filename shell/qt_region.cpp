@@ -1,28 +1,35 @@
 #include "shell/qt_region.h"
 
-#include <vector>
-
-#include "shell/region.h"
+#include <QRect>
 
 namespace tumbol {
 
 QRegion MakeRegionFromPicture(const QImage& holder, uint32_t transparentColor,
                               const std::function<void()>& perRow) {
-  const QImage image = holder.convertToFormat(QImage::Format_RGB32);
-  auto pixel = [&image](int x, int y) -> uint32_t {
-    const QRgb rgb = reinterpret_cast<const QRgb*>(image.constScanLine(y))[x];
-    return static_cast<uint32_t>(qRed(rgb)) | (static_cast<uint32_t>(qGreen(rgb)) << 8) |
-           (static_cast<uint32_t>(qBlue(rgb)) << 16);
-  };
-  const std::vector<RunRect> runs =
-      MakeRegionRuns(image.width(), image.height(), pixel, transparentColor, perRow);
-  // Uniting a thousand regions one by one costs far more than handing Qt the
-  // sorted rectangles at once.
-  std::vector<QRect> rects;
-  rects.reserve(runs.size());
-  for (const RunRect& r : runs) rects.emplace_back(r.x, r.y, r.w, r.h);
+  if (holder.isNull()) return QRegion();
+  // RGB32 and ARGB32 rows are 0xAARRGGBB words already; anything else
+  // (a 24-bit BMP, a palette picture) is converted once.
+  const QImage image = holder.format() == QImage::Format_RGB32 || holder.format() == QImage::Format_ARGB32
+                           ? holder
+                           : holder.convertToFormat(QImage::Format_RGB32);
+  const std::vector<RunRect> runs = MakeRegionRunsFromRows(
+      image.width(), image.height(), reinterpret_cast<const uint32_t*>(image.constBits()),
+      image.bytesPerLine(), transparentColor, perRow);
+  return RegionFromRects(MergeEqualRows(runs));
+}
+
+QRegion RegionFromRects(const std::vector<RunRect>& rects) {
+  std::vector<QRect> qrects;
+  qrects.reserve(rects.size());
+  for (const RunRect& r : rects) qrects.emplace_back(r.x, r.y, r.w, r.h);
   QRegion region;
-  region.setRects(rects.data(), static_cast<int>(rects.size()));
+  region.setRects(qrects.data(), static_cast<int>(qrects.size()));
+  return region;
+}
+
+QRegion UniteOneByOne(const std::vector<RunRect>& rects) {
+  QRegion region;
+  for (const RunRect& r : rects) region = region.united(QRect(r.x, r.y, r.w, r.h));
   return region;
 }
 

@@ -1,15 +1,29 @@
 #pragma once
+// The game window's outline cut out of its skin picture, as a QRegion for
+// QWidget::setMask.
 #include <QImage>
 #include <QRegion>
 #include <functional>
+#include <vector>
+
+#include "shell/region.h"
 
 namespace tumbol {
 
-constexpr uint32_t kPureWhite = 0xFFFFFF;
-
 // The region of every pixel of holder whose colour differs from
-// transparentColor (red in the low byte), built once from the runs.
+// transparentColor (red in the low byte; kPureWhite for the skin). perRow
+// runs once at the start of each pixel row (the caller passes DoEvents).
+// The region is built once from the runs, in Qt's own banded form.
 QRegion MakeRegionFromPicture(const QImage& holder, uint32_t transparentColor,
                               const std::function<void()>& perRow);
+
+// Hands rectangles ordered by top and then left edge, rows not overlapping
+// (as MakeRegionRuns and MergeEqualRows give them), to Qt in one piece.
+QRegion RegionFromRects(const std::vector<RunRect>& rects);
+
+// The same region by uniting one rectangle at a time, the way the window
+// region used to be combined; kept as the reference the fast build is
+// checked and timed against.
+QRegion UniteOneByOne(const std::vector<RunRect>& rects);
 
 }  // namespace tumbol

@@ -1,36 +1,49 @@
 #include "shell/qt_splash.h"
 
 #include <QEvent>
+#include <QFont>
 #include <QGuiApplication>
+#include <QPixmap>
 #include <QScreen>
 
 namespace tumbol {
 
 frmSplash::frmSplash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
+  // Harmless if Main has already said it; the splash may come up first.
+  QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
   setFixedSize(432, 88);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, QColor(22, 34, 64));
   setPalette(pal);
   setAutoFillBackground(true);
+
   Frame1 = new QFrame(this);
   Frame1->setGeometry(3, 3, 425, 82);
-  Frame1->setFrameStyle(QFrame::Box | QFrame::Raised);
   Frame1->setStyleSheet(QStringLiteral("QFrame { border: 2px solid #b08d3c; }"));
+
   imgLogo = new QLabel(this);
   imgLogo->setGeometry(23, 9, 55, 59);
-  imgLogo->setPixmap(QPixmap(QStringLiteral(":/art/logo.png")));
+  imgLogo->setAlignment(Qt::AlignCenter);
+  const QPixmap logo(QStringLiteral(":/art/logo.png"));
+  if (!logo.isNull()) imgLogo->setPixmap(logo.scaled(imgLogo->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+
   QFont font(QStringLiteral("Times New Roman"));
-  font.setPixelSize(22);
+  font.setPixelSize(20);  // 15 points at 96 dpi, whatever the screen's own dpi
   font.setBold(true);
-  const QString text = QStringLiteral("Пожалуйста ждите...");
-  lblCompanyProduct = new QLabel(text, this);
-  lblCompanyProduct->setGeometry(112, 25, 222, 26);
-  lblCompanyProduct->setFont(font);
-  lblCompanyProduct->setStyleSheet(QStringLiteral("color: #0b0f1c;"));
-  Label1 = new QLabel(text, this);
-  Label1->setGeometry(115, 28, 222, 26);
-  Label1->setFont(font);
-  Label1->setStyleSheet(QStringLiteral("color: #e8c66a;"));
+  const QString caption = QStringLiteral("Пожалуйста ждите...");
+  auto makeCaption = [&](const QRect& place, const QColor& colour) {
+    auto* label = new QLabel(caption, this);
+    label->setGeometry(place);
+    label->setFont(font);
+    QPalette lp = label->palette();
+    lp.setColor(QPalette::WindowText, colour);
+    label->setPalette(lp);
+    return label;
+  };
+  lblCompanyProduct = makeCaption(QRect(112, 25, 222, 26), QColor(0xe8, 0xc6, 0x6a));
+  Label1 = makeCaption(QRect(115, 28, 222, 26), QColor(0x05, 0x08, 0x12));
+  Label1->stackUnder(lblCompanyProduct);
+
   if (QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->geometry().center() - rect().center());
 }

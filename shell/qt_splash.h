@@ -1,5 +1,6 @@
 #pragma once
-// frmSplash: "Пожалуйста ждите..." while the game window loads.
+// frmSplash: "Пожалуйста ждите..." while the game window loads and its
+// outline is cut from the skin.
 #include <QFrame>
 #include <QLabel>
 #include <QWidget>
@@ -9,12 +10,14 @@ namespace tumbol {
 class frmSplash : public QWidget {
  public:
   frmSplash();
-  QFrame* Frame1;
-  QLabel* imgLogo;
-  QLabel* lblCompanyProduct;  // the caption's shadow
-  QLabel* Label1;             // the caption, 3 px right of and below its shadow
+
+  QFrame* Frame1;             // the gold border around the whole face
+  QLabel* imgLogo;            // the game's logo, left of the caption
+  QLabel* lblCompanyProduct;  // the caption, in gold
+  QLabel* Label1;             // its dark shadow, 3 px right and below, drawn under it
 
  protected:
+  // Repaints at once on activation: the event loop is busy loading then.
   void changeEvent(QEvent* event) override;
 };
 

@@ -103,11 +103,13 @@ TEST_F(Form1Board, MovesShowTheCellAndChooseTheCursor) {
 }
 
 TEST_F(Form1Board, ButtonsShowPressedPicturesUntilReleased) {
+  int opened = 0;
+  form.onOpenRecords = [&] { ++opened; };
   form.game().FreePlayMode = true;
-  tk.answers.push_back(kResultNo);
   const qint64 released = form.Image1[6]->pixmap().cacheKey();
   QTest::mousePress(form.Image1[6], Qt::LeftButton);
   EXPECT_NE(form.Image1[6]->pixmap().cacheKey(), released);
+  EXPECT_EQ(opened, 1);
   QTest::mouseRelease(form.Image1[6], Qt::LeftButton);
   EXPECT_TRUE(form.Image1[6]->pixmap().toImage() == form.ImageList2[13].toImage());
 }

@@ -36,12 +36,12 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; xdotool getmouselocati
 SDL_AUDIODRIVER=dummy "$dir/tumbol" >"$dir/out.log" 2>&1 &
 game=$!
 win=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   win=$(xdotool search --name '^Тумбол$' 2>/dev/null | head -1)
   [ -n "$win" ] && break
   sleep 0.1
 done
-[ -n "$win" ] || fail "the game window did not appear"
+[ -n "$win" ] || fail "the game window did not appear: $(tail -5 "$dir/out.log")"
 sleep 1.5
 eval "$(xdotool getwindowgeometry --shell "$win")"
 import -window root "$dir/shot1.png"

@@ -1,0 +1,295 @@
+#include "editor/editor_map.h"
+
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "shell/file_exists.h"
+#include "shell/text_lines.h"
+
+namespace tumbol {
+
+namespace {
+
+const char kTitleOpen[] = "Открыть";
+const char kTitleSave[] = "Сохранить";
+const char kTitleLoadMap[] = "Загрузка карты";
+const char kTitleLeave[] = "Выйти";
+
+struct Span {
+  size_t begin;
+  size_t length;
+};
+
+// The kept lines of a map as spans of contents: lines end at CR LF or a lone
+// CR, are stripped of blanks and skipped when empty. Stops counting once
+// there are more than limit lines, since such a file is refused anyway.
+std::vector<Span> KeptSpans(const std::string& contents, size_t limit) {
+  std::vector<Span> spans;
+  const size_t size = contents.size();
+  size_t start = 0;
+  while (start < size && spans.size() <= limit) {
+    size_t end = contents.find('\r', start);
+    if (end == std::string::npos) end = size;
+    size_t first = start;
+    size_t last = end;
+    while (first < last && contents[first] == ' ') ++first;
+    while (last > first && contents[last - 1] == ' ') --last;
+    if (last > first) spans.push_back({first, last - first});
+    start = end + 1;
+    if (end < size && start < size && contents[start] == '\n') ++start;
+  }
+  return spans;
+}
+
+}  // namespace
+
+Board NewEditorBoard() { return Board(kEditorRows, kEditorCols); }
+
+bool PaintEditorCell(Board& board, int row, int col, Cell code) {
+  if (!board.Inside(row, col)) return false;
+  board.At(row, col) = code;
+  return true;
+}
+
+bool EraseEditorCell(Board& board, int row, int col) { return PaintEditorCell(board, row, col, kEmpty); }
+
+EditorReadResult ReadEditorMap(const std::string& contents, Board& board, bool& warning) {
+  const std::vector<Span> kept = KeptSpans(contents, kEditorMaxExtent);
+  if (kept.empty()) return EditorReadResult::kNoRows;
+  const size_t rows = kept.size();
+  const size_t cols = kept.back().length;
+  if (rows > static_cast<size_t>(kEditorMaxExtent) || cols > static_cast<size_t>(kEditorMaxExtent) ||
+      static_cast<long long>(rows) * static_cast<long long>(cols) > kEditorMaxCells)
+    return EditorReadResult::kTooLarge;
+
+  Board read(static_cast<int>(rows), static_cast<int>(cols));
+  for (size_t r = 0; r < rows; ++r) {
+    const Span& line = kept[r];
+    const char* text = contents.data() + line.begin;
+    const size_t present = line.length < cols ? line.length : cols;
+    if (present < cols) warning = true;
+    for (size_t c = 0; c < present; ++c)
+      read.At(static_cast<int>(r) + 1, static_cast<int>(c) + 1) = CodeFromChar(text[c], warning);
+  }
+  board = std::move(read);
+  return EditorReadResult::kRead;
+}
+
+std::string WriteEditorMap(const Board& board) {
+  std::string out;
+  out.reserve(static_cast<size_t>(board.Rows()) * (board.Cols() + 2));
+  for (int row = 1; row <= board.Rows(); ++row) {
+    for (int col = 1; col <= board.Cols(); ++col) {
+      const int code = board.At(row, col);
+      out += CharFromCode(code >= 0 && code <= kLastCode ? code : kEmpty);
+    }
+    out += kCRLF;
+  }
+  return out;
+}
+
+int CellFromPoints(double coordinate) {
+  const double cell = std::fabs(std::floor(-coordinate / kCellPoints));
+  if (!(cell <= kEditorMaxExtent)) return kEditorMaxExtent;  // also NaN
+  return static_cast<int>(cell);
+}
+
+std::string PaletteText(int code) {
+  if (code == 0) return "0 - ПУСТОТА";
+  if (code == 1) return "1 - КИРПИЧИ";
+  if (IsCube(code)) return std::to_string(code) + "- КАРТИНКА";
+  return std::to_string(code) + "- КИРПИЧИ";
+}
+
+EditorCore::EditorCore(Toolkit& toolkit, EditorView& view, std::string pathWork)
+    : toolkit_(toolkit), view_(view), pathWork_(std::move(pathWork)) {
+  EditorBoard = NewEditorBoard();
+}
+
+void EditorCore::Form_Load() {
+  LastCol = -1;
+  LastRow = -1;
+  EditorRows = kEditorRows;
+  EditorCols = kEditorCols;
+  EditorBoard = NewEditorBoard();
+  ExitConfirmed = false;
+  WheelPending = 0;
+  wheelAccumulated_ = 0;
+  view_.SelectPaletteItem(0);
+  Combo1_Click(0);
+}
+
+void EditorCore::Combo1_Click(int index) {
+  if (index < 0 || index >= kPaletteItems) return;
+  selectedIndex_ = index;
+  CurrentKind = static_cast<int16_t>(index);
+  view_.ShowPreview(CurrentKind);
+}
+
+void EditorCore::HandleMouse(int button, double x, double y, bool isMove) {
+  const int col = CellFromPoints(x);
+  const int row = CellFromPoints(y);
+  // The rule mirrors points left of or above the surface onto the board;
+  // a drag out there must not paint the cells near the edge.
+  const bool onSurface = x >= 0 && y >= 0;
+  const bool inside = onSurface && col >= 1 && col <= EditorCols && row >= 1 && row <= EditorRows;
+  const bool newCell = col != LastCol || row != LastRow;
+  if (LastCol > 0 && inside && (!isMove || newCell)) {
+    if (button == 1)
+      PaintEditorCell(EditorBoard, row, col, CurrentKind);
+    else if (button == 2)
+      EraseEditorCell(EditorBoard, row, col);
+    view_.DrawEditorBoard();
+  }
+  LastCol = static_cast<int16_t>(col);
+  LastRow = static_cast<int16_t>(row);
+  view_.ShowCoords(std::to_string(col), std::to_string(row));
+}
+
+void EditorCore::Picture1_MouseDown(int button, double x, double y) { HandleMouse(button, x, y, false); }
+
+void EditorCore::Picture1_MouseMove(int button, double x, double y) { HandleMouse(button, x, y, true); }
+
+void EditorCore::StepPalette(int direction) {
+  int index = selectedIndex_;
+  if (direction > 0 && index > 0)
+    --index;
+  else if (direction <= 0 && index < kPaletteItems - 1)
+    ++index;
+  else
+    return;
+  view_.SelectPaletteItem(index);
+  Combo1_Click(index);
+}
+
+void EditorCore::WheelTurned(int angleDelta) {
+  if (angleDelta == 0) return;
+  const int16_t direction = angleDelta < 0 ? -1 : 1;
+  if (direction != WheelDirection) {
+    // Turning back drops what was turned the other way.
+    WheelPending = 0;
+    wheelAccumulated_ = 0;
+    WheelDirection = direction;
+  }
+  wheelAccumulated_ += angleDelta < 0 ? -angleDelta : angleDelta;
+  while (wheelAccumulated_ >= kWheelNotch) {
+    wheelAccumulated_ -= kWheelNotch;
+    ++WheelPending;
+  }
+}
+
+void EditorCore::OtherInput() {
+  WheelPending = 0;
+  wheelAccumulated_ = 0;
+}
+
+void EditorCore::tmrGet_Timer() {
+  if (WheelPending <= 0) return;
+  --WheelPending;
+  StepPalette(WheelDirection);
+}
+
+bool EditorCore::AskLeave() {
+  return toolkit_.MsgBox("Вы действительно хотите выйти?", kStyleQuestion, kTitleLeave) == kResultYes;
+}
+
+void EditorCore::Command3_Click() {
+  if (!AskLeave()) return;
+  ExitConfirmed = true;
+  view_.CloseWindow();
+}
+
+void EditorCore::Form_Unload(bool& cancel) {
+  if (ExitConfirmed) return;
+  if (!AskLeave()) cancel = true;
+}
+
+std::string EditorCore::MapFileName(const std::string& number) const {
+  return pathWork_ + "pole" + number + ".txt";
+}
+
+void EditorCore::Command1_Click() {
+  view_.SetSaveEnabled(false);
+  SaveEditorMap();
+  view_.SetSaveEnabled(true);
+}
+
+void EditorCore::Command2_Click() {
+  LoadEditorMap();
+  view_.DrawEditorBoard();
+}
+
+void EditorCore::SaveEditorMap() {
+  const std::string number = view_.MapNumberText();
+  if (number.empty()) {
+    toolkit_.MsgBox(std::string("Введите номер (№) поля для сохранения.") + kCR +
+                        "Например: 1,2,3...100 - имя будет иметь вид 'pole' + № + '.txt'" + kCR +
+                        "Т.е. например: 'pole1.txt' или 'pole25.txt'",
+                    kStyleExclamation, kTitleOpen);
+    return;
+  }
+  if (!IsPlainFileNamePart(number)) {
+    toolkit_.MsgBox("Номер карты '" + number + "' не годится для имени файла." + kCR +
+                        "Уберите из него знаки / и \\ и управляющие символы.",
+                    kStyleExclamation, kTitleSave);
+    return;
+  }
+  const std::string name = MapFileName(number);
+  if (FileExists(name)) {
+    const int answer = toolkit_.MsgBox("Файл '" + name + "' уже существует!" + kCR + "Заменить существующий файл?",
+                                       kStyleQuestion, kTitleSave);
+    if (answer != kResultYes) return;
+  }
+  std::string error;
+  if (!ReplaceFileAtomically(name, WriteEditorMap(EditorBoard), error)) {
+    toolkit_.MsgBox("Не удалось сохранить файл '" + name + "' (" + error + ")." + kCR +
+                        "Прежний файл, если он был, остался без изменений.",
+                    kStyleExclamation, kTitleSave);
+  }
+}
+
+void EditorCore::LoadEditorMap() {
+  const std::string number = view_.MapNumberText();
+  if (number.empty()) {
+    toolkit_.MsgBox("Введите номер карты.", kStyleExclamation, kTitleOpen);
+    view_.FocusMapNumber();
+    return;
+  }
+  if (!IsPlainFileNamePart(number)) {
+    toolkit_.MsgBox("Номер карты '" + number + "' не годится для имени файла." + kCR +
+                        "Уберите из него знаки / и \\ и управляющие символы.",
+                    kStyleExclamation, kTitleOpen);
+    return;
+  }
+  const std::string name = MapFileName(number);
+  std::string contents;
+  if (!FileExists(name) || !ReadWholeFile(name, contents)) {
+    toolkit_.MsgBox("Файла '" + name + "' не существует!", kStyleExclamation, kTitleOpen);
+    return;
+  }
+  bool warning = false;
+  switch (ReadEditorMap(contents, EditorBoard, warning)) {
+    case EditorReadResult::kTooLarge:
+      toolkit_.MsgBox("Карта в файле '" + name + "' слишком велика для редактора." + kCR +
+                          "Карта может иметь не больше 32767 строк и 32767 столбцов, "
+                          "и не больше 16777216 клеток. Прежняя карта осталась.",
+                      kStyleExclamation, kTitleOpen);
+      return;
+    case EditorReadResult::kNoRows:
+      toolkit_.MsgBox("В файле '" + name + "' нет ни одной строки карты." + kCR + "Прежняя карта осталась.",
+                      kStyleExclamation, kTitleOpen);
+      return;
+    case EditorReadResult::kRead:
+      break;
+  }
+  EditorRows = static_cast<int16_t>(EditorBoard.Rows());
+  EditorCols = static_cast<int16_t>(EditorBoard.Cols());
+  if (warning) {
+    toolkit_.MsgBox(std::string("Внимание! Карта имеет неправельную структуру или несуществующие элементы.") + kCR +
+                        "Эти элементы будут учитываться как пространство карты.",
+                    kStyleInformation, kTitleLoadMap);
+  }
+}
+
+}  // namespace tumbol

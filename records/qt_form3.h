@@ -1,0 +1,96 @@
+#pragma once
+// Form3: the records window. The table of record.txt with an emblem per rank
+// over skinsp.jpg, between two torches whose flames burn while it is open.
+#include <QDialog>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <QTimer>
+#include <QTreeWidget>
+#include <string>
+#include <vector>
+
+#include "records/fire.h"
+#include "shell/toolkit.h"
+
+namespace tumbol {
+
+// The user's decimal separator for the records file (',' or '.').
+char LocaleDecimalSeparator();
+
+// Paints the flame pixels of fire into image (a panel-sized RGB32 picture).
+void PaintFlame(const Fire& fire, QImage& image);
+
+// A flame panel: black, then the torch, then the flame over it.
+class FlamePanel : public QWidget {
+ public:
+  explicit FlamePanel(QWidget* parent);
+  void ShowTorch(const QPixmap& torch);
+  QImage& Flame() { return flame_; }
+  bool FlameShown() const { return flameShown_; }
+  void SetFlameShown() { flameShown_ = true; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+
+ private:
+  QPixmap torch_;
+  QImage flame_;
+  bool flameShown_ = false;
+};
+
+// A picture that acts on the mouse press, any button.
+class PressPicture : public QLabel {
+ public:
+  using QLabel::QLabel;
+  std::function<void()> onPress;
+
+ protected:
+  void mousePressEvent(QMouseEvent*) override {
+    if (onPress) onPress();
+  }
+};
+
+class Form3 : public QDialog {
+ public:
+  Form3(Toolkit& toolkit, const std::string& path_work, const QPixmap& closePicture,
+        QWidget* parent = nullptr);
+  ~Form3() override;
+
+  void done(int result) override;
+
+  QTreeWidget* ListView1 = nullptr;   // the records: name and time
+  std::vector<QPixmap> ImageList1;    // rank emblems 1..10 (entry 0 unused)
+  FlamePanel* Picture1 = nullptr;     // left flame panel
+  FlamePanel* Picture2 = nullptr;     // right flame panel
+  QPixmap Image1;                     // the torch picture
+  PressPicture* Image2 = nullptr;     // the close button
+  QTimer Timer1;                      // moves the spark row
+  QTimer Timer2;                      // paints the torches, once
+  QTimer Timer3;                      // starts the flame, once
+  QTimer FrameTimer;                  // one flame frame per display refresh
+
+  std::vector<std::string> RecordList;  // the entries of record.txt
+  Fire fire;                            // Heat, NextHeat, SparkRow
+  bool Closing = false;
+  int framesDrawn = 0;
+
+  void LoadRecordList();
+  void DrawFireFrame();
+  void Timer1_Timer();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Form_Load(const QPixmap& closePicture);
+  void Timer2_Timer();
+  void Timer3_Timer();
+  void Image2_MouseDown();
+  void StopEverything();
+
+  Toolkit& toolkit_;
+  std::string path_work_;
+};
+
+}  // namespace tumbol

@@ -1,0 +1,162 @@
+#include "shell/qt_audio.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <QFileInfo>
+#include <QMetaObject>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "shell/file_exists.h"
+
+namespace tumbol {
+
+namespace {
+
+constexpr int kCueChannel = 0;
+
+// A soft two-note chime for a cue whose file is missing, made once.
+Mix_Chunk* DefaultChime() {
+  static Mix_Chunk* chime = [] {
+    int freq = 0, channels = 0;
+    Uint16 format = 0;
+    if (!Mix_QuerySpec(&freq, &format, &channels) || format != AUDIO_S16SYS) return (Mix_Chunk*)nullptr;
+    const int frames = freq * 22 / 100;
+    static std::vector<int16_t> pcm;
+    pcm.assign(static_cast<size_t>(frames) * channels, 0);
+    for (int i = 0; i < frames; ++i) {
+      const double t = double(i) / freq;
+      const double second = t > 0.07 ? std::sin(2 * M_PI * 1318.5 * t) * std::exp(-(t - 0.07) * 18) : 0;
+      const double first = std::sin(2 * M_PI * 987.8 * t) * std::exp(-t * 22);
+      const double attack = std::min(1.0, t * 400);
+      const auto v = static_cast<int16_t>(9000 * attack * (first + 0.8 * second));
+      for (int c = 0; c < channels; ++c) pcm[size_t(i) * channels + c] = v;
+    }
+    return Mix_QuickLoad_RAW(reinterpret_cast<Uint8*>(pcm.data()),
+                             static_cast<Uint32>(pcm.size() * sizeof(int16_t)));
+  }();
+  return chime;
+}
+
+}  // namespace
+
+bool EnsureAudioOpen() {
+  static const bool open = [] {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    Mix_Init(MIX_INIT_MID);
+    if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 2048) != 0) {
+      SDL_QuitSubSystem(SDL_INIT_AUDIO);
+      return false;
+    }
+    Mix_AllocateChannels(1);  // cues cut each other off, never mix
+    const std::string font = FindSoundFont();
+    if (!font.empty()) Mix_SetSoundFonts(font.c_str());
+    return true;
+  }();
+  return open;
+}
+
+std::string FindSoundFont() {
+  for (const char* path : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2",
+                           "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/soundfonts/default.sf2"}) {
+    if (QFileInfo(QString::fromUtf8(path)).isReadable()) return path;
+  }
+  return "";
+}
+
+// ---- cues ----
+
+SdlSoundCues::~SdlSoundCues() {
+  if (chunks_.empty() || !EnsureAudioOpen()) return;
+  Mix_HaltChannel(kCueChannel);
+  for (auto& entry : chunks_)
+    if (entry.second) Mix_FreeChunk(entry.second);
+}
+
+Mix_Chunk* SdlSoundCues::ChunkFor(const std::string& path) {
+  auto found = chunks_.find(path);
+  if (found != chunks_.end()) return found->second;
+  Mix_Chunk* chunk = FileExists(path) ? Mix_LoadWAV(path.c_str()) : nullptr;
+  if (chunk && chunk->alen == 0) {
+    Mix_FreeChunk(chunk);
+    chunk = nullptr;
+  }
+  chunks_[path] = chunk;
+  return chunk;
+}
+
+void SdlSoundCues::PlaySoundCue(int cue) {
+  if (cue < 1 || cue > 3 || !EnsureAudioOpen()) return;
+  Mix_Chunk* chunk = ChunkFor(path_work + "m" + std::to_string(cue) + ".wav");
+  if (!chunk) chunk = DefaultChime();
+  Mix_HaltChannel(kCueChannel);
+  if (chunk) Mix_PlayChannel(kCueChannel, chunk, 0);
+}
+
+// ---- MIDI ----
+
+std::atomic<SdlMidiDevice*> SdlMidiDevice::instance_{nullptr};
+
+SdlMidiDevice::SdlMidiDevice() : receiver_(std::make_unique<QObject>()) {}
+
+SdlMidiDevice::~SdlMidiDevice() {
+  if (instance_.load() == this) {
+    Mix_HookMusicFinished(nullptr);  // waits for a hook that is running
+    instance_ = nullptr;
+  }
+  Free();
+}
+
+void SdlMidiDevice::MusicFinished() {
+  SdlMidiDevice* self = instance_.load();
+  if (!self || self->halting_.load()) return;
+  const unsigned play = self->play_.load();
+  QMetaObject::invokeMethod(
+      self->receiver_.get(), [self, play] { self->Deliver(play); }, Qt::QueuedConnection);
+}
+
+void SdlMidiDevice::Deliver(unsigned play) {
+  // A report that crossed a later Stop, Close or Play belongs to nothing.
+  if (play != play_.load() || !playing_) return;
+  playing_ = false;
+  if (onDone) onDone(1);
+}
+
+void SdlMidiDevice::Halt() {
+  if (!music_) return;
+  playing_ = false;
+  halting_ = true;
+  Mix_HaltMusic();
+  halting_ = false;
+}
+
+void SdlMidiDevice::Free() {
+  Halt();
+  if (music_) Mix_FreeMusic(music_);
+  music_ = nullptr;
+}
+
+void SdlMidiDevice::Execute(const std::string& cmd) {
+  if (cmd == "Open") {
+    Free();
+    if (FindSoundFont().empty() || !EnsureAudioOpen() || !FileExists(FileName)) return;
+    if (instance_.load() != this) {
+      instance_ = this;
+      Mix_HookMusicFinished(&SdlMidiDevice::MusicFinished);
+    }
+    music_ = Mix_LoadMUS(FileName.c_str());
+  } else if (cmd == "Play") {
+    if (!music_) return;
+    Halt();
+    ++play_;
+    playing_ = Mix_PlayMusic(music_, 0) == 0;
+  } else if (cmd == "Stop") {
+    Halt();
+  } else if (cmd == "Close") {
+    Free();
+  }
+}
+
+}  // namespace tumbol

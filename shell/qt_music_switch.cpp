@@ -1,0 +1,41 @@
+#include "shell/qt_music_switch.h"
+
+#include <QMouseEvent>
+#include <QPixmap>
+
+// The switch pictures live in art/audio.qrc, compiled into a static library:
+// registering them here keeps them linked wherever the switch is.
+static void InitAudioResources() { Q_INIT_RESOURCE(audio); }
+
+namespace tumbol {
+
+MusicSwitchPicture::MusicSwitchPicture(int index, MusicPlayer& music, QWidget* parent)
+    : QLabel(parent), index_(index), music_(music) {}
+
+void MusicSwitchPicture::mousePressEvent(QMouseEvent* event) {
+  event->accept();
+  music_.Image3_MouseDown(index_);
+}
+
+std::array<MusicSwitchPicture*, 2> MakeMusicSwitch(MusicPlayer& music, QWidget* window) {
+  // Left 6870, top 8265 twips, 315 by 315: 458, 551, 21 by 21 pixels.
+  InitAudioResources();
+  std::array<MusicSwitchPicture*, 2> image3{};
+  const char* const pictures[2] = {":/art/music_off.png", ":/art/music_on.png"};
+  for (int i = 0; i < 2; ++i) {
+    image3[i] = new MusicSwitchPicture(i, music, window);
+    image3[i]->setGeometry(458, 551, 21, 21);
+    image3[i]->setPixmap(QPixmap(QString::fromLatin1(pictures[i])));
+    image3[i]->setToolTip(QStringLiteral("Музыка"));
+  }
+  image3[0]->setVisible(!music.SwitchShowsOn());
+  image3[1]->setVisible(music.SwitchShowsOn());
+  music.onSwitchChanged = [image3](bool showsOn) {
+    image3[1]->setVisible(showsOn);
+    image3[0]->setVisible(!showsOn);
+  };
+  music.onRepaint = [window] { window->repaint(); };
+  return image3;
+}
+
+}  // namespace tumbol
