@@ -1,13 +1,16 @@
 // tumbol-levels: checks and plays level maps as the game reads them.
 //   tumbol-levels check FILE...
 //   tumbol-levels play FILE [ROW,COL,DIR ...]
+//   tumbol-levels solve [--limit N] FILE
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
 
 #include "game/map_file.h"
 #include "game/quiet_play.h"
+#include "game/solver.h"
 #include "shell/file_exists.h"
 #include "shell/text_lines.h"
 #include "tools/tumbol_levels/levels_tool.h"
@@ -24,6 +27,18 @@ bool ReadLevelFile(const std::string& path, Board& board, bool& warning) {
 
 namespace {
 
+std::string SolveText(const SolveResult& r) {
+  switch (r.outcome) {
+    case SolveOutcome::kSolved:
+      return "solvable in " + std::to_string(r.moves.size()) + " pushes";
+    case SolveOutcome::kUnsolvable:
+      return "unsolvable";
+    case SolveOutcome::kUnknown:
+      break;
+  }
+  return "unknown";
+}
+
 int Check(int argc, char** argv) {
   int status = 0;
   for (int i = 2; i < argc; ++i) {
@@ -36,8 +51,10 @@ int Check(int argc, char** argv) {
     }
     std::string line = std::string(argv[i]) + ": " + (warning ? "warning" : "ok") + ", " +
                        std::to_string(board.CountCubes()) + " cubes";
+    const SolveResult solved = SolveLevel(board);
+    line += ", " + SolveText(solved);
     std::printf("%s\n", line.c_str());
-    if (warning) status = 1;
+    if (warning || solved.outcome != SolveOutcome::kSolved) status = 1;
   }
   return status;
 }
@@ -82,10 +99,71 @@ int Play(int argc, char** argv) {
   return 0;
 }
 
+std::string MoveText(const SolverMove& m) {
+  return std::to_string(m.row) + "," + std::to_string(m.col) + "," + (m.dir > 0 ? "R" : "L");
+}
+
+long PeakMemoryKb() {
+  FILE* f = std::fopen("/proc/self/status", "r");
+  if (f == nullptr) return -1;
+  char line[256];
+  long kb = -1;
+  while (std::fgets(line, sizeof line, f) != nullptr)
+    if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1) break;
+  std::fclose(f);
+  return kb;
+}
+
+int Solve(int argc, char** argv) {
+  size_t limit = kDefaultSolverStateLimit;
+  const char* path = nullptr;
+  for (int i = 2; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--limit") == 0 && i + 1 < argc) {
+      char* end = nullptr;
+      const unsigned long long n = std::strtoull(argv[++i], &end, 10);
+      if (*argv[i] == '\0' || *end != '\0' || n == 0) {
+        std::fprintf(stderr, "tumbol-levels: --limit wants a positive number of states\n");
+        return 2;
+      }
+      limit = static_cast<size_t>(n);
+    } else if (path == nullptr) {
+      path = argv[i];
+    } else {
+      std::fprintf(stderr, "tumbol-levels: solve takes one map file\n");
+      return 2;
+    }
+  }
+  if (path == nullptr) return 2;
+  Board board;
+  bool warning = false;
+  if (!ReadLevelFile(path, board, warning)) {
+    std::fprintf(stderr, "tumbol-levels: %s: missing or empty map file\n", path);
+    return 2;
+  }
+  const SolveResult r = SolveLevel(board, limit);
+  std::fprintf(stderr, "%s: %zu states in %.3f s, %.0f states/s, peak memory %ld kB\n", path,
+               r.statesExplored, r.seconds, r.seconds > 0 ? r.statesExplored / r.seconds : 0.0,
+               PeakMemoryKb());
+  switch (r.outcome) {
+    case SolveOutcome::kSolved:
+      for (const SolverMove& m : r.moves) std::printf("%s\n", MoveText(m).c_str());
+      std::printf("pushes: %zu\n", r.moves.size());
+      return 0;
+    case SolveOutcome::kUnsolvable:
+      std::printf("unsolvable\n");
+      return 1;
+    case SolveOutcome::kUnknown:
+      break;
+  }
+  std::printf("unknown\n");
+  return 3;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: tumbol-levels check FILE...\n"
                "       tumbol-levels play FILE [ROW,COL,DIR ...]\n"
+               "       tumbol-levels solve [--limit N] FILE\n"
                );
   return 2;
 }
@@ -98,5 +176,6 @@ int main(int argc, char** argv) {
   const std::string verb = argv[1];
   if (verb == "check") return tumbol::Check(argc, argv);
   if (verb == "play") return tumbol::Play(argc, argv);
+  if (verb == "solve") return tumbol::Solve(argc, argv);
   return tumbol::Usage();
 }
