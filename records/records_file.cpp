@@ -129,6 +129,10 @@ std::string DurationToTimeText(double days, char decimalSep) {
     sign = "-";
     days = -days;
   }
+  // Fifteen digits round the largest doubles up past the double range, and
+  // such a text would never read back; they are cut to the last one that does.
+  constexpr double kLargestReadable = 1.79769313486231e308;
+  if (days > kLargestReadable) days = kLargestReadable;
   // d.dddddddddddddde±xx, locale-independent
   char buf[64];
   const auto res = std::to_chars(buf, buf + sizeof buf, days, std::chars_format::scientific,

@@ -54,12 +54,29 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
   return true;
 }
 
+FileFaults g_fileFaults;
+
 namespace {
+
+// write(2), except that an injected full disk takes what still fits and then
+// fails the way the system does.
+ssize_t WriteSome(int fd, const char* data, size_t size) {
+  long long& left = g_fileFaults.spaceLeft;
+  if (left < 0) return ::write(fd, data, size);
+  if (left == 0) {
+    errno = ENOSPC;
+    return -1;
+  }
+  if (static_cast<unsigned long long>(left) < size) size = static_cast<size_t>(left);
+  const ssize_t n = ::write(fd, data, size);
+  if (n > 0) left -= n;
+  return n;
+}
 
 bool WriteAll(int fd, const std::string& data, std::string& error) {
   size_t done = 0;
   while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    const ssize_t n = WriteSome(fd, data.data() + done, data.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       error = std::strerror(errno);
@@ -79,6 +96,10 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& contents,
     error = "на этом месте находится папка";
     return false;
   }
+  if (g_fileFaults.createError != 0) {
+    error = std::strerror(g_fileFaults.createError);
+    return false;
+  }
   std::string tmpl = path + ".XXXXXX";
   const int fd = ::mkstemp(tmpl.data());
   if (fd < 0) {
@@ -86,6 +107,10 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& contents,
     return false;
   }
   bool ok = WriteAll(fd, contents, error);
+  if (ok && g_fileFaults.syncError != 0) {
+    error = std::strerror(g_fileFaults.syncError);
+    ok = false;
+  }
   if (ok && ::fsync(fd) != 0) {
     error = std::strerror(errno);
     ok = false;
@@ -95,6 +120,10 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& contents,
     ok = false;
   }
   if (ok) ::chmod(tmpl.c_str(), 0644);
+  if (ok && g_fileFaults.renameError != 0) {
+    error = std::strerror(g_fileFaults.renameError);
+    ok = false;
+  }
   if (ok && ::rename(tmpl.c_str(), path.c_str()) != 0) {
     error = std::strerror(errno);
     ok = false;

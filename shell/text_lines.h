@@ -18,6 +18,17 @@ std::vector<std::string> KeptLines(const std::string& contents);
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& contents);
 
+// Failures tests inject into ReplaceFileAtomically where the real ones
+// cannot be arranged (root ignores folder permissions; a disk is seldom
+// full). Each is off by default and the game never sets them.
+struct FileFaults {
+  int createError = 0;       // errno for making the temporary file
+  long long spaceLeft = -1;  // bytes that fit before writes fail with ENOSPC; -1 no limit
+  int syncError = 0;         // errno for flushing the temporary file
+  int renameError = 0;       // errno for putting it in place
+};
+extern FileFaults g_fileFaults;
+
 // Replaces the file at path with contents atomically: a temporary file in the
 // same folder is written, flushed and renamed over the target, so the old file
 // stays intact when anything fails. On failure returns false and sets error

@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "shell/scripted_toolkit.h"
 #include "shell/text_lines.h"
@@ -146,6 +148,21 @@ TEST(TimeText, WrittenTextReadsBackUnderBothSeparators) {
       EXPECT_NEAR(d, minutes / 1440, 1e-14) << text;
     }
   }
+}
+
+TEST(TimeText, LargestDurationsStillReadBack) {
+  // Rounded to fifteen digits these would lie beyond the double range.
+  const double largest = std::numeric_limits<double>::max();
+  for (double days : {largest, -largest, std::nextafter(largest, 0.0), 1.7976931348623e308}) {
+    for (char sep : {',', '.'}) {
+      const std::string text = DurationToTimeText(days, sep);
+      double back = 0;
+      ASSERT_TRUE(TimeTextToDuration(text, back)) << text;
+      EXPECT_NEAR(back / days, 1.0, 1e-14) << text;
+      EXPECT_EQ(DurationToTimeText(back, sep), text);
+    }
+  }
+  EXPECT_EQ(DurationToTimeText(-largest, ','), "-1,79769313486231E+308");
 }
 
 TEST(TimeText, ShownTimeOfAnEntry) {
