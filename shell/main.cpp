@@ -8,6 +8,7 @@
 #include "game/qt_form1.h"
 #include "shell/file_exists.h"
 #include "shell/qt_audio.h"
+#include "shell/qt_board_cursor.h"
 #include "shell/qt_region.h"
 #include "shell/qt_splash.h"
 #include "shell/qt_toolkit.h"
@@ -15,22 +16,18 @@
 namespace tumbol {
 namespace {
 
-class PlainCursor : public BoardCursor {
- public:
-  void SetAnimCursor(int) override {}
-  void RestoreCursor() override {}
-};
-
 int Main(int argc, char** argv) {
   QApplication app(argc, argv);
   QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
   QFont::insertSubstitution(QStringLiteral("Courier New CYR"), QStringLiteral("Liberation Mono"));
   QtToolkit toolkit;
-  PlainCursor cursor;
   QString folder = QCoreApplication::applicationDirPath();
   if (!folder.endsWith('/')) folder += '/';
+  // The board the cursor lives on belongs to the window, made just below.
+  QtBoardCursor cursor(nullptr, folder);
   SdlSoundCues sounds(folder.toStdString());
   Form1 form(toolkit, sounds, cursor);
+  cursor.Bind(form.Picture1, folder);
   toolkit.SetDialogParent(&form);
   auto* splash = new frmSplash;
   splash->setAttribute(Qt::WA_DeleteOnClose);

@@ -1,0 +1,88 @@
+#include "shell/qt_board_cursor.h"
+
+#include <QImage>
+#include <QPixmap>
+
+#include "shell/text_lines.h"
+
+namespace tumbol {
+
+QtBoardCursor::QtBoardCursor(QWidget* board, const QString& folder, QObject* parent)
+    : QObject(parent), board_(board), folder_(folder) {
+  timer_.setSingleShot(true);
+  connect(&timer_, &QTimer::timeout, this, &QtBoardCursor::NextStep);
+}
+
+void QtBoardCursor::Bind(QWidget* board, const QString& folder) {
+  RestoreCursor();
+  board_ = board;
+  folder_ = folder;
+}
+
+void QtBoardCursor::SetAnimCursor(int kind) {
+  if (!board_) return;
+  StopAnimation();
+  // A failed installation leaves the arrow up and the copy owed; keep that
+  // copy rather than saving whatever is showing now.
+  if (!SavedCursorCopy) SavedCursorCopy = board_->cursor();
+
+  QString path = folder_;
+  if (!path.isEmpty() && !path.endsWith('/')) path += '/';
+  path += kind == 1 ? "an_lr.ani" : "an_rl.ani";
+  // Read afresh every time, so a replaced or damaged file shows at once; the
+  // frames are decoded again only when the bytes differ from last time.
+  ++fileLoads_;
+  std::string text;
+  if (!ReadWholeFile(path.toStdString(), text)) return;  // the arrow stays; no message
+  Decoded& cache = decoded_[kind == 1 ? 0 : 1];
+  std::vector<uint8_t> bytes(text.begin(), text.end());
+  if (cache.frames.empty() || bytes != cache.bytes) {
+    cache = Decoded{};
+    AniCursor ani;
+    std::string error;
+    if (!ParseAni(bytes, &ani, &error)) return;
+    std::vector<QCursor> cursors;
+    for (const AniFrame& f : ani.frames) {
+      QByteArray blob(reinterpret_cast<const char*>(f.bytes.data()), int(f.bytes.size()));
+      QImage image = QImage::fromData(blob, f.isCursor ? "CUR" : "ICO");
+      if (image.isNull()) return;
+      cursors.emplace_back(QPixmap::fromImage(image), f.hotX, f.hotY);
+    }
+    ++decodes_;
+    cache.bytes = std::move(bytes);
+    cache.frames = std::move(cursors);
+    cache.steps = std::move(ani.steps);
+  }
+  frames_ = cache.frames;
+  steps_ = cache.steps;
+  step_ = 0;
+  ShowStep();
+}
+
+void QtBoardCursor::RestoreCursor() {
+  if (!SavedCursorCopy) return;
+  StopAnimation();
+  if (board_) board_->setCursor(*SavedCursorCopy);
+  SavedCursorCopy.reset();
+}
+
+void QtBoardCursor::ShowStep() {
+  const AniStep& s = steps_[size_t(step_)];
+  board_->setCursor(frames_[size_t(s.frame)]);
+  if (steps_.size() > 1) timer_.start(s.durationMs);
+}
+
+void QtBoardCursor::NextStep() {
+  if (!board_ || frames_.empty()) return;
+  step_ = (step_ + 1) % int(steps_.size());
+  ShowStep();
+}
+
+void QtBoardCursor::StopAnimation() {
+  timer_.stop();
+  frames_.clear();
+  steps_.clear();
+  step_ = 0;
+}
+
+}  // namespace tumbol

@@ -1,0 +1,61 @@
+#pragma once
+// The push cursors over the board: an animated cursor read from an .ani file
+// in the program folder, shown on the board widget alone and stepped by a
+// timer at the file's rates.
+
+#include <QCursor>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <optional>
+#include <vector>
+
+#include "game/seams.h"
+#include "shell/ani_file.h"
+
+namespace tumbol {
+
+class QtBoardCursor : public QObject, public BoardCursor {
+  Q_OBJECT
+ public:
+  // `folder` is the program folder, ending in '/'.
+  QtBoardCursor(QWidget* board, const QString& folder, QObject* parent = nullptr);
+  // For a window that makes its board after taking the cursor: binds it later.
+  // Until bound, SetAnimCursor does nothing.
+  void Bind(QWidget* board, const QString& folder);
+
+  void SetAnimCursor(int kind) override;
+  void RestoreCursor() override;
+
+  bool IsAnimated() const { return timer_.isActive() || !frames_.empty(); }
+  int FrameCount() const { return int(frames_.size()); }
+  int CurrentStep() const { return step_; }
+  int FileLoads() const { return fileLoads_; }
+  int Decodes() const { return decodes_; }
+  bool HoldsSavedCopy() const { return SavedCursorCopy.has_value(); }
+
+ private:
+  void ShowStep();
+  void NextStep();
+  void StopAnimation();
+
+  QPointer<QWidget> board_;
+  QString folder_;
+  std::optional<QCursor> SavedCursorCopy;
+  std::vector<QCursor> frames_;  // one per file frame
+  std::vector<AniStep> steps_;
+  int step_ = 0;
+  int fileLoads_ = 0;
+  int decodes_ = 0;
+  struct Decoded {
+    std::vector<uint8_t> bytes;
+    std::vector<QCursor> frames;
+    std::vector<AniStep> steps;
+  };
+  Decoded decoded_[2];  // push right, push left
+  QTimer timer_;
+};
+
+}  // namespace tumbol
