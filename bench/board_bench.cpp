@@ -48,7 +48,7 @@ BENCHMARK(BM_SettleBusyBoard);
 
 void BM_RedrawFullBoard(benchmark::State& state) {
   BoardPicture picture;
-  QPixmap background(705, 513);
+  QImage background(705, 513, QImage::Format_RGB32);
   background.fill(QColor(20, 24, 40));
   picture.SetBackground(background);
   for (auto _ : state) {

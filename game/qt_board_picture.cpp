@@ -45,8 +45,8 @@ BoardPicture::BoardPicture(QWidget* parent)
   Clear();
 }
 
-void BoardPicture::SetBackground(const QPixmap& background) {
-  background_ = background.toImage().convertToFormat(QImage::Format_RGB32);
+void BoardPicture::SetBackground(const QImage& background) {
+  background_ = background.convertToFormat(QImage::Format_RGB32);
   Clear();
   Present();
 }

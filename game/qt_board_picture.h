@@ -18,7 +18,7 @@ class BoardPicture : public QWidget, public BoardSurface {
  public:
   explicit BoardPicture(QWidget* parent = nullptr);
 
-  void SetBackground(const QPixmap& background);  // skinsp.jpg
+  void SetBackground(const QImage& background);  // skinsp.jpg
   void Clear() override;
   void DrawTile(int code, int row, int col) override;
   void DrawBurst(int row, int col) override;

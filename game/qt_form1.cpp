@@ -135,14 +135,15 @@ void Form1::Form_Load(const QString& programFolder) {
   game_.LoadLevelMap();
 
   const std::string skinPath = game_.path_work + "skins.bmp";
-  if (!FileExists(skinPath) || !skin.load(QString::fromStdString(skinPath))) {
-    skin = QPixmap();
+  const QImage skinPicture = FileExists(skinPath) ? LoadPicture(skinPath) : QImage();
+  skin = QPixmap::fromImage(skinPicture);
+  if (skinPicture.isNull()) {
     toolkit_.MsgBox("Не найден файл '" + game_.path_work + "skins.bmp'", kStyleExclamation,
                     "Ошибка загрузки файла");
   }
   const std::string boardPath = game_.path_work + "skinsp.jpg";
-  QPixmap boardBackground;
-  if (!FileExists(boardPath) || !boardBackground.load(QString::fromStdString(boardPath))) {
+  const QImage boardBackground = FileExists(boardPath) ? LoadPicture(boardPath) : QImage();
+  if (boardBackground.isNull()) {
     toolkit_.MsgBox("Не найден файл '" + game_.path_work + "skinsp.jpg'", kStyleExclamation,
                     "Ошибка загрузки файла");
   } else {
@@ -150,6 +151,11 @@ void Form1::Form_Load(const QString& programFolder) {
   }
   update();
   Timer1.start();
+}
+
+QImage Form1::LoadPicture(const std::string& path) {
+  const QString name = QString::fromStdString(path);
+  return readAhead ? readAhead->Take(name) : QImage(name);
 }
 
 void Form1::ShowModeControls(bool freePlay) {

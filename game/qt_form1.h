@@ -18,6 +18,7 @@
 #include "shell/music.h"
 #include "shell/qt_audio.h"
 #include "shell/qt_music_switch.h"
+#include "shell/qt_read_ahead.h"
 #include "shell/toolkit.h"
 
 namespace tumbol {
@@ -69,6 +70,7 @@ class Form1 : public QWidget, private GameView {
   std::vector<QPixmap> ImageList2;      // button pictures, 1-based (entry 0 unused)
   QPixmap skin;                         // skins.bmp, the window face
   QWidget* splash = nullptr;            // frmSplash until the first activation
+  PictureReadAhead* readAhead = nullptr;  // skins decoded early by the start-up
 
   // Hook for the window's other windows (editor, records) and for the music.
   std::function<void()> onOpenEditor;
@@ -85,6 +87,7 @@ class Form1 : public QWidget, private GameView {
   void closeEvent(QCloseEvent*) override;
 
  private:
+  QImage LoadPicture(const std::string& path);
   // GameView
   std::string MapNumberText() override { return Text1->text().toStdString(); }
   void ShowModeControls(bool freePlay) override;

@@ -3,7 +3,7 @@
 # Does nothing when everything is there already.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libsdl2-mixer-dev timgm6mb-soundfont
-          fonts-liberation2 libgtest-dev libgmock-dev libbenchmark-dev libgl-dev
+          fonts-liberation2 libfontconfig-dev libgtest-dev libgmock-dev libbenchmark-dev libgl-dev
           xvfb xauth xdotool imagemagick)
 missing=()
 for p in "${packages[@]}"; do

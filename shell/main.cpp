@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QPainter>
 #include <QTimer>
+#include <fontconfig/fontconfig.h>
+#include <thread>
 
 #include "game/qt_form1.h"
 #include "shell/file_exists.h"
@@ -17,12 +19,20 @@ namespace tumbol {
 namespace {
 
 int Main(int argc, char** argv) {
+  // Reading the font configuration is the slowest step of a Qt start; it runs
+  // on the other core while the application connects to the display.
+  std::thread fonts([] { FcInit(); });
   QApplication app(argc, argv);
+  fonts.join();
   QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
   QFont::insertSubstitution(QStringLiteral("Courier New CYR"), QStringLiteral("Liberation Mono"));
-  QtToolkit toolkit;
   QString folder = QCoreApplication::applicationDirPath();
   if (!folder.endsWith('/')) folder += '/';
+  // The skins decode on the other core while the window is built.
+  PictureReadAhead readAhead;
+  readAhead.Start(folder + QStringLiteral("skins.bmp"));
+  readAhead.Start(folder + QStringLiteral("skinsp.jpg"));
+  QtToolkit toolkit;
   // The board the cursor lives on belongs to the window, made just below.
   QtBoardCursor cursor(nullptr, folder);
   SdlSoundCues sounds(folder.toStdString());
@@ -32,10 +42,13 @@ int Main(int argc, char** argv) {
   auto* splash = new frmSplash;
   splash->setAttribute(Qt::WA_DeleteOnClose);
   form.splash = splash;
+  form.readAhead = &readAhead;
   form.Form_Load(folder);
+  // The window's load has read the skin already; its outline comes from that
+  // same picture.
   const QString skinPath = folder + QStringLiteral("skins.bmp");
-  QImage skin;
-  if (FileExists(skinPath.toStdString()) && skin.load(skinPath)) {
+  const QImage skin = form.skin.toImage();
+  if (FileExists(skinPath.toStdString()) && !skin.isNull()) {
     // The scan reads the window's own client size, whatever the picture's.
     QImage holder(form.size(), QImage::Format_RGB32);
     holder.fill(Qt::white);

@@ -1,8 +1,5 @@
 #include "shell/qt_audio.h"
 
-#include <SDL.h>
-#include <SDL_mixer.h>
-
 #include <QFileInfo>
 #include <QMetaObject>
 #include <cmath>
@@ -10,6 +7,7 @@
 #include <vector>
 
 #include "shell/file_exists.h"
+#include "shell/qt_mixer_library.h"
 
 namespace tumbol {
 
@@ -22,7 +20,7 @@ Mix_Chunk* DefaultChime() {
   static Mix_Chunk* chime = [] {
     int freq = 0, channels = 0;
     Uint16 format = 0;
-    if (!Mix_QuerySpec(&freq, &format, &channels) || format != AUDIO_S16SYS) return (Mix_Chunk*)nullptr;
+    if (!Mixer()->QuerySpec(&freq, &format, &channels) || format != AUDIO_S16SYS) return (Mix_Chunk*)nullptr;
     const int frames = freq * 22 / 100;
     static std::vector<int16_t> pcm;
     pcm.assign(static_cast<size_t>(frames) * channels, 0);
@@ -34,7 +32,7 @@ Mix_Chunk* DefaultChime() {
       const auto v = static_cast<int16_t>(9000 * attack * (first + 0.8 * second));
       for (int c = 0; c < channels; ++c) pcm[size_t(i) * channels + c] = v;
     }
-    return Mix_QuickLoad_RAW(reinterpret_cast<Uint8*>(pcm.data()),
+    return Mixer()->QuickLoad_RAW(reinterpret_cast<Uint8*>(pcm.data()),
                              static_cast<Uint32>(pcm.size() * sizeof(int16_t)));
   }();
   return chime;
@@ -44,15 +42,16 @@ Mix_Chunk* DefaultChime() {
 
 bool EnsureAudioOpen() {
   static const bool open = [] {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-    Mix_Init(MIX_INIT_MID);
-    if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 2048) != 0) {
-      SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (Mixer() == nullptr) return false;
+    if (Mixer()->InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    Mixer()->Init(MIX_INIT_MID);
+    if (Mixer()->OpenAudio(44100, AUDIO_S16SYS, 2, 2048) != 0) {
+      Mixer()->QuitSubSystem(SDL_INIT_AUDIO);
       return false;
     }
-    Mix_AllocateChannels(1);  // cues cut each other off, never mix
+    Mixer()->AllocateChannels(1);  // cues cut each other off, never mix
     const std::string font = FindSoundFont();
-    if (!font.empty()) Mix_SetSoundFonts(font.c_str());
+    if (!font.empty()) Mixer()->SetSoundFonts(font.c_str());
     return true;
   }();
   return open;
@@ -70,17 +69,17 @@ std::string FindSoundFont() {
 
 SdlSoundCues::~SdlSoundCues() {
   if (chunks_.empty() || !EnsureAudioOpen()) return;
-  Mix_HaltChannel(kCueChannel);
+  Mixer()->HaltChannel(kCueChannel);
   for (auto& entry : chunks_)
-    if (entry.second) Mix_FreeChunk(entry.second);
+    if (entry.second) Mixer()->FreeChunk(entry.second);
 }
 
 Mix_Chunk* SdlSoundCues::ChunkFor(const std::string& path) {
   auto found = chunks_.find(path);
   if (found != chunks_.end()) return found->second;
-  Mix_Chunk* chunk = FileExists(path) ? Mix_LoadWAV(path.c_str()) : nullptr;
+  Mix_Chunk* chunk = FileExists(path) ? Mixer()->LoadWAV(path.c_str()) : nullptr;
   if (chunk && chunk->alen == 0) {
-    Mix_FreeChunk(chunk);
+    Mixer()->FreeChunk(chunk);
     chunk = nullptr;
   }
   chunks_[path] = chunk;
@@ -91,8 +90,8 @@ void SdlSoundCues::PlaySoundCue(int cue) {
   if (cue < 1 || cue > 3 || !EnsureAudioOpen()) return;
   Mix_Chunk* chunk = ChunkFor(path_work + "m" + std::to_string(cue) + ".wav");
   if (!chunk) chunk = DefaultChime();
-  Mix_HaltChannel(kCueChannel);
-  if (chunk) Mix_PlayChannel(kCueChannel, chunk, 0);
+  Mixer()->HaltChannel(kCueChannel);
+  if (chunk) Mixer()->PlayChannelTimed(kCueChannel, chunk, 0, -1);
 }
 
 // ---- MIDI ----
@@ -103,7 +102,7 @@ SdlMidiDevice::SdlMidiDevice() : receiver_(std::make_unique<QObject>()) {}
 
 SdlMidiDevice::~SdlMidiDevice() {
   if (instance_.load() == this) {
-    Mix_HookMusicFinished(nullptr);  // waits for a hook that is running
+    Mixer()->HookMusicFinished(nullptr);  // waits for a hook that is running
     instance_ = nullptr;
   }
   Free();
@@ -128,13 +127,13 @@ void SdlMidiDevice::Halt() {
   if (!music_) return;
   playing_ = false;
   halting_ = true;
-  Mix_HaltMusic();
+  Mixer()->HaltMusic();
   halting_ = false;
 }
 
 void SdlMidiDevice::Free() {
   Halt();
-  if (music_) Mix_FreeMusic(music_);
+  if (music_) Mixer()->FreeMusic(music_);
   music_ = nullptr;
 }
 
@@ -144,14 +143,14 @@ void SdlMidiDevice::Execute(const std::string& cmd) {
     if (FindSoundFont().empty() || !EnsureAudioOpen() || !FileExists(FileName)) return;
     if (instance_.load() != this) {
       instance_ = this;
-      Mix_HookMusicFinished(&SdlMidiDevice::MusicFinished);
+      Mixer()->HookMusicFinished(&SdlMidiDevice::MusicFinished);
     }
-    music_ = Mix_LoadMUS(FileName.c_str());
+    music_ = Mixer()->LoadMUS(FileName.c_str());
   } else if (cmd == "Play") {
     if (!music_) return;
     Halt();
     ++play_;
-    playing_ = Mix_PlayMusic(music_, 0) == 0;
+    playing_ = Mixer()->PlayMusic(music_, 0) == 0;
   } else if (cmd == "Stop") {
     Halt();
   } else if (cmd == "Close") {

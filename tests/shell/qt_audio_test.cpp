@@ -6,7 +6,7 @@
 #include "shell/qt_music_switch.h"
 #include "shell/scripted_toolkit.h"
 
-#include <SDL_mixer.h>
+#include "shell/qt_mixer_library.h"
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -75,7 +75,7 @@ TEST(SdlMidiDevice, TrackThatRunsOutReportsOnTheUiThreadAndOwnStopDoesNot) {
 
   midi.SendCommand("Open");
   midi.SendCommand("Play");
-  EXPECT_TRUE(Mix_PlayingMusic());
+  EXPECT_TRUE(Mixer()->PlayingMusic());
   ASSERT_TRUE(SpinUntil([&] { return !reports.codes.empty(); }, 4000));
   EXPECT_EQ(reports.codes, std::vector<int>{1});
   EXPECT_FALSE(reports.offThread);
@@ -88,7 +88,7 @@ TEST(SdlMidiDevice, TrackThatRunsOutReportsOnTheUiThreadAndOwnStopDoesNot) {
   SpinUntil([] { return false; }, 150);
   midi.SendCommand("Stop");
   midi.SendCommand("Close");
-  EXPECT_FALSE(Mix_PlayingMusic());
+  EXPECT_FALSE(Mixer()->PlayingMusic());
   SpinUntil([] { return false; }, 900);
   EXPECT_TRUE(reports.codes.empty());
 }
@@ -101,14 +101,14 @@ TEST(SdlMidiDevice, MissingFileStaysSilent) {
   midi.FileName = dir.filePath("music1.mid").toStdString();
   midi.SendCommand("Open");
   midi.SendCommand("Play");
-  EXPECT_FALSE(Mix_PlayingMusic());
+  EXPECT_FALSE(Mixer()->PlayingMusic());
   midi.SendCommand("Stop");
   midi.SendCommand("Close");
   // Nor does a folder name, what an empty playlist entry gives.
   midi.FileName = dir.path().toStdString() + "/";
   midi.SendCommand("Open");
   midi.SendCommand("Play");
-  EXPECT_FALSE(Mix_PlayingMusic());
+  EXPECT_FALSE(Mixer()->PlayingMusic());
   SpinUntil([] { return false; }, 100);
   EXPECT_TRUE(reports.codes.empty());
   EXPECT_EQ(midi.Command(), "Play");
@@ -122,7 +122,7 @@ TEST(SdlSoundCues, MissingOrBrokenFilesPlayTheChime) {
   SdlSoundCues cues(folder);
   for (int cue : {1, 2, 3, 3}) {
     cues.PlaySoundCue(cue);
-    if (EnsureAudioOpen()) EXPECT_TRUE(Mix_Playing(0)) << cue;
+    if (EnsureAudioOpen()) EXPECT_TRUE(Mixer()->Playing(0)) << cue;
   }
   cues.PlaySoundCue(0);  // not a cue: ignored
   cues.PlaySoundCue(7);
@@ -133,14 +133,14 @@ TEST(SdlSoundCues, ShippedCueFilesLoadAndPlay) {
   if (!std::ifstream(data + "m1.wav")) GTEST_SKIP() << "sound files not generated";
   ASSERT_TRUE(EnsureAudioOpen());
   for (int cue : {1, 2, 3}) {
-    Mix_Chunk* chunk = Mix_LoadWAV((data + "m" + std::to_string(cue) + ".wav").c_str());
+    Mix_Chunk* chunk = Mixer()->LoadWAV((data + "m" + std::to_string(cue) + ".wav").c_str());
     ASSERT_NE(chunk, nullptr) << cue;
     EXPECT_GT(chunk->alen, 1000u);
-    Mix_FreeChunk(chunk);
+    Mixer()->FreeChunk(chunk);
   }
   SdlSoundCues cues(data);
   cues.PlaySoundCue(2);
-  EXPECT_TRUE(Mix_Playing(0));
+  EXPECT_TRUE(Mixer()->Playing(0));
 }
 
 // Records the device's commands; nothing sounds.

@@ -1,0 +1,41 @@
+#pragma once
+// SDL_mixer, opened at the first sound rather than linked: with its decoders
+// and synthesiser it brings some forty libraries, and loading them at start-up
+// would cost the window time to come up. Null when the library is missing.
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+namespace tumbol {
+
+struct MixerLibrary {
+  decltype(&SDL_InitSubSystem) InitSubSystem;
+  decltype(&SDL_QuitSubSystem) QuitSubSystem;
+  decltype(&SDL_RWFromFile) RWFromFile;
+  decltype(&Mix_Init) Init;
+  decltype(&Mix_OpenAudio) OpenAudio;
+  decltype(&Mix_QuerySpec) QuerySpec;
+  decltype(&Mix_AllocateChannels) AllocateChannels;
+  decltype(&Mix_SetSoundFonts) SetSoundFonts;
+  decltype(&Mix_LoadWAV_RW) LoadWAV_RW;
+  decltype(&Mix_QuickLoad_RAW) QuickLoad_RAW;
+  decltype(&Mix_FreeChunk) FreeChunk;
+  decltype(&Mix_PlayChannelTimed) PlayChannelTimed;
+  decltype(&Mix_HaltChannel) HaltChannel;
+  decltype(&Mix_Playing) Playing;
+  decltype(&Mix_LoadMUS) LoadMUS;
+  decltype(&Mix_FreeMusic) FreeMusic;
+  decltype(&Mix_PlayMusic) PlayMusic;
+  decltype(&Mix_HaltMusic) HaltMusic;
+  decltype(&Mix_PlayingMusic) PlayingMusic;
+  decltype(&Mix_HookMusicFinished) HookMusicFinished;
+
+  Mix_Chunk* LoadWAV(const char* path) const {
+    SDL_RWops* file = RWFromFile(path, "rb");
+    return file ? LoadWAV_RW(file, 1) : nullptr;
+  }
+};
+
+// Loads the library and all its functions once; null when any is missing.
+const MixerLibrary* Mixer();
+
+}  // namespace tumbol

@@ -1,0 +1,25 @@
+#pragma once
+// Pictures decoded on a worker thread while the window is being built, and
+// handed over when the load needs them. Taking a picture never started here
+// decodes it on the spot, so the result is the same either way.
+#include <QImage>
+#include <QString>
+#include <future>
+#include <map>
+
+namespace tumbol {
+
+class PictureReadAhead {
+ public:
+  // Starts decoding path. A file that is missing or not a picture gives a
+  // null image, as QImage::load would.
+  void Start(const QString& path);
+  QImage Take(const QString& path);
+  // Waits for pictures started but never taken, so no thread outlives us.
+  ~PictureReadAhead();
+
+ private:
+  std::map<QString, std::future<QImage>> pending_;
+};
+
+}  // namespace tumbol
