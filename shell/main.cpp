@@ -49,11 +49,9 @@ int Main(int argc, char** argv) {
   const QString skinPath = folder + QStringLiteral("skins.bmp");
   const QImage skin = form.skin.toImage();
   if (FileExists(skinPath.toStdString()) && !skin.isNull()) {
-    // The scan reads the window's own client size, whatever the picture's.
-    QImage holder(form.size(), QImage::Format_RGB32);
-    holder.fill(Qt::white);
-    QPainter(&holder).drawImage(0, 0, skin);
-    form.setMask(MakeRegionFromPicture(holder, kPureWhite, [&] { toolkit.DoEvents(); }));
+    // An empty outline (an all-white skin) is no mask to Qt: the window then
+    // shows whole rather than vanishing.
+    form.setMask(WindowOutline(skin, form.size(), [&] { toolkit.DoEvents(); }));
   }
   form.show();
   // Without a window manager nothing activates a new window; ask for it.

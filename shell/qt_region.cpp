@@ -1,5 +1,7 @@
 #include "shell/qt_region.h"
 
+#include <QPainter>
+
 #include <QRect>
 
 namespace tumbol {
@@ -31,6 +33,13 @@ QRegion UniteOneByOne(const std::vector<RunRect>& rects) {
   QRegion region;
   for (const RunRect& r : rects) region = region.united(QRect(r.x, r.y, r.w, r.h));
   return region;
+}
+
+QRegion WindowOutline(const QImage& skin, QSize clientSize, const std::function<void()>& perRow) {
+  QImage holder(clientSize, QImage::Format_RGB32);
+  holder.fill(Qt::white);
+  QPainter(&holder).drawImage(0, 0, skin);
+  return MakeRegionFromPicture(holder, kPureWhite, perRow);
 }
 
 }  // namespace tumbol

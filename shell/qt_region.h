@@ -17,6 +17,12 @@ namespace tumbol {
 QRegion MakeRegionFromPicture(const QImage& holder, uint32_t transparentColor,
                               const std::function<void()>& perRow);
 
+// The outline of a window of clientSize cut from its skin: the skin is laid
+// at the top left of a white holder of the window's size, so a smaller skin
+// leaves the rest outside and a larger one is cut off. An all-white skin
+// gives an empty region.
+QRegion WindowOutline(const QImage& skin, QSize clientSize, const std::function<void()>& perRow);
+
 // Hands rectangles ordered by top and then left edge, rows not overlapping
 // (as MakeRegionRuns and MergeEqualRows give them), to Qt in one piece.
 QRegion RegionFromRects(const std::vector<RunRect>& rects);

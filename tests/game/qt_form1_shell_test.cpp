@@ -76,6 +76,18 @@ TEST_F(Form1Shell, BrokenSkinsCountAsMissingAndGoodOnesLoad) {
   EXPECT_EQ(other.skin.size(), QSize(760, 614));
 }
 
+TEST_F(Form1Shell, EmptyOrTruncatedSkinsCountAsMissing) {
+  std::ofstream(dir / "skins.bmp");  // 0 bytes
+  std::ifstream good(fs::path(TUMBOL_SOURCE_DIR) / "data" / "skinsp.jpg", std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(good)), {});
+  std::ofstream(dir / "skinsp.jpg", std::ios::binary) << bytes.substr(0, 200);  // the header only
+  form.Form_Load(folder);
+  ASSERT_EQ(tk.messages.size(), 3u);
+  EXPECT_EQ(tk.messages[1].text, "Не найден файл '" + Path("skins.bmp") + "'");
+  EXPECT_EQ(tk.messages[2].text, "Не найден файл '" + Path("skinsp.jpg") + "'");
+  EXPECT_TRUE(form.skin.isNull());
+}
+
 TEST_F(Form1Shell, FirstActivationClosesSplashAndSettlesButNeverWinsAnEmptyBoard) {
   QWidget splash;
   splash.show();

@@ -87,6 +87,24 @@ TEST(RegionFromPicture, ShippedSkinIsShaped) {
   ExpectCoversNonWhite(region, skin);
 }
 
+TEST(RegionFromPicture, OutlineOfASkinOfTheWrongSizeOrAllWhite) {
+  QImage small(100, 50, QImage::Format_RGB888);
+  small.fill(Qt::black);
+  QRegion region = WindowOutline(small, QSize(760, 614), nullptr);
+  EXPECT_EQ(region, QRegion(0, 0, 100, 50));  // the rest of the window is outside
+  QImage large(900, 700, QImage::Format_RGB32);
+  large.fill(qRgb(10, 20, 30));
+  large.setPixel(0, 0, kWhiteRgb);
+  region = WindowOutline(large, QSize(760, 614), nullptr);
+  EXPECT_EQ(region, QRegion(0, 0, 760, 614) - QRegion(0, 0, 1, 1));  // cut at the window's edge
+  QImage white(760, 614, QImage::Format_RGB32);
+  white.fill(Qt::white);
+  int rows = 0;
+  EXPECT_TRUE(WindowOutline(white, QSize(760, 614), [&] { ++rows; }).isEmpty());
+  EXPECT_EQ(rows, 614);
+  EXPECT_TRUE(WindowOutline(QImage(), QSize(760, 614), nullptr).isEmpty());
+}
+
 TEST(Splash, LayoutAndCaptions) {
   frmSplash splash;
   EXPECT_EQ(splash.size(), QSize(432, 88));
