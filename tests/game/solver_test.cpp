@@ -1,0 +1,152 @@
+#include "game/solver.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <random>
+#include <set>
+#include <string>
+
+#include "game/map_file.h"
+#include "game/quiet_play.h"
+#include "game/rules.h"
+
+namespace tumbol {
+namespace {
+
+// A 16 x 22 board whose bottom rows are the given lines (map characters).
+Board BottomRows(const std::vector<std::string>& rows) {
+  std::string text;
+  for (int i = 0; i < kBoardRows - static_cast<int>(rows.size()); ++i) text += std::string(22, '0') + "\r\n";
+  for (const auto& r : rows) text += r + std::string(22 - r.size(), '0') + "\r\n";
+  Board board;
+  bool warning = false;
+  ParseLevelMap(text, board, warning);
+  EXPECT_FALSE(warning);
+  return board;
+}
+
+std::string Key(const Board& b) {
+  std::string k;
+  for (int r = 1; r <= b.Rows(); ++r) k += BoardRowText(b, r);
+  return k;
+}
+
+// The plainest possible search, straight on the rules: the reference the
+// solver's own settling and state keys are checked against.
+int ReferenceShortest(Board start) {
+  SettleQuietly(start);
+  std::set<std::string> seen{Key(start)};
+  std::deque<std::pair<Board, int>> queue{{start, 0}};
+  while (!queue.empty()) {
+    auto [board, depth] = queue.front();
+    queue.pop_front();
+    if (!board.HasCube()) return depth;
+    for (int r = 1; r <= board.Rows(); ++r)
+      for (int c = 1; c <= board.Cols(); ++c)
+        for (int dir : {-1, +1}) {
+          Board next = board;
+          if (!TryPush(next, r, c, dir)) continue;
+          SettleQuietly(next);
+          if (seen.insert(Key(next)).second) queue.push_back({next, depth + 1});
+        }
+  }
+  return -1;
+}
+
+// Small random puzzles: a few cubes of three kinds over a floor with gaps
+// and a shelf, confined to the left eight columns.
+Board RandomPuzzle(std::mt19937& rng) {
+  std::vector<std::string> rows(6, std::string(8, '0'));
+  rows[5] = "11111111";
+  for (int c = 0; c < 8; ++c)
+    if (rng() % 4 == 0) rows[4][c] = '1';
+  rows[2][rng() % 8] = 'M';
+  rows[2][rng() % 8] = '1';
+  // Mostly pairs, so many can be won; now and then an odd cube out.
+  const char kinds[] = "234";
+  const int cubes = 2 * (1 + static_cast<int>(rng() % 3)) + (rng() % 5 == 0 ? 1 : 0);
+  for (int i = 0; i < cubes; ++i) {
+    char& cell = rows[rng() % 5][rng() % 8];
+    if (cell == '0') cell = kinds[(i / 2) % 3];
+  }
+  for (auto& r : rows) r += "1";  // a wall keeps the cubes in
+  return BottomRows(rows);
+}
+
+TEST(SettleFast, SameBoardAsTheGamesOwnSettling) {
+  std::mt19937 rng(11);
+  for (int trial = 0; trial < 400; ++trial) {
+    Board board(kBoardRows, kBoardCols);
+    for (int r = 1; r <= kBoardRows; ++r)
+      for (int c = 1; c <= kBoardCols; ++c) {
+        const unsigned roll = rng() % 10;
+        // Few kinds, so touching pairs, chains and runs of three are common.
+        board.At(r, c) = roll < 4 ? kEmpty : roll < 6 ? kBrick : roll == 6 ? 23 : static_cast<Cell>(2 + rng() % 3);
+      }
+    QuietPlay game(board);
+    game.Settle();
+    Board fast = board;
+    SettleFast(fast);
+    ASSERT_EQ(Key(fast), Key(game.board())) << "trial " << trial;
+  }
+}
+
+TEST(SolveLevel, ShortestCountsMatchAPlainSearchAndSolutionsReplay) {
+  std::mt19937 rng(3);
+  int solved = 0, unsolvable = 0;
+  for (int trial = 0; trial < 150; ++trial) {
+    const Board puzzle = RandomPuzzle(rng);
+    const SolveResult r = SolveLevel(puzzle);
+    const int expected = ReferenceShortest(puzzle);
+    if (expected < 0) {
+      ASSERT_EQ(r.outcome, SolveOutcome::kUnsolvable) << "trial " << trial;
+      ++unsolvable;
+      continue;
+    }
+    ASSERT_EQ(r.outcome, SolveOutcome::kSolved) << "trial " << trial;
+    ASSERT_EQ(static_cast<int>(r.moves.size()), expected) << "trial " << trial;
+    // Played as the player would, the solution clears the board.
+    QuietPlay play(puzzle);
+    play.Settle();
+    std::vector<std::string> frames;
+    for (const SolverMove& m : r.moves) ASSERT_TRUE(play.Push(m.row, m.col, m.dir, frames)) << "trial " << trial;
+    EXPECT_FALSE(play.board().HasCube()) << "trial " << trial;
+    ++solved;
+  }
+  // The sample must hold both kinds of puzzle, or it proves little.
+  EXPECT_GT(solved, 20);
+  EXPECT_GT(unsolvable, 20);
+}
+
+TEST(SolveLevel, EmptyUnpairableAndHopelessBoards) {
+  const SolveResult empty = SolveLevel(BottomRows({"1111111111111111111111"}));
+  EXPECT_EQ(empty.outcome, SolveOutcome::kSolved);
+  EXPECT_TRUE(empty.moves.empty());
+
+  EXPECT_EQ(SolveLevel(BottomRows({"0002000", "1111111"})).outcome, SolveOutcome::kUnsolvable);
+  // Three of a kind: two can go, the third never.
+  EXPECT_EQ(SolveLevel(BottomRows({"2020200", "1111111"})).outcome, SolveOutcome::kUnsolvable);
+  // An even count that can never meet: walls between them.
+  const SolveResult walled = SolveLevel(BottomRows({"2010200", "1111111"}));
+  EXPECT_EQ(walled.outcome, SolveOutcome::kUnsolvable);
+  EXPECT_GT(walled.statesExplored, 1u);  // proved by search, not by counting
+
+  EXPECT_EQ(SolveLevel(Board()).outcome, SolveOutcome::kUnknown);  // no cells at all
+}
+
+TEST(SolveLevel, StateLimitGivesUnknownWithoutGrowingPastIt) {
+  // Forty cubes of twenty kinds on an open floor: far too many boards.
+  std::vector<std::string> rows = {"23456789ABCDEFGHIJKL00", "LKJIHGFEDCBA9876543200",
+                                   "1111111111111111111111"};
+  rows.insert(rows.begin(), 8, std::string(22, '0'));
+  const SolveResult r = SolveLevel(BottomRows(rows), 20000);
+  EXPECT_EQ(r.outcome, SolveOutcome::kUnknown);
+  EXPECT_LE(r.statesExplored, 20000u);
+  EXPECT_GE(r.statesExplored, 19000u);
+  // About 80 bytes a board for keys, links and the table: a limit bounds memory.
+  EXPECT_LT(r.storeBytes, 20000u * 400);
+}
+
+}  // namespace
+}  // namespace tumbol
