@@ -92,6 +92,19 @@ TEST_F(Form3Test, ListsEveryEntryInFileOrderWithEmblemsForTenRanks) {
   EXPECT_NE(first, second);
 }
 
+TEST_F(Form3Test, HugeFileWithGarbageIsListedWhole) {
+  std::string text;
+  for (int i = 0; i < 20000; ++i)
+    text += "Игрок " + std::to_string(i) + (i % 3 == 0 ? "[:]" + std::string(200, 'x') : "[:]1E+300") + "\r\n";
+  WriteRecords(text);
+  Form3 form(tk, path_work, closePicture);
+  EXPECT_TRUE(tk.messages.empty());
+  ASSERT_EQ(form.ListView1->topLevelItemCount(), 20000);
+  EXPECT_EQ(form.ListView1->topLevelItem(0)->text(1).toStdString(), "");  // not a time
+  // A duration far past a day still shows as a time of day, without a crash.
+  EXPECT_EQ(form.ListView1->topLevelItem(19999)->text(1).size(), 8);
+}
+
 TEST_F(Form3Test, WindowLayout) {
   WriteRecords("A[:]0,5\r\n");
   Form3 form(tk, path_work, closePicture);
