@@ -214,6 +214,8 @@ void Game::CheckLevelComplete() {
 }
 
 void Game::StartLevel() {
+  // A timer or press that was already queued when the window closed.
+  if (closing_) return;
   LoadLevelMap();
   if (LevelSolved) return;
   const uint64_t generation = boardGeneration_;
