@@ -1,23 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "game/map_file.h"
+#include "tests/game/bottom_rows.h"
 #include "game/quiet_play.h"
 #include "game/rules.h"
 
 namespace tumbol {
 namespace {
-
-// Builds a 16 x 22 board whose bottom rows are the given lines (map characters).
-Board BottomRows(const std::vector<std::string>& rows) {
-  std::string text;
-  for (int i = 0; i < kBoardRows - static_cast<int>(rows.size()); ++i) text += std::string(22, '0') + "\r\n";
-  for (const auto& r : rows) text += r + std::string(22 - r.size(), '0') + "\r\n";
-  Board board;
-  bool warning = false;
-  ParseLevelMap(text, board, warning);
-  EXPECT_FALSE(warning);
-  return board;
-}
 
 std::string Row(const Board& b, int row) { return BoardRowText(b, row).substr(0, 8); }
 

@@ -1,0 +1,24 @@
+#pragma once
+// Test boards: a 16 x 22 board whose bottom rows are the given map lines,
+// each padded with empty cells to the full width.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "game/map_file.h"
+
+namespace tumbol {
+
+inline Board BottomRows(const std::vector<std::string>& rows) {
+  std::string text;
+  for (int i = 0; i < kBoardRows - static_cast<int>(rows.size()); ++i) text += std::string(22, '0') + "\r\n";
+  for (const auto& r : rows) text += r + std::string(22 - r.size(), '0') + "\r\n";
+  Board board;
+  bool warning = false;
+  ParseLevelMap(text, board, warning);
+  EXPECT_FALSE(warning);
+  return board;
+}
+
+}  // namespace tumbol
