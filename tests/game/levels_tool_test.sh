@@ -41,4 +41,30 @@ out=$("$tool" play "$dir/push.txt" 15,3,L)
 set +e
 "$tool" play "$dir/none.txt" 2>/dev/null; [ $? -eq 2 ] || fail "missing map exits 2"
 "$tool" play "$dir/push.txt" 15,3,X 2>/dev/null; [ $? -eq 2 ] || fail "bad move exits 2"
+# solve: the moves feed back into play and win.
+out=$("$tool" solve "$dir/push.txt" 2>/dev/null) || fail "solve of a good map exits 0"
+[ "$out" = "$(printf '15,1,R\npushes: 1')" ] || fail "one push: $out"
+moves=$(echo "$out" | grep -v '^pushes')
+[ "$("$tool" play "$dir/push.txt" $moves | tail -1)" = "won" ] || fail "solution replays to a win"
+out=$("$tool" check "$dir/push.txt") ; [ "$out" = "$dir/push.txt: ok, 2 cubes, solvable in 1 pushes" ] || fail "check: $out"
+{ for i in $(seq 15); do printf '%s\r\n' "$row0"; done; printf '%s\r\n' "$floor"; } > "$dir/none.txt.map"
+out=$("$tool" solve "$dir/none.txt.map" 2>/dev/null) || fail "no cubes is solved"
+[ "$out" = "pushes: 0" ] || fail "no cubes, no pushes: $out"
+{ for i in $(seq 14); do printf '%s\r\n' "$row0"; done
+  printf '%s\r\n' 2020200000000000000000 "$floor"; } > "$dir/three.txt"
+out=$("$tool" solve "$dir/three.txt" 2>/dev/null); [ $? -eq 1 ] || fail "three of a kind exits 1"
+[ "$out" = unsolvable ] || fail "three of a kind: $out"
+out=$("$tool" check "$dir/three.txt"); [ $? -eq 1 ] || fail "check of an unsolvable map exits 1"
+[ "$out" = "$dir/three.txt: ok, 3 cubes, unsolvable" ] || fail "check of an unsolvable map: $out"
+# Forty cubes of twenty kinds: the limit stops the search, and memory stays small.
+{ for i in $(seq 12); do printf '%s\r\n' "$row0"; done
+  printf '%s\r\n' 23456789ABCDEFGHIJKL00 LKJIHGFEDCBA9876543200 0000000000000000000000 "$floor"; } > "$dir/forty.txt"
+set +e
+out=$("$tool" solve --limit 50000 "$dir/forty.txt" 2>"$dir/err"); [ $? -eq 3 ] || fail "state limit exits 3"
+[ "$out" = unknown ] || fail "state limit: $out"
+kb=$(sed -n 's/.*peak memory \([0-9]*\) kB.*/\1/p' "$dir/err")
+[ -n "$kb" ] && [ "$kb" -lt 200000 ] || fail "peak memory under 200 MB: $(cat "$dir/err")"
+"$tool" solve "$dir/none.txt" 2>/dev/null; [ $? -eq 2 ] || fail "missing map exits 2"
+"$tool" solve --limit x "$dir/push.txt" 2>/dev/null; [ $? -eq 2 ] || fail "bad limit exits 2"
+set -e
 echo "levels tool: all checks passed"
