@@ -1,12 +1,10 @@
 #include "records/records_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -376,52 +374,7 @@ TEST_F(RecordsFileTest, ThousandEntries) {
   EXPECT_EQ(again, lines);
 }
 
-// --- failed writes --------------------------------------------------------
-
-TEST_F(RecordsFileTest, TargetIsAFolderShowsAMessageAndTheGameGoesOn) {
-  lines = {"A[:]0,5"};
-  fs::create_directory(FilePath());
-  tk.inputs = {"B"};
-  EXPECT_FALSE(CheckNewRecord(tk, path_work, lines, 0.1, ','));
-  ASSERT_EQ(tk.messages.size(), 2u);  // missing file, then the failed write
-  EXPECT_EQ(tk.messages[1].style, 48);
-  EXPECT_NE(tk.messages[1].text.find(FilePath()), std::string::npos);
-  EXPECT_TRUE(fs::is_directory(FilePath()));
-  EXPECT_EQ(lines, std::vector<std::string>{"A[:]0,5"});
-}
-
-TEST_F(RecordsFileTest, FailedWriteLeavesTheOldFileByteForByte) {
-  const std::string bytes = "  A[:]0,5\r\n\r\nB[:]0,9";
-  WriteBytes(bytes);
-  // A full disk, even for root: no file may grow beyond 8 bytes.
-  struct rlimit old {};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-  struct rlimit small = old;
-  small.rlim_cur = 8;
-  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  tk.inputs = {"Длинное имя игрока"};
-  const bool set = CheckNewRecord(tk, path_work, lines, 0.1, ',');
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldHandler);
-  EXPECT_FALSE(set);
-  ASSERT_EQ(tk.messages.size(), 1u);
-  EXPECT_EQ(tk.messages[0].style, 48);
-  EXPECT_NE(tk.messages[0].text.find(FilePath()), std::string::npos);
-  EXPECT_EQ(FileBytes(), bytes);
-  EXPECT_EQ(lines, (std::vector<std::string>{"A[:]0,5", "B[:]0,9"}));
-  // No temporary file is left beside it.
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
-}
-
-TEST_F(RecordsFileTest, SaveIntoANonexistentFolderFails) {
-  const std::string nowhere = path_work + "no/such/folder/";
-  EXPECT_FALSE(SaveRecords(tk, nowhere, {"A[:]0,5"}));
-  ASSERT_EQ(tk.messages.size(), 1u);
-  EXPECT_EQ(tk.messages[0].style, 48);
-  EXPECT_EQ(tk.messages[0].title, "Таблица рекордов");
-  EXPECT_NE(tk.messages[0].text.find(nowhere + "record.txt"), std::string::npos);
-}
+// Failed writes: save_faults_test.cpp.
 
 }  // namespace
 }  // namespace tumbol
