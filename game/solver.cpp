@@ -238,16 +238,11 @@ SolveResult SolveLevel(const Board& start, size_t stateLimit) {
   SettleAll(root.cells.data(), root.rows, root.cols);
 
   // Vanishing takes two cubes of one kind at a time, so each kind's count
-  // keeps its parity for ever: an odd count is decided at the root, and no
-  // later board can become unpairable.
-  {
-    Board settled(root.rows, root.cols);
-    for (int r = 0; r < root.rows; ++r)
-      for (int c = 0; c < root.cols; ++c) settled.At(r + 1, c + 1) = root.at(r, c);
-    if (HasUnpairableKind(settled)) {
-      result.statesExplored = 1;
-      return finish(SolveOutcome::kUnsolvable);
-    }
+  // keeps its parity for ever, through the first settling too: an odd count
+  // on the loaded board decides it, and no later board can become unpairable.
+  if (HasUnpairableKind(start)) {
+    result.statesExplored = 1;
+    return finish(SolveOutcome::kUnsolvable);
   }
 
   // Obstacles only; a state's cubes are laid onto a copy of it.
