@@ -53,8 +53,7 @@ void QtBoardCursor::SetAnimCursor(int kind) {
     cache.frames = std::move(cursors);
     cache.steps = std::move(ani.steps);
   }
-  frames_ = cache.frames;
-  steps_ = cache.steps;
+  active_ = &cache;
   step_ = 0;
   ShowStep();
 }
@@ -67,21 +66,20 @@ void QtBoardCursor::RestoreCursor() {
 }
 
 void QtBoardCursor::ShowStep() {
-  const AniStep& s = steps_[size_t(step_)];
-  board_->setCursor(frames_[size_t(s.frame)]);
-  if (steps_.size() > 1) timer_.start(s.durationMs);
+  const AniStep& s = active_->steps[size_t(step_)];
+  board_->setCursor(active_->frames[size_t(s.frame)]);
+  if (active_->steps.size() > 1) timer_.start(s.durationMs);
 }
 
 void QtBoardCursor::NextStep() {
-  if (!board_ || frames_.empty()) return;
-  step_ = (step_ + 1) % int(steps_.size());
+  if (!board_ || !active_) return;
+  step_ = (step_ + 1) % int(active_->steps.size());
   ShowStep();
 }
 
 void QtBoardCursor::StopAnimation() {
   timer_.stop();
-  frames_.clear();
-  steps_.clear();
+  active_ = nullptr;
   step_ = 0;
 }
 

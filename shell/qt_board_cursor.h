@@ -29,8 +29,8 @@ class QtBoardCursor : public QObject, public BoardCursor {
   void SetAnimCursor(int kind) override;
   void RestoreCursor() override;
 
-  bool IsAnimated() const { return timer_.isActive() || !frames_.empty(); }
-  int FrameCount() const { return int(frames_.size()); }
+  bool IsAnimated() const { return active_ != nullptr; }
+  int FrameCount() const { return active_ ? int(active_->frames.size()) : 0; }
   int CurrentStep() const { return step_; }
   int FileLoads() const { return fileLoads_; }
   int Decodes() const { return decodes_; }
@@ -44,8 +44,6 @@ class QtBoardCursor : public QObject, public BoardCursor {
   QPointer<QWidget> board_;
   QString folder_;
   std::optional<QCursor> SavedCursorCopy;
-  std::vector<QCursor> frames_;  // one per file frame
-  std::vector<AniStep> steps_;
   int step_ = 0;
   int fileLoads_ = 0;
   int decodes_ = 0;
@@ -55,6 +53,7 @@ class QtBoardCursor : public QObject, public BoardCursor {
     std::vector<AniStep> steps;
   };
   Decoded decoded_[2];  // push right, push left
+  const Decoded* active_ = nullptr;  // the cursor playing now, if any
   QTimer timer_;
 };
 
