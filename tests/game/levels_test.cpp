@@ -13,6 +13,7 @@
 #include "game/quiet_play.h"
 #include "game/solver.h"
 #include "shell/scripted_toolkit.h"
+#include "tests/game/silent_view.h"
 #include "shell/text_lines.h"
 
 namespace tumbol {
@@ -104,30 +105,9 @@ TEST(ShippedLevels, EveryListedTrapLosesTheLevel) {
   EXPECT_GE(lateTraps, 3) << "the last levels should each hide a losing push";
 }
 
-class Screen : public BoardSurface, public SoundCues, public BoardCursor, public GameView {
- public:
-  void Clear() override {}
-  void DrawTile(int, int, int) override {}
-  void DrawBurst(int, int) override {}
-  void PlaySoundCue(int) override {}
-  void SetAnimCursor(int) override {}
-  void RestoreCursor() override {}
-  std::string MapNumberText() override { return ""; }
-  void ShowModeControls(bool) override {}
-  void SetLivesText(const std::string&) override {}
-  void SetCoordsText(const std::string&) override {}
-  void SetButtonPressed(int, bool) override {}
-  void EnableTimer2() override { ++timer2; }
-  void OpenEditor() override {}
-  void OpenRecords() override {}
-  void RequestClose() override {}
-  void Minimise() override {}
-  int timer2 = 0;
-};
-
 TEST(ShippedLevels, AGameFromLevelOneReachesTheEndThroughTheGameWindowsOwnPresses) {
   ScriptedToolkit tk;
-  Screen screen;
+  SilentView screen;
   Game game(tk, screen, screen, screen, screen);
   game.path_work = kData;
   bool recordChecked = false;

@@ -9,6 +9,7 @@
 #include "game/game.h"
 #include "game/map_file.h"
 #include "shell/scripted_toolkit.h"
+#include "tests/game/silent_view.h"
 
 namespace tumbol {
 namespace {
@@ -23,29 +24,6 @@ std::string Map(const std::string& row15) {
 const std::string kSelfSolving = Map("2200000000000000000000");
 const std::string kOnePush = Map("2020000000000000000000");     // 15,1,R wins
 const std::string kThreeKinds = Map("3040304000000000000000");  // another board
-
-class Quiet : public BoardSurface, public SoundCues, public BoardCursor, public GameView {
- public:
-  void Clear() override {}
-  void DrawTile(int, int, int) override {}
-  void DrawBurst(int, int) override {}
-  void PlaySoundCue(int cue) override { cues.push_back(cue); }
-  void SetAnimCursor(int) override {}
-  void RestoreCursor() override {}
-  std::string MapNumberText() override { return text1; }
-  void ShowModeControls(bool) override {}
-  void SetLivesText(const std::string&) override {}
-  void SetCoordsText(const std::string&) override {}
-  void SetButtonPressed(int, bool) override {}
-  void EnableTimer2() override { ++timer2; }
-  void OpenEditor() override {}
-  void OpenRecords() override {}
-  void RequestClose() override {}
-  void Minimise() override {}
-  std::vector<int> cues;
-  std::string text1;
-  int timer2 = 0;
-};
 
 class Reentry : public ::testing::Test {
  protected:
@@ -79,7 +57,7 @@ class Reentry : public ::testing::Test {
 
   fs::path dir;
   ScriptedToolkit tk;
-  Quiet ui;
+  SilentView ui;
   Game game{tk, ui, ui, ui, ui};
 };
 
