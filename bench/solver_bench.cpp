@@ -7,14 +7,14 @@
 
 #include "game/solver.h"
 #include "game/map_file.h"
-#include "shell/text_lines.h"
+#include "shell/data_file.h"
 
 namespace tumbol {
 namespace {
 
 Board Level(int n) {
   std::string text;
-  ReadWholeFile(std::string(TUMBOL_SOURCE_DIR) + "/data/pole" + std::to_string(n) + ".txt", text);
+  ReadDataFile(std::string(TUMBOL_SOURCE_DIR) + "/data/pole" + std::to_string(n) + ".txt", text);
   Board board;
   bool warning = false;
   ParseLevelMap(text, board, warning);

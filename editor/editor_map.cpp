@@ -1,9 +1,11 @@
 #include "editor/editor_map.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
 
+#include "shell/data_file.h"
 #include "shell/file_exists.h"
 #include "shell/text_lines.h"
 
@@ -15,32 +17,6 @@ const char kTitleOpen[] = "Открыть";
 const char kTitleSave[] = "Сохранить";
 const char kTitleLoadMap[] = "Загрузка карты";
 const char kTitleLeave[] = "Выйти";
-
-struct Span {
-  size_t begin;
-  size_t length;
-};
-
-// The kept lines of a map as spans of contents: lines end at CR LF or a lone
-// CR, are stripped of blanks and skipped when empty. Stops counting once
-// there are more than limit lines, since such a file is refused anyway.
-std::vector<Span> KeptSpans(const std::string& contents, size_t limit) {
-  std::vector<Span> spans;
-  const size_t size = contents.size();
-  size_t start = 0;
-  while (start < size && spans.size() <= limit) {
-    size_t end = contents.find('\r', start);
-    if (end == std::string::npos) end = size;
-    size_t first = start;
-    size_t last = end;
-    while (first < last && contents[first] == ' ') ++first;
-    while (last > first && contents[last - 1] == ' ') --last;
-    if (last > first) spans.push_back({first, last - first});
-    start = end + 1;
-    if (end < size && start < size && contents[start] == '\n') ++start;
-  }
-  return spans;
-}
 
 }  // namespace
 
@@ -55,19 +31,19 @@ bool PaintEditorCell(Board& board, int row, int col, Cell code) {
 bool EraseEditorCell(Board& board, int row, int col) { return PaintEditorCell(board, row, col, kEmpty); }
 
 EditorReadResult ReadEditorMap(const std::string& contents, Board& board, bool& warning) {
-  const std::vector<Span> kept = KeptSpans(contents, kEditorMaxExtent);
+  // One line more than the editor takes is enough to refuse the file.
+  const std::vector<std::string_view> kept = KeptLines(contents, kEditorMaxExtent + 1);
   if (kept.empty()) return EditorReadResult::kNoRows;
   const size_t rows = kept.size();
-  const size_t cols = kept.back().length;
+  const size_t cols = kept.back().size();
   if (rows > static_cast<size_t>(kEditorMaxExtent) || cols > static_cast<size_t>(kEditorMaxExtent) ||
       static_cast<long long>(rows) * static_cast<long long>(cols) > kEditorMaxCells)
     return EditorReadResult::kTooLarge;
 
   Board read(static_cast<int>(rows), static_cast<int>(cols));
   for (size_t r = 0; r < rows; ++r) {
-    const Span& line = kept[r];
-    const char* text = contents.data() + line.begin;
-    const size_t present = line.length < cols ? line.length : cols;
+    const std::string_view text = kept[r];
+    const size_t present = text.size() < cols ? text.size() : cols;
     if (present < cols) warning = true;
     for (size_t c = 0; c < present; ++c)
       read.At(static_cast<int>(r) + 1, static_cast<int>(c) + 1) = CodeFromChar(text[c], warning);
@@ -131,9 +107,12 @@ void EditorCore::HandleMouse(int button, double x, double y, bool isMove) {
   const int col = CellFromPoints(x);
   const int row = CellFromPoints(y);
   // The rule mirrors points left of or above the surface onto the board;
-  // a drag out there must not paint the cells near the edge.
+  // a drag out there must not paint the cells near the edge. Nor may a drag
+  // beyond the right or bottom edge paint the cells of a larger map that the
+  // surface never shows.
   const bool onSurface = x >= 0 && y >= 0;
-  const bool inside = onSurface && col >= 1 && col <= EditorCols && row >= 1 && row <= EditorRows;
+  const bool inside = onSurface && col >= 1 && col <= std::min<int>(EditorCols, kEditorCols) &&
+                      row >= 1 && row <= std::min<int>(EditorRows, kEditorRows);
   const bool newCell = col != LastCol || row != LastRow;
   if (LastCol > 0 && inside && (!isMove || newCell)) {
     if (button == 1)
@@ -242,7 +221,7 @@ void EditorCore::SaveEditorMap() {
     if (answer != kResultYes) return;
   }
   std::string error;
-  if (!ReplaceFileAtomically(name, WriteEditorMap(EditorBoard), error)) {
+  if (!WriteDataFile(name, WriteEditorMap(EditorBoard), error)) {
     toolkit_.MsgBox("Не удалось сохранить файл '" + name + "' (" + error + ")." + kCR +
                         "Прежний файл, если он был, остался без изменений.",
                     kStyleExclamation, kTitleSave);
@@ -264,7 +243,7 @@ void EditorCore::LoadEditorMap() {
   }
   const std::string name = MapFileName(number);
   std::string contents;
-  if (!FileExists(name) || !ReadWholeFile(name, contents)) {
+  if (!FileExists(name) || !ReadDataFile(name, contents)) {
     toolkit_.MsgBox("Файла '" + name + "' не существует!", kStyleExclamation, kTitleOpen);
     return;
   }

@@ -1,6 +1,7 @@
 #include "editor/qt_form2.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -226,10 +227,17 @@ bool Form2::eventFilter(QObject* watched, QEvent* event) {
       core_.WheelTurned(static_cast<QWheelEvent*>(event)->angleDelta().y());
       // Taken here, so no control also scrolls and the palette steps once.
       return true;
+    case QEvent::KeyPress:
+      core_.OtherInput();
+      // Only choosing an item changes the palette; a typed letter would jump
+      // to an item by its text.
+      if (watched == Combo1 && !static_cast<QKeyEvent*>(event)->text().isEmpty() &&
+          static_cast<QKeyEvent*>(event)->text().at(0).isPrint())
+        return true;
+      break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
-    case QEvent::KeyPress:
       core_.OtherInput();
       break;
     default:
@@ -246,6 +254,12 @@ void Form2::showEvent(QShowEvent* event) {
     const QRect area = shown->availableGeometry();
     move(area.center() - QPoint(width() / 2, height() / 2));
   }
+}
+
+void Form2::keyPressEvent(QKeyEvent* event) {
+  // The editor has no Cancel button: Esc must not close it.
+  if (event->key() == Qt::Key_Escape) return event->accept();
+  QDialog::keyPressEvent(event);
 }
 
 void Form2::reject() {

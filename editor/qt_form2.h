@@ -78,12 +78,13 @@ class Form2 : public QDialog, private EditorView {
   std::vector<QPixmap> ImageList1;
 
  public slots:
-  // Esc and the title-bar close box both end here; the leaving question decides.
+  // The title-bar close box ends here; the leaving question decides.
   void reject() override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent*) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   // EditorView

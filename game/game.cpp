@@ -3,6 +3,7 @@
 #include "game/duration.h"
 #include "game/map_file.h"
 #include "game/rules.h"
+#include "shell/data_file.h"
 #include "shell/file_exists.h"
 #include "shell/text_lines.h"
 
@@ -30,7 +31,7 @@ void Game::LoadLevelMap() {
   LoadFailed = false;
   std::string contents;
   // A number that is no plain file name part (a path, "..") names no file.
-  if (!IsPlainFileNamePart(number) || !FileExists(name) || !ReadWholeFile(name, contents)) {
+  if (!IsPlainFileNamePart(number) || !FileExists(name) || !ReadDataFile(name, contents)) {
     toolkit_.MsgBox("Файла '" + name + "' не существует!", kStyleExclamation, "Открыть");
     LoadFailed = true;
     return;
@@ -100,8 +101,7 @@ void Game::SlideInBoard() {
 
 void Game::SettleBoard() {
   const uint64_t generation = boardGeneration_;
-  // One settling per board at a time: a second caller (the window being
-  // activated during a pause) would double the speed and the completion check.
+  // One settling per board at a time (see ActivateBoard).
   if (settlingGeneration_ == static_cast<int64_t>(generation)) return;
   settlingGeneration_ = static_cast<int64_t>(generation);
   auto finish = [&] {
@@ -126,8 +126,9 @@ void Game::SettleBoard() {
     }
     break;
   }
-  finish();
+  // Still settling while the win is reported: its message boxes pause too.
   CheckLevelComplete();
+  finish();
 }
 
 void Game::PushCube(int col, int row, double x, double /*y*/) {
@@ -164,8 +165,8 @@ void Game::RestoreCursor() {
 void Game::Picture1_MouseDown(double x, double y) {
   const int col = CellFromPoint(x);
   const int row = CellFromPoint(y);
-  // A press during a slide-in would push on a half-built board whose rows
-  // are about to be overwritten, duplicating or losing cubes.
+  // A push during a slide-in would be heard and then silently undone by the
+  // next frames, which copy the level's rows over the board again.
   if (BoardBusy || slidingIn_) return;
   BoardBusy = true;
   PushCube(col, row, x, y);
@@ -294,6 +295,16 @@ void Game::PressRestartButton() {
 }
 
 void Game::Timer2_Timer() { StartLevel(); }
+
+void Game::ActivateBoard() {
+  if (LevelSolved || closing_ || BoardInMotion()) return;
+  RedrawBoard();
+  SettleBoard();
+}
+
+bool Game::BoardInMotion() const {
+  return slidingIn_ || settlingGeneration_ == static_cast<int64_t>(boardGeneration_);
+}
 
 void Game::Shutdown() {
   closing_ = true;

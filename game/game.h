@@ -84,6 +84,15 @@ class Game {
   void Image1_MouseUp();
   void Timer2_Timer();
 
+  // What an activation of the game window does to the board: an unsolved
+  // board is redrawn and settled, unless a slide-in or a settling of it is
+  // already running, which then finishes the job. A second settling nested
+  // in the pause of the first would report a win twice, win a half-built
+  // level, or use up the vanish marks of the first and leave cubes in the air.
+  void ActivateBoard();
+  // A slide-in or a settling of the board on display is running.
+  bool BoardInMotion() const;
+
   // The window is going away: every running settle or slide-in stops at its
   // next pause and touches nothing more.
   void Shutdown();

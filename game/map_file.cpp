@@ -5,10 +5,10 @@
 namespace tumbol {
 
 void ParseLevelMap(const std::string& contents, Board& board, bool& warning) {
-  const std::vector<std::string> kept = KeptLines(contents);
+  const std::vector<std::string_view> kept = KeptLines(contents, kBoardRows);
   board = Board(kBoardRows, kBoardCols);
   for (int row = 1; row <= kBoardRows; ++row) {
-    const std::string* line = row <= static_cast<int>(kept.size()) ? &kept[row - 1] : nullptr;
+    const std::string_view* line = row <= static_cast<int>(kept.size()) ? &kept[row - 1] : nullptr;
     for (int col = 1; col <= kBoardCols; ++col) {
       if (line == nullptr || col > static_cast<int>(line->size())) {
         warning = true;

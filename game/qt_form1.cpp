@@ -1,8 +1,10 @@
 #include "game/qt_form1.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
+#include <QApplication>
+#include <QInputDialog>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTime>
@@ -76,14 +78,14 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor)
 
   QFont small = font();
   small.setPixelSize(11);
-  Label1 = MakeLabel(32, 544, 40, 17, QStringLiteral("0/0"));
-  Label2 = MakeLabel(97, 573, 90, 16, QStringLiteral("Жизни - 0"));
-  Label3 = MakeLabel(218, 545, 120, 14, QStringLiteral("Введите номер карты"));
+  Label1 = MakeLabel(32, 544, 33, 17, QStringLiteral("0/0"));
+  Label2 = MakeLabel(97, 573, 72, 16, QStringLiteral("Жизни - 0"));
+  Label3 = MakeLabel(218, 545, 111, 13, QStringLiteral("Введите номер карты"));
   QFont tiny = small;
   tiny.setPixelSize(10);
   Label3->setFont(tiny);
-  Label4 = MakeLabel(617, 574, 44, 14, QStringLiteral("00:00:00"));
-  Label5 = MakeLabel(676, 574, 44, 14, QStringLiteral("00:00:00"));
+  Label4 = MakeLabel(617, 574, 42, 13, QStringLiteral("00:00:00"));
+  Label5 = MakeLabel(676, 574, 42, 13, QStringLiteral("00:00:00"));
   Label4->setFont(tiny);
   Label5->setFont(tiny);
   Text1 = new QLineEdit(this);
@@ -108,14 +110,18 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor)
   Timer3.setInterval(1000);
   connect(&Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
   Timer3.start();
+  // Sees which window of the program becomes active, and F1 in Text1.
+  qApp->installEventFilter(this);
 }
 
-Form1::~Form1() { game_.Shutdown(); }
+Form1::~Form1() {
+  qApp->removeEventFilter(this);
+  game_.Shutdown();
+}
 
 QLabel* Form1::MakeLabel(int left, int top, int width, int height, const QString& text) {
   auto* label = new QLabel(text, this);
   label->setGeometry(left, top, width, height);
-  label->setAttribute(Qt::WA_TransparentForMouseEvents);
   return label;
 }
 
@@ -155,7 +161,7 @@ void Form1::Form_Load(const QString& programFolder) {
 
 QImage Form1::LoadPicture(const std::string& path) {
   const QString name = QString::fromStdString(path);
-  return readAhead ? readAhead->Take(name) : QImage(name);
+  return readAhead ? readAhead->Take(name) : ReadPicture(name);
 }
 
 void Form1::ShowModeControls(bool freePlay) {
@@ -189,25 +195,48 @@ void Form1::paintEvent(QPaintEvent*) {
   painter.drawPixmap(0, 0, skin);
 }
 
+// Presses and moves that a control leaves unhandled (a label, a hidden
+// switch picture) come on to the window; only those on its own surface count.
 void Form1::mousePressEvent(QMouseEvent* event) {
-  drag_ = event->position().toPoint();
+  dragging_ = childAt(event->position().toPoint()) == nullptr;
+  if (dragging_) drag_ = event->position().toPoint();
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  if (!dragging_ && childAt(at) != nullptr) return;
   game_.RestoreCursor();
   game_.ReleaseButtonImage();
-  if (event->buttons() == Qt::LeftButton) {
-    const QPoint grabbed = drag_ - event->position().toPoint();
-    move(pos() - grabbed);
-  }
+  if (dragging_ && event->buttons() == Qt::LeftButton) move(pos() - (drag_ - at));
 }
 
-void Form1::mouseReleaseEvent(QMouseEvent*) { game_.ReleaseButtonImage(); }
+void Form1::mouseReleaseEvent(QMouseEvent*) {
+  dragging_ = false;
+  game_.ReleaseButtonImage();
+}
 
 void Form1::keyReleaseEvent(QKeyEvent* event) {
-  if (event->key() != Qt::Key_F1) return;
+  if (event->key() == Qt::Key_F1) ShowAbout();
+}
+
+void Form1::ShowAbout() {
   toolkit_.MsgBox(std::string("Email: kex@tumbol.example.com") + kCRLF + "Проиводитель: Kex",
                   kStylePlain, "О программе");
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::WindowActivate && watched != this && watched->isWidgetType()) {
+    auto* window = static_cast<QWidget*>(watched);
+    if (window->isWindow() && !qobject_cast<QMessageBox*>(window) && !qobject_cast<QInputDialog*>(window))
+      ownWindowVisited_ = true;
+  }
+  // The number field keeps the focus most of the time; F1 works there too.
+  if (event->type() == QEvent::KeyRelease && watched == Text1 &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+    ShowAbout();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void Form1::changeEvent(QEvent* event) {
@@ -216,10 +245,10 @@ void Form1::changeEvent(QEvent* event) {
   const bool active = isActiveWindow();
   if (active == wasActive_) return;
   wasActive_ = active;
-  if (active)
-    Form_Activate();
-  else
-    Form_Deactivate();
+  if (!active) return Form_Deactivate();
+  const bool counts = !firstActivation_ || ownWindowVisited_;
+  ownWindowVisited_ = false;
+  if (counts) Form_Activate();
 }
 
 void Form1::Form_Activate() {
@@ -231,10 +260,7 @@ void Form1::Form_Activate() {
     firstActivation_ = true;
     game_.LevelStartTime = toolkit_.Now();
   }
-  if (!game_.LevelSolved && !game_.ShuttingDown()) {
-    game_.RedrawBoard();
-    game_.SettleBoard();
-  }
+  game_.ActivateBoard();
   update();
 }
 

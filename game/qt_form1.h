@@ -84,6 +84,7 @@ class Form1 : public QWidget, private GameView {
   void mouseReleaseEvent(QMouseEvent*) override;
   void keyReleaseEvent(QKeyEvent*) override;
   void changeEvent(QEvent*) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent*) override;
 
  private:
@@ -102,6 +103,7 @@ class Form1 : public QWidget, private GameView {
 
   void Form_Activate();
   void Form_Deactivate();
+  void ShowAbout();
   void Timer3_Timer();
   void Text1_Changed();
   QLabel* MakeLabel(int left, int top, int width, int height, const QString& text);
@@ -109,8 +111,14 @@ class Form1 : public QWidget, private GameView {
   Toolkit& toolkit_;
   Game game_;
   QPoint drag_;                 // dragX, dragY: where the window was grabbed
+  bool dragging_ = false;       // the button went down on the surface, not on a control
   bool firstActivation_ = false;
   bool wasActive_ = false;
+  // Another window of the program (the editor, the records window, the
+  // splash) was active since this one last was: only coming back from one of
+  // those is an activation of the game window. A message box, an input box
+  // or another application is not.
+  bool ownWindowVisited_ = false;
 };
 
 }  // namespace tumbol

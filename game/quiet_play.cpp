@@ -1,6 +1,5 @@
 #include "game/quiet_play.h"
 
-#include "game/rules.h"
 
 namespace tumbol {
 
@@ -30,17 +29,19 @@ std::vector<std::string> QuietPlay::Settle() {
 
 bool QuietPlay::Push(int row, int col, int dir, std::vector<std::string>& frames) {
   frames.clear();
-  Board& b = game_.board;
-  if (!b.Inside(row, col) || !IsCube(b.At(row, col))) return false;
-  if (!b.Inside(row, col + dir) || b.At(row, col + dir) != kEmpty) return false;
+  // No press lands left of or above the board: such a point would mirror
+  // onto the first row or column.
+  if (row < 1 || col < 1) return false;
   // A press on the left half pushes right, on the right half pushes left.
   const double x = 24.0 * (col - 1) + (dir > 0 ? 6.0 : 18.0);
   const double y = 24.0 * (row - 1) + 12.0;
+  const int pushSounds = cues_[3];
   frames_ = &frames;
   pausesSeen_ = toolkit_.pauses.size();
   game_.Picture1_MouseDown(x, y);
   frames_ = nullptr;
-  return true;
+  // The push sound plays exactly when the rules let the cube move.
+  return cues_[3] > pushSounds;
 }
 
 std::string QuietPlay::FramesText(const std::vector<std::string>& frames) {

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QPainter>
 #include <QPalette>
@@ -10,6 +11,7 @@
 #include <cstring>
 
 #include "records/records_file.h"
+#include "shell/qt_read_ahead.h"
 
 namespace tumbol {
 
@@ -119,7 +121,7 @@ void Form3::Form_Load(const QPixmap& closePicture) {
   // The list's background: the board skin, behind transparent rows, with a
   // light text that reads on it.
   QPalette pal = ListView1->palette();
-  const QPixmap skin(QString::fromStdString(path_work_ + "skinsp.jpg"));
+  const QPixmap skin = QPixmap::fromImage(ReadPicture(QString::fromStdString(path_work_ + "skinsp.jpg")));
   if (!skin.isNull()) {
     pal.setBrush(QPalette::Base, QBrush(skin));
   } else {
@@ -194,6 +196,12 @@ void Form3::StopEverything() {
 void Form3::done(int result) {
   StopEverything();
   QDialog::done(result);
+}
+
+void Form3::keyPressEvent(QKeyEvent* event) {
+  // The window closes by its button or its title bar; Esc is no Cancel here.
+  if (event->key() == Qt::Key_Escape) return event->accept();
+  QDialog::keyPressEvent(event);
 }
 
 void Form3::closeEvent(QCloseEvent* event) {

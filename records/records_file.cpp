@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "game/duration.h"
+#include "shell/data_file.h"
 #include "shell/file_exists.h"
 #include "shell/text_lines.h"
 
@@ -209,14 +210,14 @@ void LoadRecords(Toolkit& toolkit, const std::string& path_work,
                  std::vector<std::string>& RecordLines) {
   const std::string path = RecordsPath(path_work);
   std::string contents;
-  if (!FileExists(path) || !ReadWholeFile(path, contents)) {
+  if (!FileExists(path) || !ReadDataFile(path, contents, kMaxRecordsFileBytes)) {
     toolkit.MsgBox("Файла '" + path + "' не существует!", kStyleExclamation, "Открыть");
     return;
   }
-  const std::vector<std::string> kept = KeptLines(contents);
+  const std::vector<std::string_view> kept = KeptLines(contents);
   if (kept.empty()) return;
   RecordLines.clear();
-  for (const auto& line : kept) RecordLines.push_back(Cp1251ToUtf8(line));
+  for (const auto line : kept) RecordLines.push_back(Cp1251ToUtf8(std::string(line)));
 }
 
 bool SaveRecords(Toolkit& toolkit, const std::string& path_work,
@@ -234,7 +235,7 @@ bool SaveRecords(Toolkit& toolkit, const std::string& path_work,
     }
     contents += bytes + kCRLF;
   }
-  if (ok) ok = ReplaceFileAtomically(path, contents, error);
+  if (ok) ok = WriteDataFile(path, contents, error);
   if (!ok) {
     toolkit.MsgBox("Не удалось записать файл '" + path + "': " + error + "." + kCR +
                        "Таблица рекордов осталась прежней.",

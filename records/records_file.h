@@ -11,6 +11,9 @@ namespace tumbol {
 constexpr char kRecordsFileName[] = "record.txt";
 constexpr char kRecordSeparator[] = "[:]";
 constexpr char kRecordsTitle[] = "Таблица рекордов";
+// A table of ten entries is a few hundred bytes; a file beyond this is no
+// table, and reading it would only fill the memory and the records window.
+constexpr size_t kMaxRecordsFileBytes = size_t{1} << 20;
 
 // A duration in days as the default text of a double: at most 15 significant
 // digits, decimalSep as the separator, no grouping, and the exponent form

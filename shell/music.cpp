@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "game/duration.h"
+
 namespace tumbol {
 
 MusicPlayer::MusicPlayer(MidiDevice& device, Toolkit& toolkit, std::string pathWork)
@@ -35,7 +37,9 @@ void MusicPlayer::PrepareMusic() {
 
 void MusicPlayer::StartMusic() {
   PrepareMusic();
-  if (musicOff == 0) MMControl1.SendCommand("Play");
+  if (musicOff != 0) return;
+  playStarted_ = toolkit_.Now();
+  MMControl1.SendCommand("Play");
 }
 
 void MusicPlayer::ToggleMusic() {
@@ -53,7 +57,15 @@ void MusicPlayer::AdvanceTrack() {
 }
 
 void MusicPlayer::MMControl1_Done(int code) {
-  if (code == 1) AdvanceTrack();
+  if (code == 1) {
+    // A track that ends the moment it starts cannot be played. When a whole
+    // round of them did, every file is broken: going round again would only
+    // spin; the music rests until the switch is turned off and on.
+    const bool atOnce = (toolkit_.Now() - playStarted_) * kSecondsPerDay < kEndedAtOnceSeconds;
+    endedAtOnce_ = atOnce ? endedAtOnce_ + 1 : 0;
+    if (endedAtOnce_ >= List1.size()) return;
+    AdvanceTrack();
+  }
   // Any other report plays the current track again from its beginning.
   StartMusic();
 }
@@ -61,6 +73,7 @@ void MusicPlayer::MMControl1_Done(int code) {
 void MusicPlayer::Image3_MouseDown(int index) {
   if (musicButtonBusy) return;
   musicButtonBusy = true;
+  endedAtOnce_ = 0;
   if (index == 0) {
     switchShowsOn_ = true;
   } else {

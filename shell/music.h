@@ -1,6 +1,7 @@
 #pragma once
 // The game window's background music: nine MIDI tracks played one after
 // another, and the two-picture switch Image3 that turns them off and on.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -56,9 +57,14 @@ class MusicPlayer {
  private:
   void AdvanceTrack();
 
+  // A track that ends sooner than this after "Play" ended at once.
+  static constexpr double kEndedAtOnceSeconds = 1.0;
+
   MidiDevice& MMControl1;
   Toolkit& toolkit_;
   bool switchShowsOn_ = true;
+  double playStarted_ = 0;  // when the current track was played, in days
+  size_t endedAtOnce_ = 0;  // tracks in a row that ended at once
 };
 
 }  // namespace tumbol

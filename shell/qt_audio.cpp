@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "shell/data_file.h"
 #include "shell/file_exists.h"
 #include "shell/qt_mixer_library.h"
 
@@ -43,6 +44,9 @@ Mix_Chunk* DefaultChime() {
 bool EnsureAudioOpen() {
   static const bool open = [] {
     if (Mixer() == nullptr) return false;
+    // SDL would otherwise catch SIGTERM and SIGINT for an event queue nobody
+    // reads, and the game could then only be killed with SIGKILL.
+    Mixer()->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (Mixer()->InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     Mixer()->Init(MIX_INIT_MID);
     if (Mixer()->OpenAudio(44100, AUDIO_S16SYS, 2, 2048) != 0) {
@@ -77,7 +81,8 @@ SdlSoundCues::~SdlSoundCues() {
 Mix_Chunk* SdlSoundCues::ChunkFor(const std::string& path) {
   auto found = chunks_.find(path);
   if (found != chunks_.end()) return found->second;
-  Mix_Chunk* chunk = FileExists(path) ? Mixer()->LoadWAV(path.c_str()) : nullptr;
+  std::string bytes;
+  Mix_Chunk* chunk = FileExists(path) && ReadDataFile(path, bytes) ? Mixer()->LoadWAV(bytes) : nullptr;
   if (chunk && chunk->alen == 0) {
     Mixer()->FreeChunk(chunk);
     chunk = nullptr;
@@ -135,17 +140,20 @@ void SdlMidiDevice::Free() {
   Halt();
   if (music_) Mixer()->FreeMusic(music_);
   music_ = nullptr;
+  musicBytes_.clear();
 }
 
 void SdlMidiDevice::Execute(const std::string& cmd) {
   if (cmd == "Open") {
     Free();
-    if (FindSoundFont().empty() || !EnsureAudioOpen() || !FileExists(FileName)) return;
+    if (FindSoundFont().empty() || !EnsureAudioOpen() || !FileExists(FileName) ||
+        !ReadDataFile(FileName, musicBytes_))
+      return;
     if (instance_.load() != this) {
       instance_ = this;
       Mixer()->HookMusicFinished(&SdlMidiDevice::MusicFinished);
     }
-    music_ = Mixer()->LoadMUS(FileName.c_str());
+    music_ = Mixer()->LoadMUS(musicBytes_);
   } else if (cmd == "Play") {
     if (!music_) return;
     Halt();

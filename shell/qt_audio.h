@@ -54,6 +54,7 @@ class SdlMidiDevice : public MidiDevice {
 
   std::unique_ptr<QObject> receiver_;  // lives on the UI thread
   Mix_Music* music_ = nullptr;
+  std::string musicBytes_;             // the open track's file, read by the mixer as it plays
   bool playing_ = false;
   std::atomic<unsigned> play_{0};      // number of the current "Play"
   std::atomic<bool> halting_{false};   // our own halt: swallow its report

@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QPixmap>
 
-#include "shell/text_lines.h"
+#include "shell/data_file.h"
 
 namespace tumbol {
 
@@ -32,15 +32,15 @@ void QtBoardCursor::SetAnimCursor(int kind) {
   // Read afresh every time, so a replaced or damaged file shows at once; the
   // frames are decoded again only when the bytes differ from last time.
   ++fileLoads_;
-  std::string text;
-  if (!ReadWholeFile(path.toStdString(), text)) return;  // the arrow stays; no message
+  std::string bytes;
+  // A missing, odd or oversized file leaves the arrow up; no message.
+  if (!ReadDataFile(path.toStdString(), bytes, kMaxCursorFileBytes)) return;
   Decoded& cache = decoded_[kind == 1 ? 0 : 1];
-  std::vector<uint8_t> bytes(text.begin(), text.end());
   if (cache.frames.empty() || bytes != cache.bytes) {
     cache = Decoded{};
     AniCursor ani;
     std::string error;
-    if (!ParseAni(bytes, &ani, &error)) return;
+    if (!ParseAni(std::vector<uint8_t>(bytes.begin(), bytes.end()), &ani, &error)) return;
     std::vector<QCursor> cursors;
     for (const AniFrame& f : ani.frames) {
       QByteArray blob(reinterpret_cast<const char*>(f.bytes.data()), int(f.bytes.size()));

@@ -10,12 +10,17 @@
 #include <QTimer>
 #include <QWidget>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "game/seams.h"
 #include "shell/ani_file.h"
 
 namespace tumbol {
+
+// An animated cursor is tens of kilobytes; the file is read at every change
+// of direction, so anything much larger is refused rather than read.
+constexpr size_t kMaxCursorFileBytes = size_t{8} << 20;
 
 class QtBoardCursor : public QObject, public BoardCursor {
   Q_OBJECT
@@ -48,7 +53,7 @@ class QtBoardCursor : public QObject, public BoardCursor {
   int fileLoads_ = 0;
   int decodes_ = 0;
   struct Decoded {
-    std::vector<uint8_t> bytes;
+    std::string bytes;
     std::vector<QCursor> frames;
     std::vector<AniStep> steps;
   };

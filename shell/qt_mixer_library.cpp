@@ -21,7 +21,8 @@ const MixerLibrary* Mixer() {
     // SDL's own functions are found through the mixer, which depends on SDL.
     const bool ok = Bind(library, "SDL_InitSubSystem", m.InitSubSystem) &&
                     Bind(library, "SDL_QuitSubSystem", m.QuitSubSystem) &&
-                    Bind(library, "SDL_RWFromFile", m.RWFromFile) && Bind(library, "Mix_Init", m.Init) &&
+                    Bind(library, "SDL_SetHint", m.SetHint) &&
+                    Bind(library, "SDL_RWFromConstMem", m.RWFromConstMem) && Bind(library, "Mix_Init", m.Init) &&
                     Bind(library, "Mix_OpenAudio", m.OpenAudio) && Bind(library, "Mix_QuerySpec", m.QuerySpec) &&
                     Bind(library, "Mix_AllocateChannels", m.AllocateChannels) &&
                     Bind(library, "Mix_SetSoundFonts", m.SetSoundFonts) &&
@@ -30,7 +31,7 @@ const MixerLibrary* Mixer() {
                     Bind(library, "Mix_FreeChunk", m.FreeChunk) &&
                     Bind(library, "Mix_PlayChannelTimed", m.PlayChannelTimed) &&
                     Bind(library, "Mix_HaltChannel", m.HaltChannel) && Bind(library, "Mix_Playing", m.Playing) &&
-                    Bind(library, "Mix_LoadMUS", m.LoadMUS) && Bind(library, "Mix_FreeMusic", m.FreeMusic) &&
+                    Bind(library, "Mix_LoadMUS_RW", m.LoadMUS_RW) && Bind(library, "Mix_FreeMusic", m.FreeMusic) &&
                     Bind(library, "Mix_PlayMusic", m.PlayMusic) && Bind(library, "Mix_HaltMusic", m.HaltMusic) &&
                     Bind(library, "Mix_PlayingMusic", m.PlayingMusic) &&
                     Bind(library, "Mix_HookMusicFinished", m.HookMusicFinished);

@@ -5,12 +5,15 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <string>
+
 namespace tumbol {
 
 struct MixerLibrary {
   decltype(&SDL_InitSubSystem) InitSubSystem;
   decltype(&SDL_QuitSubSystem) QuitSubSystem;
-  decltype(&SDL_RWFromFile) RWFromFile;
+  decltype(&SDL_SetHint) SetHint;
+  decltype(&SDL_RWFromConstMem) RWFromConstMem;
   decltype(&Mix_Init) Init;
   decltype(&Mix_OpenAudio) OpenAudio;
   decltype(&Mix_QuerySpec) QuerySpec;
@@ -22,16 +25,22 @@ struct MixerLibrary {
   decltype(&Mix_PlayChannelTimed) PlayChannelTimed;
   decltype(&Mix_HaltChannel) HaltChannel;
   decltype(&Mix_Playing) Playing;
-  decltype(&Mix_LoadMUS) LoadMUS;
+  decltype(&Mix_LoadMUS_RW) LoadMUS_RW;
   decltype(&Mix_FreeMusic) FreeMusic;
   decltype(&Mix_PlayMusic) PlayMusic;
   decltype(&Mix_HaltMusic) HaltMusic;
   decltype(&Mix_PlayingMusic) PlayingMusic;
   decltype(&Mix_HookMusicFinished) HookMusicFinished;
 
-  Mix_Chunk* LoadWAV(const char* path) const {
-    SDL_RWops* file = RWFromFile(path, "rb");
-    return file ? LoadWAV_RW(file, 1) : nullptr;
+  // Both decode from bytes the game has read itself, through its bounded
+  // reader; a music track reads its bytes while it plays, so they must outlive it.
+  Mix_Chunk* LoadWAV(const std::string& bytes) const {
+    SDL_RWops* rw = RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    return rw ? LoadWAV_RW(rw, 1) : nullptr;
+  }
+  Mix_Music* LoadMUS(const std::string& bytes) const {
+    SDL_RWops* rw = RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    return rw ? LoadMUS_RW(rw, 1) : nullptr;
   }
 };
 

@@ -9,10 +9,14 @@
 
 namespace tumbol {
 
+// A picture file beside the program, read through the bounded reader: a
+// FIFO, a device, a folder or a huge file gives a null image at once, like a
+// file that is missing or no picture.
+QImage ReadPicture(const QString& path);
+
 class PictureReadAhead {
  public:
-  // Starts decoding path. A file that is missing or not a picture gives a
-  // null image, as QImage::load would.
+  // Starts decoding path.
   void Start(const QString& path);
   QImage Take(const QString& path);
   // Waits for pictures started but never taken, so no thread outlives us.

@@ -19,8 +19,14 @@ QString QtToolkit::DisplayText(const std::string& text) {
   return shown;
 }
 
+QWidget* QtToolkit::DialogParent() const {
+  // A box is centred on the window that asks: the editor's boxes on the editor.
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return parent_;
+}
+
 int QtToolkit::MsgBox(const std::string& text, int style, const std::string& title) {
-  QMessageBox box(parent_);
+  QMessageBox box(DialogParent());
   box.setWindowTitle(QString::fromStdString(title));
   box.setText(DisplayText(text));
   switch (style) {
@@ -46,7 +52,7 @@ int QtToolkit::MsgBox(const std::string& text, int style, const std::string& tit
 
 std::string QtToolkit::InputBox(const std::string& prompt, const std::string& title,
                                 const std::string& defaultText) {
-  QInputDialog dialog(parent_);
+  QInputDialog dialog(DialogParent());
   dialog.setWindowTitle(QString::fromStdString(title));
   dialog.setLabelText(DisplayText(prompt));
   dialog.setTextValue(QString::fromStdString(defaultText));

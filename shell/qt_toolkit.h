@@ -20,8 +20,10 @@ class QtToolkit : public Toolkit {
   void DoEvents() override;
   double Rnd() override;
 
-  // Message boxes are centred on this window.
+  // Message boxes are centred on this window, unless a modal window of the
+  // program (the editor) is open: then on that one.
   void SetDialogParent(QWidget* parent) { parent_ = parent; }
+  QWidget* DialogParent() const;
   // From now on pauses return at once, and those running end now.
   void BeginClosing() override;
   bool Closing() const { return closing_; }

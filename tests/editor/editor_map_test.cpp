@@ -224,6 +224,19 @@ TEST_F(Editor, PaintingStaysWithinTheLoadedSize) {
   Press(1, 11, 12);
   EXPECT_EQ(Text(1), "111111111110");
   EXPECT_EQ(Text(10), "111111111111");
+
+  // A larger map: only what the surface shows can be painted.
+  map.clear();
+  for (int r = 0; r < 20; ++r) map += std::string(30, '0') + "\r\n";
+  WriteFile(dir / "pole4.txt", map);
+  Load("4");
+  Select(1);
+  Press(1, 16, 22);
+  Move(1, 16, 23);
+  Move(1, 17, 23);
+  Move(1, 17, 22);
+  EXPECT_EQ(Text(16), "000000000000000000000100000000");
+  EXPECT_EQ(Text(17), std::string(30, '0'));
 }
 
 TEST_F(Editor, PaletteStepsAndStopsAtBothEnds) {
@@ -346,7 +359,8 @@ TEST_F(Editor, SavedMapLoadsBackAndInTheGame) {
   core->EditorBoard.At(9, 4) = 1;
   const Board painted = core->EditorBoard;
   Save("25");
-  const std::vector<std::string> lines = KeptLines(ReadFile(dir / "pole25.txt"));
+  const std::string file = ReadFile(dir / "pole25.txt");
+  const std::vector<std::string_view> lines = KeptLines(file);
   ASSERT_EQ(lines.size(), 16u);
   EXPECT_EQ(lines[0].front(), 'A');
   EXPECT_EQ(lines[15].back(), 'Q');

@@ -14,7 +14,7 @@
 #include "game/solver.h"
 #include "shell/scripted_toolkit.h"
 #include "tests/game/silent_view.h"
-#include "shell/text_lines.h"
+#include "shell/data_file.h"
 
 namespace tumbol {
 namespace {
@@ -43,7 +43,7 @@ Board LoadLevel(int n, bool& warning) {
   std::string text;
   Board board;
   warning = true;
-  if (!ReadWholeFile(kData + "pole" + std::to_string(n) + ".txt", text)) return board;
+  if (!ReadDataFile(kData + "pole" + std::to_string(n) + ".txt", text)) return board;
   warning = false;
   ParseLevelMap(text, board, warning);
   return board;

@@ -118,9 +118,10 @@ TEST(Push, PlaysCueAndSettlesOverGap) {
   EXPECT_EQ(QuietPlay::FramesText(frames), "f f");
   EXPECT_EQ(play.board().At(15, 2), 2);
   EXPECT_EQ(play.Cue(3), 1);
-  // A refused push plays nothing.
+  // A refused push plays, draws and settles nothing.
   EXPECT_FALSE(play.Push(15, 2, -1, frames));
   EXPECT_EQ(play.Cue(3), 1);
+  EXPECT_TRUE(frames.empty());
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include <limits>
 
 #include "shell/scripted_toolkit.h"
-#include "shell/text_lines.h"
+#include "shell/data_file.h"
 
 namespace tumbol {
 namespace {
@@ -53,7 +53,7 @@ class RecordsFileTest : public ::testing::Test {
   }
   std::string FileBytes() const {
     std::string contents;
-    EXPECT_TRUE(ReadWholeFile(FilePath(), contents));
+    EXPECT_TRUE(ReadDataFile(FilePath(), contents));
     return contents;
   }
   std::string FileUtf8() const { return Cp1251ToUtf8(FileBytes()); }
@@ -244,6 +244,10 @@ TEST_F(RecordsFileTest, MissingOrEmptyFileKeepsTheOldTable) {
   LoadRecords(tk, path_work, lines);
   EXPECT_EQ(tk.messages.size(), 2u);
   EXPECT_EQ(lines, std::vector<std::string>{"Старый[:]0,1"});
+
+  WriteBytes(std::string(kMaxRecordsFileBytes + 1, '\r'));  // no table, whatever it holds
+  LoadRecords(tk, path_work, lines);
+  EXPECT_EQ(tk.messages.size(), 3u);
 }
 
 // --- the new-record check -------------------------------------------------
@@ -374,7 +378,21 @@ TEST_F(RecordsFileTest, ThousandEntries) {
   EXPECT_EQ(again, lines);
 }
 
-// Failed writes: save_faults_test.cpp.
+TEST_F(RecordsFileTest, FailedWriteKeepsTheTableAndTells) {
+  WriteFile("Игрок[:]0,5\r\nB[:]0,9\r\n");
+  const std::string before = FileBytes();
+  g_fileFaults.syncError = EIO;
+  tk.inputs = {"Быстрый"};
+  EXPECT_FALSE(CheckNewRecord(tk, path_work, lines, 0.1, ','));
+  g_fileFaults = FileFaults();
+  ASSERT_EQ(tk.messages.size(), 1u);
+  EXPECT_EQ(tk.messages[0].style, kStyleExclamation);
+  EXPECT_EQ(tk.messages[0].title, "Таблица рекордов");
+  EXPECT_EQ(tk.messages[0].text, "Не удалось записать файл '" + FilePath() +
+                                     "': Input/output error.\rТаблица рекордов осталась прежней.");
+  EXPECT_EQ(FileBytes(), before);
+  EXPECT_EQ(lines, (std::vector<std::string>{"Игрок[:]0,5", "B[:]0,9"}));
+}
 
 }  // namespace
 }  // namespace tumbol

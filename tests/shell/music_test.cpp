@@ -76,6 +76,7 @@ TEST_F(MusicTest, TracksCycleAndWrapAfterTheNinth) {
   music.Timer1_Timer();
   std::vector<std::string> played{midi.Playing()};
   for (int i = 0; i < 10; ++i) {
+    toolkit.Advance(150);
     midi.Report(1);
     played.push_back(midi.Playing());
   }
@@ -88,6 +89,25 @@ TEST_F(MusicTest, TracksCycleAndWrapAfterTheNinth) {
   EXPECT_EQ((Cmds{midi.sent[n - 4].cmd, midi.sent[n - 3].cmd, midi.sent[n - 2].cmd,
                   midi.sent[n - 1].cmd}),
             (Cmds{"Stop", "Close", "Open", "Play"}));
+}
+
+TEST_F(MusicTest, ARoundOfTracksThatEndAtOnceRestsUntilTheSwitch) {
+  music.Timer1_Timer();
+  midi.Report(1);  // one broken track among good ones: on to the next
+  toolkit.Advance(150);
+  midi.Report(1);
+  EXPECT_EQ(midi.Playing(), "/game/music3.mid");
+  for (int i = 0; i < 8; ++i) midi.Report(1);
+  EXPECT_EQ(midi.Playing(), "/game/music2.mid");
+  midi.sent.clear();
+  midi.Report(1);  // the ninth in a row: every file is broken
+  EXPECT_TRUE(midi.sent.empty());
+  music.Image3_MouseDown(1);
+  music.Image3_MouseDown(0);
+  EXPECT_EQ(midi.Commands().back(), "Play");
+  midi.sent.clear();
+  midi.Report(1);
+  EXPECT_EQ(midi.Commands().back(), "Play");
 }
 
 TEST_F(MusicTest, OtherReportCodesReplayTheSameTrack) {

@@ -3,6 +3,7 @@
 #include <QtTest/QTest>
 #include <QWidget>
 
+#include "shell/data_file.h"
 #include "shell/qt_music_switch.h"
 #include "shell/scripted_toolkit.h"
 
@@ -133,7 +134,9 @@ TEST(SdlSoundCues, ShippedCueFilesLoadAndPlay) {
   if (!std::ifstream(data + "m1.wav")) GTEST_SKIP() << "sound files not generated";
   ASSERT_TRUE(EnsureAudioOpen());
   for (int cue : {1, 2, 3}) {
-    Mix_Chunk* chunk = Mixer()->LoadWAV((data + "m" + std::to_string(cue) + ".wav").c_str());
+    std::string bytes;
+    ASSERT_TRUE(ReadDataFile(data + "m" + std::to_string(cue) + ".wav", bytes)) << cue;
+    Mix_Chunk* chunk = Mixer()->LoadWAV(bytes);
     ASSERT_NE(chunk, nullptr) << cue;
     EXPECT_GT(chunk->alen, 1000u);
     Mixer()->FreeChunk(chunk);

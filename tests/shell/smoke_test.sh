@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the real game under Xvfb in a copy of its folder, pushes a cube of
 # level 1, closes it with the confirmation and checks that it exited cleanly
-# and left the records file alone.
+# and left the records file alone; then that SIGTERM and SIGINT end it once
+# its sound is up.
 set -uo pipefail
 build=$1
 for tool in Xvfb xdotool import; do
@@ -11,7 +12,6 @@ for tool in Xvfb xdotool import; do
   fi
 done
 dir=$(mktemp -d)
-display=:$((100 + RANDOM % 400))
 cleanup() {
   [ -n "${game:-}" ] && kill "$game" 2>/dev/null
   [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
@@ -28,10 +28,13 @@ done
 [ -e "$dir/pole1.txt" ] || fail "no pole1.txt beside the game"
 sum_before=$(md5sum "$dir/record.txt" 2>/dev/null | cut -d' ' -f1)
 
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# The server names its display once it takes clients; the first start on a
+# new machine can take many seconds.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
 xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$dir/display" ] && break; sleep 0.1; done
+[ -s "$dir/display" ] || fail "Xvfb did not start within 30 s"
+export DISPLAY=:$(head -1 "$dir/display")
 
 QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy "$dir/tumbol" >"$dir/out.log" 2>&1 &
 game=$!
@@ -92,4 +95,20 @@ game=""
 [ $status -eq 0 ] || fail "the game exited with status $status: $(cat "$dir/out.log")"
 sum_after=$(md5sum "$dir/record.txt" 2>/dev/null | cut -d' ' -f1)
 [ "$sum_before" = "$sum_after" ] || fail "record.txt changed"
+
+# A terminal's Ctrl+C, kill and a logout end the game even once the sound
+# library is loaded (it would otherwise catch them for itself).
+# A script's background job inherits SIGINT ignored; a terminal's does not.
+for signal in TERM INT; do
+  QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy env --default-signal=INT "$dir/tumbol" >"$dir/out.log" 2>&1 &
+  game=$!
+  for _ in $(seq 100); do grep -q libSDL2_mixer "/proc/$game/maps" 2>/dev/null && break; sleep 0.1; done
+  grep -q libSDL2_mixer "/proc/$game/maps" 2>/dev/null || fail "the music did not start"
+  sleep 0.5
+  kill -s "$signal" "$game"
+  for _ in $(seq 20); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$game" 2>/dev/null && fail "SIG$signal did not end the game within 2 s"
+  game=""
+done
+[ "$sum_before" = "$(md5sum "$dir/record.txt" 2>/dev/null | cut -d' ' -f1)" ] || fail "record.txt changed"
 echo "smoke test: all checks passed"

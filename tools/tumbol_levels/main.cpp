@@ -12,14 +12,14 @@
 #include "game/quiet_play.h"
 #include "game/solver.h"
 #include "shell/file_exists.h"
-#include "shell/text_lines.h"
+#include "shell/data_file.h"
 #include "tools/tumbol_levels/levels_tool.h"
 
 namespace tumbol {
 
 bool ReadLevelFile(const std::string& path, Board& board, bool& warning) {
   std::string contents;
-  if (!FileExists(path) || !ReadWholeFile(path, contents)) return false;
+  if (!FileExists(path) || !ReadDataFile(path, contents)) return false;
   warning = false;
   ParseLevelMap(contents, board, warning);
   return true;

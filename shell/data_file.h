@@ -1,0 +1,41 @@
+#pragma once
+// Reading and writing the files that lie beside the program. Any of them may
+// have been swapped for a FIFO, a device, a folder or something huge; the
+// reader takes only a regular file of sane size, so a read can neither block
+// nor run the game out of memory. The writer never leaves a half-written file
+// behind and keeps what the player set up around it.
+#include <cstddef>
+#include <string>
+
+namespace tumbol {
+
+// Far above any file the game ships (the largest, skins.bmp, is 1.4 MB).
+constexpr size_t kMaxDataFileBytes = size_t{64} << 20;
+
+// Reads the whole of path into contents. False, and contents untouched, when
+// path is not a regular file, is empty, holds more than maxBytes or cannot be
+// read: every caller then treats it as the missing file it names.
+bool ReadDataFile(const std::string& path, std::string& contents,
+                  size_t maxBytes = kMaxDataFileBytes);
+
+// Failures tests inject where the real ones cannot be arranged. Each is off
+// by default and the game never sets them.
+struct FileFaults {
+  int syncError = 0;    // errno for flushing the new contents
+  int renameError = 0;  // errno for putting the temporary file in place
+};
+extern FileFaults g_fileFaults;
+
+// Replaces the contents of path. Where it can, it writes a temporary file in
+// the same folder, flushes it and renames it over the target, so a failure at
+// any point leaves the old file whole; the new file keeps the old one's mode
+// and owner. A symbolic link keeps pointing where it pointed and its target
+// gets the contents; a file with other hard links is written in place, so the
+// links keep sharing it. A target that cannot be written is refused. When the
+// folder takes no new files but the target is writable (how a shared score
+// file is usually installed), the target is written in place, and its old
+// contents are put back if that write fails. On failure returns false with a
+// short reason in error.
+bool WriteDataFile(const std::string& path, const std::string& contents, std::string& error);
+
+}  // namespace tumbol
