@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "game/qt_board_picture.h"
+#include "shell/qt_fit_font.h"
 
 namespace tumbol {
 
@@ -159,6 +160,10 @@ Form2::Form2(Toolkit& toolkit, const std::string& path_work, QWidget* parent)
 
   Frame1 = new QGroupBox(QStringLiteral("Инструкция"), this);
   Frame1->setGeometry(709, 214, 150, 180);
+  // A frame line the orange background does not swallow.
+  Frame1->setStyleSheet(QStringLiteral(
+      "QGroupBox { border: 1px solid rgb(128, 56, 0); border-radius: 3px; margin-top: 6px; }"
+      "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
   Text2 = new QPlainTextEdit(Frame1);
   Text2->setGeometry(4, 18, 138, 55);
   Text2->setReadOnly(true);
@@ -170,8 +175,11 @@ Form2::Form2(Toolkit& toolkit, const std::string& path_work, QWidget* parent)
   small.setPixelSize(9);
   Text2->setFont(small);
   const QString stars(32, QChar('*'));
-  Text2->setPlainText(stars + QStringLiteral("\r\nLMouseButton - Рисовать\r\nRMouseButton - Удалять\r\n") + stars +
-                      QStringLiteral("\r\n"));
+  const QString instruction =
+      stars + QStringLiteral("\r\nLMouseButton - Рисовать\r\nRMouseButton - Удалять\r\n") + stars + QStringLiteral("\r\n");
+  Text2->setPlainText(instruction);
+  FitFontToWidth(Text2, instruction.split(QStringLiteral("\r\n")),
+                 Text2->width() - 2 * Text2->frameWidth() - 2 * int(Text2->document()->documentMargin()) - 2);
   Image1 = new QLabel(Frame1);
   Image1->setGeometry(4, 76, 137, 95);
   Image1->setScaledContents(true);

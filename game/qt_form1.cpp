@@ -14,6 +14,7 @@
 #include "records/qt_form3.h"
 #include "records/records_file.h"
 #include "shell/file_exists.h"
+#include "shell/qt_fit_font.h"
 #include "shell/text_lines.h"
 
 namespace tumbol {
@@ -81,13 +82,17 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor)
   Label1 = MakeLabel(32, 544, 33, 17, QStringLiteral("0/0"));
   Label2 = MakeLabel(97, 573, 72, 16, QStringLiteral("Жизни - 0"));
   Label3 = MakeLabel(218, 545, 111, 13, QStringLiteral("Введите номер карты"));
-  QFont tiny = small;
-  tiny.setPixelSize(10);
-  Label3->setFont(tiny);
   Label4 = MakeLabel(617, 574, 42, 13, QStringLiteral("00:00:00"));
   Label5 = MakeLabel(676, 574, 42, 13, QStringLiteral("00:00:00"));
-  Label4->setFont(tiny);
-  Label5->setFont(tiny);
+  // The narrow face of the original's small labels; the clocks keep the
+  // size their widest time needs.
+  QFont tiny = small;
+  tiny.setFamily(QStringLiteral("Liberation Sans"));
+  tiny.setPixelSize(11);
+  for (QLabel* label : {Label3, Label4, Label5}) {
+    label->setFont(tiny);
+    FitFontToWidth(label, {label == Label3 ? label->text() : QStringLiteral("00:00:00")}, label->width());
+  }
   Text1 = new QLineEdit(this);
   Text1->setGeometry(218, 562, 113, 19);
   Text1->setFont(small);

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "editor/qt_form2.h"
+#include "shell/qt_toolkit.h"
 #include "shell/scripted_toolkit.h"
 
 namespace tumbol {
@@ -142,6 +143,7 @@ TEST_F(Form2Window, MouseDragPaintsTheBoardAndTheMiniature) {
   // Right button erases; both buttons together change nothing.
   QTest::mousePress(form->Picture1, Qt::RightButton, {}, Cell(2, 4));
   Drag(Cell(2, 3), Qt::LeftButton | Qt::RightButton);
+  QTest::mouseRelease(form->Picture1, Qt::RightButton, {}, Cell(2, 3));
   EXPECT_EQ(form->core().EditorBoard.At(2, 4), 0);
   EXPECT_EQ(form->core().EditorBoard.At(2, 3), 5);
 }
@@ -186,6 +188,29 @@ TEST_F(Form2Window, TitleBarCloseAsksOnceAndNoKeepsTheBoard) {
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(tk.messages.size(), 2u);
   EXPECT_EQ(tk.messages[1].title, "Выйти");
+}
+
+TEST_F(Form2Window, EscAndTypingInThePaletteChangeNothing) {
+  form->show();
+  QTest::keyClick(form.get(), Qt::Key_Escape);
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(tk.messages.empty());
+  QTest::keyClicks(form->Combo1, "2q");
+  EXPECT_EQ(form->Combo1->currentIndex(), 0);
+  QTest::keyClick(form->Combo1, Qt::Key_Down);  // choosing an item does
+  EXPECT_EQ(form->core().CurrentKind, 1);
+}
+
+TEST_F(Form2Window, MessagesSitOnTheEditorAndTheInstructionReads) {
+  QtToolkit real;
+  QWidget game;
+  real.SetDialogParent(&game);
+  Form2 editor(real, dir.string() + "/", &game);
+  editor.show();
+  EXPECT_EQ(real.DialogParent(), &editor);
+  const QFontMetrics metrics(editor.Text2->font());
+  for (const QString& line : editor.Text2->toPlainText().split('\n', Qt::SkipEmptyParts))
+    EXPECT_LE(metrics.horizontalAdvance(line.trimmed()), editor.Text2->viewport()->width()) << line.toStdString();
 }
 
 TEST_F(Form2Window, SaveButtonWritesTheTypedNumber) {

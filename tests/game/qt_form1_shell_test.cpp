@@ -1,5 +1,7 @@
 // The game window as a shell: its load order and messages, activation,
 // dragging by the surface.
+#include <QDialog>
+#include <QMessageBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -115,6 +117,59 @@ TEST_F(Form1Shell, WonBoardIsNotSettledAgainOnActivation) {
   QApplication::setActiveWindow(&form);
   QTRY_VERIFY_WITH_TIMEOUT(form.isActiveWindow(), 2000);
   EXPECT_EQ(static_cast<size_t>(std::count(quiet.cues.begin(), quiet.cues.end(), 2)), wins);
+}
+
+TEST_F(Form1Shell, OnlyComingBackFromAnotherWindowOfTheProgramSettles) {
+  std::string map;
+  for (int i = 0; i < 14; ++i) map += std::string(22, '0') + "\r\n";
+  map += "2300000000000000000000\r\n" + std::string(22, '1') + "\r\n";
+  std::ofstream(dir / "pole1.txt", std::ios::binary) << map;
+  form.Form_Load(folder);
+  form.show();
+  QApplication::setActiveWindow(&form);
+  QTRY_VERIFY_WITH_TIMEOUT(form.isActiveWindow(), 2000);
+  Board& board = form.game().board;
+  QMessageBox box(&form);
+  QDialog editor(&form);
+  const struct {
+    const char* what;
+    QWidget* between;  // active in between; null: another application
+    bool settles;
+  } cases[] = {{"another application", nullptr, false},
+               {"a message box", &box, false},
+               {"the editor", &editor, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    board.At(5, 5) = 2;  // a cube in the air
+    if (c.between) c.between->show();
+    QApplication::setActiveWindow(c.between);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.isActiveWindow(), 2000);
+    if (c.between) c.between->hide();
+    QApplication::setActiveWindow(&form);
+    QTRY_VERIFY_WITH_TIMEOUT(form.isActiveWindow(), 2000);
+    EXPECT_EQ(board.At(5, 5), c.settles ? 0 : 2);
+    board.At(5, 5) = 0;
+    board.At(15, 5) = 0;
+  }
+}
+
+TEST_F(Form1Shell, PressesOnControlsNeverDragTheWindow) {
+  form.Form_Load(folder);
+  form.move(100, 100);
+  const QPoint start = form.pos();
+  QWidget* const controls[] = {form.Image1[0], form.Label1, form.Label3, form.Image3[1], form.Text1,
+                               form.Picture1};
+  for (QWidget* control : controls) {
+    SCOPED_TRACE(control->metaObject()->className());
+    QTest::mousePress(control, Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseMove(control, QPoint(30, 20));
+    QTest::mouseRelease(control, Qt::LeftButton, {}, QPoint(30, 20));
+    EXPECT_EQ(form.pos(), start);
+  }
+  QTest::mousePress(&form, Qt::LeftButton, {}, QPoint(10, 300));  // the surface
+  QTest::mouseMove(&form, QPoint(40, 320));
+  EXPECT_EQ(form.pos(), start + QPoint(30, 20));
+  QTest::mouseRelease(&form, Qt::LeftButton, {}, QPoint(40, 320));
 }
 
 TEST_F(Form1Shell, OnlyTheLeftButtonAloneDragsTheWindow) {

@@ -69,6 +69,13 @@ TEST_F(Form1Board, ControlsStandAtTheirPlaces) {
   EXPECT_EQ(form.Image1[0]->geometry(), QRect(338, 544, 114, 26));
   EXPECT_EQ(form.Image1[3]->geometry(), QRect(702, 2, 25, 25));
   EXPECT_EQ(form.Image1[6]->toolTip(), QStringLiteral("Рекордсмены"));
+  const struct {
+    QWidget* label;
+    QRect place;
+  } labels[] = {{form.Label1, {32, 544, 33, 17}},  {form.Label2, {97, 573, 72, 16}},
+                {form.Label3, {218, 545, 111, 13}}, {form.Label4, {617, 574, 42, 13}},
+                {form.Label5, {676, 574, 42, 13}}};
+  for (const auto& l : labels) EXPECT_EQ(l.label->geometry(), l.place) << l.place.x();
   EXPECT_EQ(form.Label1->text(), QStringLiteral("0/0"));
   EXPECT_EQ(form.Label2->text(), QStringLiteral("Жизни - 0"));
   EXPECT_EQ(form.Label4->text(), QStringLiteral("00:00:00"));
@@ -139,9 +146,11 @@ TEST_F(Form1Board, ClosingAsksAndNoKeepsTheWindow) {
   EXPECT_TRUE(form.game().ShuttingDown());
 }
 
-TEST_F(Form1Board, F1ShowsTheAboutMessage) {
+TEST_F(Form1Board, F1ShowsTheAboutMessageWhereverTheFocusIs) {
+  QTest::keyClick(form.Text1, Qt::Key_F1);
   QTest::keyRelease(&form, Qt::Key_F1, Qt::ShiftModifier);
-  ASSERT_EQ(tk.messages.size(), 1u);
+  ASSERT_EQ(tk.messages.size(), 2u);
+  EXPECT_EQ(tk.messages[1].text, tk.messages[0].text);
   EXPECT_EQ(tk.messages[0].title, "О программе");
   EXPECT_EQ(tk.messages[0].style, kStylePlain);
   EXPECT_NE(tk.messages[0].text.find("\r\nПроиводитель: Kex"), std::string::npos);

@@ -8,6 +8,7 @@
 
 #include "game/game.h"
 #include "game/map_file.h"
+#include "game/rules.h"
 #include "shell/scripted_toolkit.h"
 #include "tests/game/silent_view.h"
 
@@ -139,6 +140,34 @@ TEST_F(Reentry, Timer2DuringTheNextLevelsSettleNeitherSkipsNorDoublesALevel) {
   EXPECT_EQ(game.LevelNumber, 3);
   ASSERT_EQ(tk.messages.size(), 2u);
   EXPECT_EQ(tk.messages[1].text, "Вы прошли 2- уровень.\rВаше время: 00:00:00\rИграем дальше.");
+}
+
+TEST_F(Reentry, ActivationAtAnyPauseOfALevelStartLeavesItToTheRunningOne) {
+  // A cube falls into place, and a pair vanishes under a cube resting on it.
+  std::string map;
+  for (int i = 0; i < 12; ++i) map += std::string(22, '0') + "\r\n";
+  map += "0000040000000000000000\r\n0300000000000000000000\r\n2200000400000000000000\r\n";
+  map += std::string(22, '1') + "\r\n";
+  WriteMap(1, map);
+  Board expected = Settled(map);
+  SettleQuietly(expected);
+  for (size_t at = 0;; ++at) {
+    SCOPED_TRACE("activated at pause " + std::to_string(at));
+    ScriptedToolkit toolkit;
+    SilentView view;
+    Game started(toolkit, view, view, view, view);
+    started.path_work = game.path_work;
+    size_t pauses = 0;
+    // What the window's activation handler runs.
+    toolkit.onPause = [&] {
+      if (pauses++ == at) started.ActivateBoard();
+    };
+    started.StartLevel();
+    EXPECT_EQ(started.board, expected);  // no cube in the air, none lost or doubled
+    EXPECT_EQ(std::count(view.cues.begin(), view.cues.end(), 2), 0);
+    EXPECT_TRUE(toolkit.messages.empty());
+    if (pauses <= at) break;  // every pause of the slide-in and the settling was tried
+  }
 }
 
 TEST_F(Reentry, ClosingMidSettleOrMidSlideShowsNothingMore) {
