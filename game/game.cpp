@@ -40,6 +40,8 @@ void Game::LoadLevelMap() {
   ParseLevelMap(contents, board, warning);
   SlideBuffer = Board(board.Rows(), board.Cols());
   ++boardGeneration_;
+  undoHistory_.clear();
+  view_.LevelReplaced();
   if (warning) {
     toolkit_.MsgBox(
         std::string("Внимание! Карта имеет неправельную структуру или несуществующие элементы.") +
@@ -133,11 +135,29 @@ void Game::SettleBoard() {
 
 void Game::PushCube(int col, int row, double x, double /*y*/) {
   if (!board.Inside(row, col) || !IsCube(board.At(row, col))) return;
+  Board before = board;
   if (!TryPush(board, row, col, PushDirection(col, x))) return;
+  if (FreePlayMode) undoHistory_.push_back(std::move(before));
   sounds_.PlaySoundCue(3);
   RestoreCursor();
   RedrawBoard();
+  const uint64_t generation = boardGeneration_;
   SettleBoard();
+  if (!Stale(generation) && !LevelSolved) view_.BoardAtRest();
+}
+
+bool Game::HintAllowed() const {
+  return FreePlayMode && !BoardBusy && !BoardInMotion() && !LevelSolved && !closing_ && BoardRows() > 0;
+}
+
+bool Game::Undo() {
+  if (!FreePlayMode || BoardBusy || BoardInMotion() || closing_ || undoHistory_.empty()) return false;
+  board = std::move(undoHistory_.back());
+  undoHistory_.pop_back();
+  RestoreCursor();
+  RedrawBoard();
+  view_.BoardAtRest();
+  return true;
 }
 
 void Game::UpdateHoverCursor(int col, int row, double x, double /*y*/) {
@@ -166,8 +186,10 @@ void Game::Picture1_MouseDown(double x, double y) {
   const int col = CellFromPoint(x);
   const int row = CellFromPoint(y);
   // A push during a slide-in would be heard and then silently undone by the
-  // next frames, which copy the level's rows over the board again.
-  if (BoardBusy || slidingIn_) return;
+  // next frames, which copy the level's rows over the board again; one during
+  // a settling (a level start's, an activation's) would land on cubes still
+  // falling. A push is made on a board at rest.
+  if (BoardBusy || BoardInMotion()) return;
   BoardBusy = true;
   PushCube(col, row, x, y);
   BoardBusy = false;
@@ -188,6 +210,7 @@ void Game::CheckLevelComplete() {
   // A board without cells is no level at all, let alone a won one.
   if (BoardRows() == 0 || BoardCols() == 0) return;
   if (board.HasCube()) return;
+  undoHistory_.clear();
   sounds_.PlaySoundCue(2);
   const double levelTime = toolkit_.Now() - LevelStartTime;
   LevelTimeText = FormatHms(levelTime);
@@ -232,6 +255,7 @@ void Game::StartLevel() {
 
 void Game::ToggleGameMode() {
   FreePlayMode = !FreePlayMode;
+  undoHistory_.clear();
   view_.ShowModeControls(FreePlayMode);
 }
 

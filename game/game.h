@@ -30,6 +30,10 @@ class GameView {
   virtual void OpenRecords() = 0;
   virtual void RequestClose() = 0;
   virtual void Minimise() = 0;
+  // The board came to rest after the player's push or undo.
+  virtual void BoardAtRest() {}
+  // A new board was loaded: whatever was known of the old one is void.
+  virtual void LevelReplaced() {}
 };
 
 class Game {
@@ -84,6 +88,15 @@ class Game {
   void Image1_MouseUp();
   void Timer2_Timer();
 
+  // Free play's undo: the board goes back to the settled board the last push
+  // came from, drawn at once. Only in free play with the board at rest; false
+  // when nothing was taken back. Loading, winning and switching modes clear
+  // the history.
+  bool Undo();
+  size_t UndoDepth() const { return undoHistory_.size(); }
+  // A hint may be asked for: free play, a level on the board, at rest, not won.
+  bool HintAllowed() const;
+
   // What an activation of the game window does to the board: an unsolved
   // board is redrawn and settled, unless a slide-in or a settling of it is
   // already running, which then finishes the job. A second settling nested
@@ -112,6 +125,7 @@ class Game {
   SoundCues& sounds_;
   BoardCursor& cursor_;
   GameView& view_;
+  std::vector<Board> undoHistory_;  // the boards at rest before each push, oldest first
   uint64_t boardGeneration_ = 0;
   int64_t settlingGeneration_ = -1;
   bool slidingIn_ = false;

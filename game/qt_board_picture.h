@@ -4,7 +4,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -29,6 +31,19 @@ class BoardPicture : public QWidget, public BoardSurface {
     return frame_;
   }
 
+  // The hint: the cell flashes three times with an arrow in dir (+1 right,
+  // -1 left) over it, about a second in all; the frame itself is untouched.
+  void FlashHint(int row, int col, int dir);
+  void StopHint();
+  bool HintShowing() const { return hintSteps_ > 0; }
+  // The cell and direction of the hint showing: row, col, dir.
+  std::array<int, 3> Hint() const { return {hintRow_, hintCol_, hintDir_}; }
+  // The sign of a level that can no longer be won, in the board's corner.
+  void ShowLostSign(bool shown);
+  bool LostSignShown() const { return lostSign_; }
+  static QRect LostSignRect();
+  static const char* LostSignText();
+
   // Mouse handlers in points (a pixel is 0.75 points).
   std::function<void(double x, double y)> onPress;
   std::function<void(double x, double y)> onMove;
@@ -36,6 +51,7 @@ class BoardPicture : public QWidget, public BoardSurface {
 
  protected:
   void paintEvent(QPaintEvent*) override;
+  bool event(QEvent* event) override;
   void mousePressEvent(QMouseEvent*) override;
   void mouseMoveEvent(QMouseEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;
@@ -47,6 +63,10 @@ class BoardPicture : public QWidget, public BoardSurface {
   QImage background_;
   std::vector<QImage> tiles_;  // index = cell code, 1-26, in the frame's format
   QImage burst_;
+  QTimer hintTimer_;
+  int hintRow_ = 0, hintCol_ = 0, hintDir_ = 0;
+  int hintSteps_ = 0;  // flashes left to show or hide; 0: no hint
+  bool lostSign_ = false;
   // Open from Clear to Present, so a frame of 352 tiles costs one painter.
   std::unique_ptr<QPainter> painter_;
 };

@@ -43,11 +43,13 @@ QPixmap ButtonPicture(int number, const Place& place) {
 
 }  // namespace
 
-Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor)
+Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWorker::Search search)
     : QWidget(nullptr, Qt::FramelessWindowHint),
       music(MMControl1, toolkit),
       toolkit_(toolkit),
-      game_(toolkit, *(Picture1 = new BoardPicture(this)), sounds, cursor, *this) {
+      game_(toolkit, *(Picture1 = new BoardPicture(this)), sounds, cursor, *this),
+      worker_([this](uint64_t ticket, const SolveResult& result) { aids_.SearchDone(ticket, result); },
+              std::move(search)) {
   setWindowTitle(QStringLiteral("Тумбол"));
   setFixedSize(760, 614);
   setAttribute(Qt::WA_QuitOnClose);
@@ -60,7 +62,10 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor)
   setAutoFillBackground(true);
 
   Picture1->setGeometry(27, 29, 705, 513);
-  Picture1->onPress = [this](double x, double y) { game_.Picture1_MouseDown(x, y); };
+  Picture1->onPress = [this](double x, double y) {
+    Picture1->StopHint();
+    game_.Picture1_MouseDown(x, y);
+  };
   Picture1->onMove = [this](double x, double y) { game_.Picture1_MouseMove(x, y); };
   Picture1->onRelease = [this] { game_.Picture1_MouseUp(); };
 
@@ -241,7 +246,41 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     ShowAbout();
     return true;
   }
+  if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->window() == this && PlayKey(watched, static_cast<QKeyEvent*>(event)))
+    return true;
   return QWidget::eventFilter(watched, event);
+}
+
+bool Form1::PlayKey(QObject* watched, QKeyEvent* key) {
+  const bool undo = key->matches(QKeySequence::Undo) || (key->key() == Qt::Key_Backspace && watched != Text1);
+  if (undo) {
+    // Ctrl+Z means the game's undo even in the number field.
+    game_.Undo();
+    return true;
+  }
+  if (key->key() == Qt::Key_F2) {
+    if (game_.HintAllowed()) aids_.HintRequested(game_.board);
+    return true;
+  }
+  if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && watched == Text1) {
+    // What a press on "Загрузить" does, with its pressed picture for a moment.
+    Text1_Changed();
+    game_.Image1_MouseDown(0);
+    QTimer::singleShot(150, this, [this] { game_.ReleaseButtonImage(); });
+    return true;
+  }
+  return false;
+}
+
+void Form1::BoardAtRest() {
+  Picture1->StopHint();
+  aids_.BoardAtRest(game_.board);
+}
+
+void Form1::LevelReplaced() {
+  Picture1->StopHint();
+  aids_.LevelReplaced();
 }
 
 void Form1::changeEvent(QEvent* event) {
@@ -294,6 +333,7 @@ void Form1::closeEvent(QCloseEvent* event) {
   }
   music.Close();
   if (onClosing) onClosing();
+  worker_.Cancel();
   game_.Shutdown();
   toolkit_.BeginClosing();
   Timer2.stop();

@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "game/game.h"
+#include "game/play_aids.h"
 #include "game/qt_board_picture.h"
+#include "game/qt_solver_worker.h"
 #include "shell/music.h"
 #include "shell/qt_audio.h"
 #include "shell/qt_music_switch.h"
@@ -43,10 +45,11 @@ class ImageButton : public QLabel {
 };
 
 
-class Form1 : public QWidget, private GameView {
+class Form1 : public QWidget, private GameView, private AidsView {
   Q_OBJECT
  public:
-  Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor);
+  // search: what the play aids run on their worker; the game's solver by default.
+  Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWorker::Search search = {});
   ~Form1() override;
 
   // The load handler: runs before the window is first shown.
@@ -100,6 +103,15 @@ class Form1 : public QWidget, private GameView {
   void OpenRecords() override;
   void RequestClose() override { close(); }
   void Minimise() override { showMinimized(); }
+  void BoardAtRest() override;
+  void LevelReplaced() override;
+  // AidsView
+  void StartSearch(const Board& board, uint64_t ticket) override { worker_.Start(board, ticket); }
+  void CancelSearch() override { worker_.Cancel(); }
+  void ShowLostSign(bool shown) override { Picture1->ShowLostSign(shown); }
+  void ShowHint(const SolverMove& move) override { Picture1->FlashHint(move.row, move.col, move.dir); }
+  // The keys beyond the original: undo, hint, Enter to load. True when taken.
+  bool PlayKey(QObject* watched, QKeyEvent* key);
 
   void Form_Activate();
   void Form_Deactivate();
@@ -110,6 +122,8 @@ class Form1 : public QWidget, private GameView {
 
   Toolkit& toolkit_;
   Game game_;
+  PlayAids aids_{*this};
+  SolverWorker worker_;  // after aids_: its answers go there
   QPoint drag_;                 // dragX, dragY: where the window was grabbed
   bool dragging_ = false;       // the button went down on the surface, not on a control
   bool firstActivation_ = false;

@@ -2,10 +2,14 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <future>
 #include <fstream>
 
 #include "game/qt_form1.h"
+#include "game/rules.h"
+#include "game/solver.h"
 #include "shell/scripted_toolkit.h"
 
 namespace tumbol {
@@ -144,6 +148,96 @@ TEST_F(Form1Board, ClosingAsksAndNoKeepsTheWindow) {
   EXPECT_TRUE(form.close());
   EXPECT_TRUE(closed);
   EXPECT_TRUE(form.game().ShuttingDown());
+}
+
+TEST_F(Form1Board, F2FlashesTheFirstPushOfAShortestWin) {
+  form.game().board.At(15, 3) = 2;  // two 2s a gap apart
+  QTest::keyClick(form.Text1, Qt::Key_F2);
+  QTRY_VERIFY_WITH_TIMEOUT(form.Picture1->HintShowing(), 5000);
+  const SolveResult best = SolveLevel(form.game().board);
+  ASSERT_EQ(best.outcome, SolveOutcome::kSolved);
+  const SolverMove& first = best.moves.front();
+  EXPECT_EQ(form.Picture1->Hint(), (std::array<int, 3>{first.row, first.col, first.dir}));
+}
+
+TEST_F(Form1Board, EnterInTheNumberFieldLoadsLikeTheButton) {
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+    form.game().board.At(15, 1) = 0;
+    form.Text1->setText(QStringLiteral(" 1"));
+    QTest::keyClick(form.Text1, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    EXPECT_EQ(form.game().board.At(15, 1), 2) << "map 1 loaded again";
+    EXPECT_EQ(form.Text1->text(), QStringLiteral("1"));
+    EXPECT_EQ(form.Image1[0]->pixmap().toImage(), form.ImageList2[2].toImage()) << "pressed";
+    QTRY_COMPARE_WITH_TIMEOUT(form.Image1[0]->pixmap().toImage(), form.ImageList2[1].toImage(), 2000);
+  }
+}
+
+// A push from the level's first board, or from a board on its shortest
+// solution, after which it can no longer be won; with the pushes before it.
+bool FindTrap(Board board, std::vector<SolverMove>& way, SolverMove& trap) {
+  for (const SolverMove& next : SolveLevel(board).moves) {
+    for (int row = 1; row <= board.Rows(); ++row)
+      for (int col = 1; col <= board.Cols(); ++col)
+        for (const int dir : {-1, 1}) {
+          Board after = board;
+          if (!TryPush(after, row, col, dir)) continue;
+          SettleQuietly(after);
+          if (SolveLevel(after).outcome != SolveOutcome::kUnsolvable) continue;
+          trap = {row, col, dir};
+          return true;
+        }
+    TryPush(board, next.row, next.col, next.dir);
+    SettleQuietly(board);
+    way.push_back(next);
+  }
+  return false;
+}
+
+TEST_F(Form1Board, LostSignAfterATrapGoesOnUndoAndWithANewLevel) {
+  fs::copy_file(fs::path(TUMBOL_SOURCE_DIR) / "data" / "pole10.txt", dir / "pole10.txt");
+  form.Text1->setText(QStringLiteral("10"));
+  form.game().StartLevel();
+  std::vector<SolverMove> way;
+  SolverMove trap;
+  ASSERT_TRUE(FindTrap(form.game().board, way, trap)) << "level 10 has a losing push on its way";
+  auto press = [&](const SolverMove& m) {
+    QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, CellPoint(m.row, m.col, m.dir > 0));
+  };
+  for (const SolverMove& m : way) press(m);
+  QTest::qWait(300);
+  EXPECT_FALSE(form.Picture1->LostSignShown()) << "still winnable";
+  press(trap);
+  QTRY_VERIFY_WITH_TIMEOUT(form.Picture1->LostSignShown(), 5000);
+  QTest::keyClick(form.Text1, Qt::Key_Z, Qt::ControlModifier);
+  QTRY_VERIFY_WITH_TIMEOUT(!form.Picture1->LostSignShown(), 5000);
+  press(trap);
+  QTRY_VERIFY_WITH_TIMEOUT(form.Picture1->LostSignShown(), 5000);
+  form.game().StartLevel();
+  EXPECT_FALSE(form.Picture1->LostSignShown());
+}
+
+TEST_F(Form1Board, TheWindowNeverWaitsForTheSolver) {
+  std::promise<void> release;
+  const std::shared_future<void> released = release.get_future().share();
+  std::atomic<int> searches{0};
+  Form1 blocked(tk, cues, cursor, [&](const Board&, const std::atomic<bool>&) {
+    ++searches;
+    released.wait();  // deaf to being stopped: a search that takes its time
+    return SolveResult{};
+  });
+  blocked.game().path_work = dir.string() + "/";
+  blocked.game().LoadLevelMap();
+  blocked.game().board.At(15, 5) = 3;  // a partner for the 3, three cells away
+  const Board start = blocked.game().board;
+  QTest::mouseClick(blocked.Picture1, Qt::LeftButton, {}, CellPoint(15, 1, true));
+  QTRY_COMPARE_WITH_TIMEOUT(searches.load(), 1, 2000);
+  QTest::keyClick(blocked.Text1, Qt::Key_F2);
+  QTest::mouseClick(blocked.Picture1, Qt::LeftButton, {}, CellPoint(15, 5, false));
+  EXPECT_EQ(blocked.game().board.At(15, 3), 0) << "the 3s met while the search is stuck";
+  QTest::keyClick(blocked.Text1, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(blocked.Text1, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(blocked.game().board, start);
+  release.set_value();
 }
 
 TEST_F(Form1Board, F1ShowsTheAboutMessageWhereverTheFocusIs) {

@@ -1,0 +1,54 @@
+#pragma once
+// Aids beyond the rules, from the solver: whether the board at rest can
+// still be won (the lost sign, in both modes) and the next push of a
+// shortest win (the hint, in free play). The search runs elsewhere, on a
+// worker the window owns; this keeps which board an answer belongs to, so an
+// answer for a board that has since changed is never shown.
+#include <cstdint>
+#include <optional>
+
+#include "game/board.h"
+#include "game/solver.h"
+
+namespace tumbol {
+
+// What the aids ask of the window.
+class AidsView {
+ public:
+  virtual ~AidsView() = default;
+  // Searches board in the background and answers through SearchDone with
+  // the same ticket; a new request drops the one before.
+  virtual void StartSearch(const Board& board, uint64_t ticket) = 0;
+  virtual void CancelSearch() = 0;
+  virtual void ShowLostSign(bool shown) = 0;
+  virtual void ShowHint(const SolverMove& move) = 0;
+};
+
+class PlayAids {
+ public:
+  explicit PlayAids(AidsView& view) : view_(view) {}
+
+  // The board came to rest after a push or an undo: is it still winnable?
+  void BoardAtRest(const Board& board);
+  // A new level: the sign goes, and whatever was asked of the old board.
+  void LevelReplaced();
+  // The player asks for a hint on the board as it stands (at rest).
+  void HintRequested(const Board& board);
+  // The worker's answer.
+  void SearchDone(uint64_t ticket, const SolveResult& result);
+
+  bool Searching() const { return searching_; }
+
+ private:
+  void Search(const Board& board);
+  void Answer(const SolveResult& result, bool hint);
+
+  AidsView& view_;
+  uint64_t ticket_ = 0;
+  Board board_;                        // the board asked about last
+  bool searching_ = false;
+  bool hintWanted_ = false;
+  std::optional<SolveResult> known_;   // the answer for board_, once it came
+};
+
+}  // namespace tumbol
