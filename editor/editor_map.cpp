@@ -102,8 +102,8 @@ std::string PaletteText(int code) {
   return std::to_string(code) + "- КИРПИЧИ";
 }
 
-EditorCore::EditorCore(Toolkit& toolkit, EditorView& view, std::string pathWork)
-    : toolkit_(toolkit), view_(view), pathWork_(std::move(pathWork)) {
+EditorCore::EditorCore(Toolkit& toolkit, EditorView& view, GameFolders folders)
+    : toolkit_(toolkit), view_(view), folders_(std::move(folders)) {
   EditorBoard = NewEditorBoard();
 }
 
@@ -205,10 +205,6 @@ void EditorCore::Form_Unload(bool& cancel) {
   if (!AskLeave()) cancel = true;
 }
 
-std::string EditorCore::MapFileName(const std::string& number) const {
-  return pathWork_ + "pole" + number + ".txt";
-}
-
 void EditorCore::Command1_Click() {
   view_.SetSaveEnabled(false);
   SaveEditorMap();
@@ -235,14 +231,15 @@ void EditorCore::SaveEditorMap() {
                     kStyleExclamation, kTitleSave);
     return;
   }
-  const std::string name = MapFileName(number);
+  // The question names the file a save really replaces: the player's own copy.
+  const std::string name = WrittenFile(folders_, "pole" + number + ".txt");
   if (FileExists(name)) {
     const int answer = toolkit_.MsgBox("Файл '" + name + "' уже существует!" + kCR + "Заменить существующий файл?",
                                        kStyleQuestion, kTitleSave);
     if (answer != kResultYes) return;
   }
   std::string error;
-  if (!ReplaceFileAtomically(name, WriteEditorMap(EditorBoard), error)) {
+  if (!MakeDataFolder(folders_, error) || !ReplaceFileAtomically(name, WriteEditorMap(EditorBoard), error)) {
     toolkit_.MsgBox("Не удалось сохранить файл '" + name + "' (" + error + ")." + kCR +
                         "Прежний файл, если он был, остался без изменений.",
                     kStyleExclamation, kTitleSave);
@@ -262,7 +259,7 @@ void EditorCore::LoadEditorMap() {
                     kStyleExclamation, kTitleOpen);
     return;
   }
-  const std::string name = MapFileName(number);
+  const std::string name = FoundFile(folders_, "pole" + number + ".txt");
   std::string contents;
   if (!FileExists(name) || !ReadWholeFile(name, contents)) {
     toolkit_.MsgBox("Файла '" + name + "' не существует!", kStyleExclamation, kTitleOpen);
