@@ -78,8 +78,8 @@ std::string PaletteText(int code) {
   return std::to_string(code) + "- КИРПИЧИ";
 }
 
-EditorCore::EditorCore(Toolkit& toolkit, EditorView& view, std::string pathWork)
-    : toolkit_(toolkit), view_(view), pathWork_(std::move(pathWork)) {
+EditorCore::EditorCore(Toolkit& toolkit, EditorView& view, GameFolders folders)
+    : toolkit_(toolkit), view_(view), folders_(std::move(folders)) {
   EditorBoard = NewEditorBoard();
 }
 
@@ -184,10 +184,6 @@ void EditorCore::Form_Unload(bool& cancel) {
   if (!AskLeave()) cancel = true;
 }
 
-std::string EditorCore::MapFileName(const std::string& number) const {
-  return pathWork_ + "pole" + number + ".txt";
-}
-
 void EditorCore::Command1_Click() {
   view_.SetSaveEnabled(false);
   SaveEditorMap();
@@ -214,14 +210,15 @@ void EditorCore::SaveEditorMap() {
                     kStyleExclamation, kTitleSave);
     return;
   }
-  const std::string name = MapFileName(number);
+  // The question names the file a save really replaces: the player's own copy.
+  const std::string name = WrittenFile(folders_, "pole" + number + ".txt");
   if (FileExists(name)) {
     const int answer = toolkit_.MsgBox("Файл '" + name + "' уже существует!" + kCR + "Заменить существующий файл?",
                                        kStyleQuestion, kTitleSave);
     if (answer != kResultYes) return;
   }
   std::string error;
-  if (!WriteDataFile(name, WriteEditorMap(EditorBoard), error)) {
+  if (!MakeDataFolder(folders_, error) || !WriteDataFile(name, WriteEditorMap(EditorBoard), error)) {
     toolkit_.MsgBox("Не удалось сохранить файл '" + name + "' (" + error + ")." + kCR +
                         "Прежний файл, если он был, остался без изменений.",
                     kStyleExclamation, kTitleSave);
@@ -241,7 +238,7 @@ void EditorCore::LoadEditorMap() {
                     kStyleExclamation, kTitleOpen);
     return;
   }
-  const std::string name = MapFileName(number);
+  const std::string name = FoundFile(folders_, "pole" + number + ".txt");
   std::string contents;
   if (!FileExists(name) || !ReadDataFile(name, contents)) {
     toolkit_.MsgBox("Файла '" + name + "' не существует!", kStyleExclamation, kTitleOpen);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "game/board.h"
+#include "shell/game_folders.h"
 #include "shell/toolkit.h"
 
 namespace tumbol {
@@ -69,7 +70,7 @@ class EditorView {
 
 class EditorCore {
  public:
-  EditorCore(Toolkit& toolkit, EditorView& view, std::string pathWork);
+  EditorCore(Toolkit& toolkit, EditorView& view, GameFolders folders);
 
   // Opening: fresh state, empty 16 x 22 board, palette item 0.
   void Form_Load();
@@ -97,7 +98,6 @@ class EditorCore {
 
   void SaveEditorMap();
   void LoadEditorMap();
-  std::string MapFileName(const std::string& number) const;
 
   int SelectedIndex() const { return selectedIndex_; }
 
@@ -117,7 +117,7 @@ class EditorCore {
 
   Toolkit& toolkit_;
   EditorView& view_;
-  std::string pathWork_;
+  GameFolders folders_;
   int selectedIndex_ = 0;
   int wheelAccumulated_ = 0;  // part of a notch turned so far
 };

@@ -100,8 +100,8 @@ void EditorPicture::mouseMoveEvent(QMouseEvent* event) {
            event->position().y() * kPointsPerPixel);
 }
 
-Form2::Form2(Toolkit& toolkit, const std::string& path_work, QWidget* parent)
-    : QDialog(parent), core_(toolkit, *this, path_work) {
+Form2::Form2(Toolkit& toolkit, const GameFolders& folders, QWidget* parent)
+    : QDialog(parent), core_(toolkit, *this, folders) {
   setWindowTitle(QStringLiteral("Редактор уровней"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);

@@ -53,7 +53,7 @@ class EditorPicture : public QWidget {
 class Form2 : public QDialog, private EditorView {
   Q_OBJECT
  public:
-  Form2(Toolkit& toolkit, const std::string& path_work, QWidget* parent = nullptr);
+  Form2(Toolkit& toolkit, const GameFolders& folders, QWidget* parent = nullptr);
 
   EditorCore& core() { return core_; }
 

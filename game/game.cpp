@@ -27,7 +27,8 @@ void Game::LoadLevelMap() {
   } else {
     number = std::to_string(LevelNumber);
   }
-  const std::string name = path_work + "pole" + number + ".txt";
+  // A map the player saved in the editor comes before the shipped one.
+  const std::string name = FoundFile(Folders(), "pole" + number + ".txt");
   LoadFailed = false;
   std::string contents;
   // A number that is no plain file name part (a path, "..") names no file.

@@ -9,6 +9,7 @@
 
 #include "game/board.h"
 #include "game/seams.h"
+#include "shell/game_folders.h"
 #include "shell/toolkit.h"
 
 namespace tumbol {
@@ -42,6 +43,7 @@ class Game {
 
   // --- fields of the game window ---
   std::string path_work;        // the program folder, ending in '/'
+  std::string dataFolder;       // the player's files when path_work is read-only, else empty
   Board board;                  // the board on display (BoardRows x BoardCols)
   Board SlideBuffer;            // the level's cells while it slides in
   bool FreePlayMode = true;
@@ -62,6 +64,7 @@ class Game {
   // Called after the last level of a game with its total time.
   std::function<void(double)> checkNewRecord;
 
+  GameFolders Folders() const { return {path_work, dataFolder}; }
   int BoardRows() const { return board.Rows(); }
   int BoardCols() const { return board.Cols(); }
 

@@ -107,7 +107,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   Label2->setVisible(false);
 
   game_.checkNewRecord = [this](double total) {
-    CheckNewRecord(toolkit_, game_.path_work, game_.RecordLines, total, LocaleDecimalSeparator());
+    CheckNewRecord(toolkit_, game_.Folders(), game_.RecordLines, total, LocaleDecimalSeparator());
   };
   Image3 = MakeMusicSwitch(music, this);
   Timer1.setInterval(50);
@@ -145,6 +145,7 @@ void Form1::Form_Load(const QString& programFolder) {
   QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
   if (!folder.endsWith('/')) folder += '/';
   game_.path_work = folder.toStdString();
+  game_.dataFolder = DataFolderFor(game_.path_work);
   music.path_work = game_.path_work;
   music.FillPlaylist();
   game_.FreePlayMode = true;
@@ -189,13 +190,13 @@ void Form1::SetButtonPressed(int index, bool pressed) {
 
 void Form1::OpenEditor() {
   if (onOpenEditor) return onOpenEditor();
-  Form2 editor(toolkit_, game_.path_work, this);
+  Form2 editor(toolkit_, game_.Folders(), this);
   editor.exec();
 }
 
 void Form1::OpenRecords() {
   if (onOpenRecords) return onOpenRecords();
-  Form3 records(toolkit_, game_.path_work, ImageList2[5], this);
+  Form3 records(toolkit_, game_.Folders(), ImageList2[5], this);
   records.exec();
 }
 

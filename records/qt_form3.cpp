@@ -57,9 +57,9 @@ void FlamePanel::paintEvent(QPaintEvent*) {
   if (flameShown_) painter.drawImage(kFlameLeft, kFlameTop, flame_);
 }
 
-Form3::Form3(Toolkit& toolkit, const std::string& path_work, const QPixmap& closePicture,
+Form3::Form3(Toolkit& toolkit, const GameFolders& folders, const QPixmap& closePicture,
              QWidget* parent)
-    : QDialog(parent), toolkit_(toolkit), path_work_(path_work) {
+    : QDialog(parent), toolkit_(toolkit), folders_(folders) {
   setWindowTitle(QStringLiteral("Рекордсмены"));
   setFixedSize(585, 402);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -121,7 +121,7 @@ void Form3::Form_Load(const QPixmap& closePicture) {
   // The list's background: the board skin, behind transparent rows, with a
   // light text that reads on it.
   QPalette pal = ListView1->palette();
-  const QPixmap skin = QPixmap::fromImage(ReadPicture(QString::fromStdString(path_work_ + "skinsp.jpg")));
+  const QPixmap skin = QPixmap::fromImage(ReadPicture(QString::fromStdString(folders_.program + "skinsp.jpg")));
   if (!skin.isNull()) {
     pal.setBrush(QPalette::Base, QBrush(skin));
   } else {
@@ -149,7 +149,7 @@ void Form3::Form_Load(const QPixmap& closePicture) {
   Image2->setPixmap(closePicture);
 }
 
-void Form3::LoadRecordList() { LoadRecords(toolkit_, path_work_, RecordList); }
+void Form3::LoadRecordList() { LoadRecords(toolkit_, folders_, RecordList); }
 
 void Form3::Timer1_Timer() {
   fire.SparkRow = static_cast<int16_t>(static_cast<int>(toolkit_.Rnd() * 4));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "records/fire.h"
+#include "shell/game_folders.h"
 #include "shell/toolkit.h"
 
 namespace tumbol {
@@ -53,7 +54,7 @@ class PressPicture : public QLabel {
 
 class Form3 : public QDialog {
  public:
-  Form3(Toolkit& toolkit, const std::string& path_work, const QPixmap& closePicture,
+  Form3(Toolkit& toolkit, const GameFolders& folders, const QPixmap& closePicture,
         QWidget* parent = nullptr);
   ~Form3() override;
 
@@ -91,7 +92,7 @@ class Form3 : public QDialog {
   void StopEverything();
 
   Toolkit& toolkit_;
-  std::string path_work_;
+  GameFolders folders_;
 };
 
 }  // namespace tumbol

@@ -20,8 +20,6 @@ constexpr int kMaxDigits = 15;
 
 bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
 
-std::string RecordsPath(const std::string& path_work) { return path_work + kRecordsFileName; }
-
 // Runs text through iconv. Byte 0x98, which Windows-1251 leaves undefined,
 // is carried over by hand as U+0098 in both directions.
 bool Convert(const char* to, const char* from, const std::string& text, std::string& out,
@@ -206,9 +204,9 @@ bool Utf8ToCp1251(const std::string& text, std::string& out) {
   return Convert("CP1251", "UTF-8", text, out, false);
 }
 
-void LoadRecords(Toolkit& toolkit, const std::string& path_work,
+void LoadRecords(Toolkit& toolkit, const GameFolders& folders,
                  std::vector<std::string>& RecordLines) {
-  const std::string path = RecordsPath(path_work);
+  const std::string path = FoundFile(folders, kRecordsFileName);
   std::string contents;
   if (!FileExists(path) || !ReadDataFile(path, contents, kMaxRecordsFileBytes)) {
     toolkit.MsgBox("Файла '" + path + "' не существует!", kStyleExclamation, "Открыть");
@@ -220,9 +218,9 @@ void LoadRecords(Toolkit& toolkit, const std::string& path_work,
   for (const auto line : kept) RecordLines.push_back(Cp1251ToUtf8(std::string(line)));
 }
 
-bool SaveRecords(Toolkit& toolkit, const std::string& path_work,
+bool SaveRecords(Toolkit& toolkit, const GameFolders& folders,
                  const std::vector<std::string>& RecordLines) {
-  const std::string path = RecordsPath(path_work);
+  const std::string path = WrittenFile(folders, kRecordsFileName);
   std::string contents;
   std::string error;
   bool ok = true;
@@ -235,7 +233,7 @@ bool SaveRecords(Toolkit& toolkit, const std::string& path_work,
     }
     contents += bytes + kCRLF;
   }
-  if (ok) ok = WriteDataFile(path, contents, error);
+  if (ok) ok = MakeDataFolder(folders, error) && WriteDataFile(path, contents, error);
   if (!ok) {
     toolkit.MsgBox("Не удалось записать файл '" + path + "': " + error + "." + kCR +
                        "Таблица рекордов осталась прежней.",
@@ -271,9 +269,9 @@ std::string AskRecordName(Toolkit& toolkit) {
 
 }  // namespace
 
-bool CheckNewRecord(Toolkit& toolkit, const std::string& path_work,
+bool CheckNewRecord(Toolkit& toolkit, const GameFolders& folders,
                     std::vector<std::string>& RecordLines, double totalTime, char decimalSep) {
-  LoadRecords(toolkit, path_work, RecordLines);
+  LoadRecords(toolkit, folders, RecordLines);
   if (RecordLines.empty()) return false;
   size_t place = RecordLines.size();
   for (size_t i = 0; i < RecordLines.size(); ++i) {
@@ -290,7 +288,7 @@ bool CheckNewRecord(Toolkit& toolkit, const std::string& path_work,
   const std::string name = AskRecordName(toolkit);
   const std::string replaced = RecordLines[place];
   RecordLines[place] = name + kRecordSeparator + DurationToTimeText(totalTime, decimalSep);
-  if (SaveRecords(toolkit, path_work, RecordLines)) return true;
+  if (SaveRecords(toolkit, folders, RecordLines)) return true;
   // The file kept the old table; so does the game.
   RecordLines[place] = replaced;
   return false;

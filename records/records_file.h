@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/game_folders.h"
 #include "shell/toolkit.h"
 
 namespace tumbol {
@@ -41,16 +42,18 @@ std::string Cp1251ToUtf8(const std::string& bytes);
 // out is then left alone.
 bool Utf8ToCp1251(const std::string& text, std::string& out);
 
-// Reads path_work + "record.txt" into RecordLines (UTF-8, stripped, blank
-// lines skipped). A missing file brings the "does not exist" message; a
-// missing or all-blank file leaves RecordLines as it was.
-void LoadRecords(Toolkit& toolkit, const std::string& path_work,
+// Reads record.txt (the player's copy when there is one, else the shipped
+// one) into RecordLines (UTF-8, stripped, blank lines skipped). A missing file
+// brings the "does not exist" message; a missing or all-blank file leaves
+// RecordLines as it was.
+void LoadRecords(Toolkit& toolkit, const GameFolders& folders,
                  std::vector<std::string>& RecordLines);
 
 // Rewrites the file from RecordLines, each line in Windows-1251 ending in CR
-// LF. The old file is replaced in one step; on failure it stays as it was, a
-// message names the file and the reason, and false is returned.
-bool SaveRecords(Toolkit& toolkit, const std::string& path_work,
+// LF, in the folder the game writes to. The old file is replaced in one step;
+// on failure it stays as it was, a message names the file and the reason, and
+// false is returned.
+bool SaveRecords(Toolkit& toolkit, const GameFolders& folders,
                  const std::vector<std::string>& RecordLines);
 
 // After a won game: reads the table, and when totalTime beats an entry asks
@@ -58,7 +61,7 @@ bool SaveRecords(Toolkit& toolkit, const std::string& path_work,
 // rewrites the file. An entry whose time cannot be read counts as slower than
 // any game. Returns true when a record was set and written; when the write
 // fails the table stays as it was, in the file and in RecordLines.
-bool CheckNewRecord(Toolkit& toolkit, const std::string& path_work,
+bool CheckNewRecord(Toolkit& toolkit, const GameFolders& folders,
                     std::vector<std::string>& RecordLines, double totalTime, char decimalSep);
 
 }  // namespace tumbol

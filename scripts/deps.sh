@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what building, playing and testing Tumbol need on Debian 12.
+# Installs what building, playing, testing and packaging Tumbol need on Debian 12.
 # Does nothing when everything is there already.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libsdl2-mixer-dev timgm6mb-soundfont
           fonts-liberation2 libfontconfig-dev libgtest-dev libgmock-dev libbenchmark-dev libgl-dev
-          xvfb xauth xdotool imagemagick)
+          xvfb xauth xdotool imagemagick
+          dpkg-dev file lintian desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

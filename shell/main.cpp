@@ -2,6 +2,7 @@
 // skin and shows it.
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
 #include <QPainter>
 #include <QTimer>
 #include <fontconfig/fontconfig.h>
@@ -23,6 +24,9 @@ int Main(int argc, char** argv) {
   // on the other core while the application connects to the display.
   std::thread fonts([] { FcInit(); });
   QApplication app(argc, argv);
+  // The desktop pairs the window with the installed menu entry and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("com.example.tumbol"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/logo.png")));
   fonts.join();
   QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
   QFont::insertSubstitution(QStringLiteral("Courier New CYR"), QStringLiteral("Liberation Mono"));

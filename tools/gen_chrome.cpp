@@ -1,6 +1,7 @@
 // Makes the window chrome: the game window face data/skins.bmp, the board and
 // records background data/skinsp.jpg, and the small pictures compiled into the
-// program (splash logo, rank emblems, records torch) under art/.
+// program (splash logo, rank emblems, records torch) under art/, and the
+// program's icon for the desktop under packaging/icons/ (PNG sizes and SVG).
 //
 //   gen-chrome [repo-root] [--preview preview.png]
 //
@@ -179,8 +180,19 @@ struct IsoCube {
   QColor color;
 };
 
-// Draws the cube pile into rect `box`, keeping its proportions.
-void DrawCubePile(QPainter& p, const QRectF& box, bool outlineLight) {
+// One piece of the pile: a polygon filled with a linear gradient from `from`
+// to `to` and outlined, or (the gems) filled flat with fromColor, no outline.
+struct PileShape {
+  QPolygonF polygon;
+  QPointF from, to;
+  QColor fromColor, toColor;
+  bool outlined;
+};
+
+// The pile fitted into rect `box`, keeping its proportions, back to front;
+// edge is the width of the outline. A small pile (an icon of a few pixels)
+// has a finer outline and no gems, which would only blur its faces.
+std::vector<PileShape> CubePileShapes(const QRectF& box, double& edge, bool small = false) {
   const std::vector<IsoCube> cubes = {
       {1, 0, 0, QColor(206, 64, 56)},   // right
       {0, 1, 0, QColor(62, 168, 84)},   // left
@@ -209,39 +221,50 @@ void DrawCubePile(QPainter& p, const QRectF& box, bool outlineLight) {
     if (a.x + a.y != b.x + b.y) return a.x + a.y < b.x + b.y;
     return a.z < b.z;
   });
-  const double edge = std::max(0.8, scale / 14.0);
-  QPen pen(outlineLight ? QColor(250, 236, 200) : QColor(16, 18, 30), edge);
-  pen.setJoinStyle(Qt::RoundJoin);
+  edge = std::max(small ? 0.5 : 0.8, scale / 14.0);
+  std::vector<PileShape> shapes;
   for (const IsoCube& c : order) {
     const double x = c.x, y = c.y, z = c.z;
     QPolygonF top{at(x, y, z + 1), at(x + 1, y, z + 1), at(x + 1, y + 1, z + 1), at(x, y + 1, z + 1)};
     QPolygonF leftFace{at(x, y + 1, z + 1), at(x + 1, y + 1, z + 1), at(x + 1, y + 1, z), at(x, y + 1, z)};
     QPolygonF rightFace{at(x + 1, y, z + 1), at(x + 1, y + 1, z + 1), at(x + 1, y + 1, z), at(x + 1, y, z)};
-    p.setPen(pen);
-    QLinearGradient gt(top[0], top[2]);
-    gt.setColorAt(0, c.color.lighter(165));
-    gt.setColorAt(1, c.color.lighter(125));
-    p.setBrush(gt);
-    p.drawPolygon(top);
-    QLinearGradient gl(leftFace[0], leftFace[3]);
-    gl.setColorAt(0, c.color);
-    gl.setColorAt(1, c.color.darker(125));
-    p.setBrush(gl);
-    p.drawPolygon(leftFace);
-    QLinearGradient gr(rightFace[0], rightFace[3]);
-    gr.setColorAt(0, c.color.darker(150));
-    gr.setColorAt(1, c.color.darker(200));
-    p.setBrush(gr);
-    p.drawPolygon(rightFace);
+    shapes.push_back({top, top[0], top[2], c.color.lighter(165), c.color.lighter(125), true});
+    shapes.push_back({leftFace, leftFace[0], leftFace[3], c.color, c.color.darker(125), true});
+    shapes.push_back({rightFace, rightFace[0], rightFace[3], c.color.darker(150), c.color.darker(200), true});
+    if (small) continue;
     // A small gem on the front faces, like the symbols on the board's cubes.
-    p.setPen(Qt::NoPen);
     QPointF lc = (leftFace[0] + leftFace[1] + leftFace[2] + leftFace[3]) / 4;
     QPointF rc = (rightFace[0] + rightFace[1] + rightFace[2] + rightFace[3]) / 4;
     const double g = scale * 0.16;
-    p.setBrush(QColor(255, 255, 255, 150));
-    p.drawPolygon(QPolygonF{lc + QPointF(0, -g), lc + QPointF(g * 0.8, 0), lc + QPointF(0, g), lc + QPointF(-g * 0.8, 0)});
-    p.setBrush(QColor(255, 255, 255, 80));
-    p.drawPolygon(QPolygonF{rc + QPointF(0, -g), rc + QPointF(g * 0.8, 0), rc + QPointF(0, g), rc + QPointF(-g * 0.8, 0)});
+    auto gem = [g](QPointF m) {
+      return QPolygonF{m + QPointF(0, -g), m + QPointF(g * 0.8, 0), m + QPointF(0, g), m + QPointF(-g * 0.8, 0)};
+    };
+    shapes.push_back({gem(lc), lc, lc, QColor(255, 255, 255, 150), QColor(), false});
+    shapes.push_back({gem(rc), rc, rc, QColor(255, 255, 255, 80), QColor(), false});
+  }
+  return shapes;
+}
+
+QColor PileOutline(bool outlineLight) { return outlineLight ? QColor(250, 236, 200) : QColor(16, 18, 30); }
+
+// Draws the cube pile into rect `box`, keeping its proportions.
+void DrawCubePile(QPainter& p, const QRectF& box, bool outlineLight, bool small = false) {
+  double edge = 0;
+  const std::vector<PileShape> shapes = CubePileShapes(box, edge, small);
+  QPen pen(PileOutline(outlineLight), edge);
+  pen.setJoinStyle(Qt::RoundJoin);
+  for (const PileShape& s : shapes) {
+    if (s.outlined) {
+      p.setPen(pen);
+      QLinearGradient gradient(s.from, s.to);
+      gradient.setColorAt(0, s.fromColor);
+      gradient.setColorAt(1, s.toColor);
+      p.setBrush(gradient);
+    } else {
+      p.setPen(Qt::NoPen);
+      p.setBrush(s.fromColor);
+    }
+    p.drawPolygon(s.polygon);
   }
 }
 
@@ -509,6 +532,49 @@ QImage MakeLogo() {
   p.setRenderHint(QPainter::Antialiasing);
   DrawCubePile(p, QRectF(0, 1, 55, 57), false);
   return img;
+}
+
+// ---- the program's icon: the pile alone, square -------------------------------
+
+constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+QImage MakeIcon(int size) {
+  QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+  img.fill(Qt::transparent);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  DrawCubePile(p, QRectF(0, 0, size, size), false, size < 32);
+  return img;
+}
+
+// The same shapes as SVG text, with numbers to two decimals so the file is
+// the same on every run.
+QByteArray MakeIconSvg(int size) {
+  double edge = 0;
+  const std::vector<PileShape> shapes = CubePileShapes(QRectF(0, 0, size, size), edge);
+  auto num = [](double v) { return QByteArray::number(v, 'f', 2); };
+  auto colour = [](const QColor& c) { return c.name(QColor::HexRgb).toLatin1(); };
+  QByteArray defs, body;
+  for (size_t i = 0; i < shapes.size(); ++i) {
+    const PileShape& s = shapes[i];
+    QByteArray points;
+    for (const QPointF& q : s.polygon) points += (points.isEmpty() ? "" : " ") + num(q.x()) + "," + num(q.y());
+    if (!s.outlined) {
+      body += "  <polygon points=\"" + points + "\" fill=\"" + colour(s.fromColor) + "\" fill-opacity=\"" +
+              num(s.fromColor.alphaF()) + "\"/>\n";
+      continue;
+    }
+    const QByteArray id = "g" + QByteArray::number(static_cast<int>(i));
+    defs += "    <linearGradient id=\"" + id + "\" gradientUnits=\"userSpaceOnUse\" x1=\"" + num(s.from.x()) +
+            "\" y1=\"" + num(s.from.y()) + "\" x2=\"" + num(s.to.x()) + "\" y2=\"" + num(s.to.y()) + "\">" +
+            "<stop offset=\"0\" stop-color=\"" + colour(s.fromColor) + "\"/><stop offset=\"1\" stop-color=\"" +
+            colour(s.toColor) + "\"/></linearGradient>\n";
+    body += "  <polygon points=\"" + points + "\" fill=\"url(#" + id + ")\" stroke=\"" +
+            colour(PileOutline(false)) + "\" stroke-width=\"" + num(edge) + "\" stroke-linejoin=\"round\"/>\n";
+  }
+  const QByteArray n = QByteArray::number(size);
+  return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + n + "\" height=\"" + n + "\" viewBox=\"0 0 " +
+         n + " " + n + "\">\n  <defs>\n" + defs + "  </defs>\n" + body + "</svg>\n";
 }
 
 // ---- emblem<N>.png -------------------------------------------------------------
@@ -793,6 +859,16 @@ QImage MakePreview(const QImage& skin, const QImage& board, const QImage& torch,
   return out;
 }
 
+bool SaveText(const QByteArray& text, const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
+    std::fprintf(stderr, "gen-chrome: cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  std::printf("wrote %s\n", qPrintable(path));
+  return true;
+}
+
 bool Save(const QImage& img, const QString& path, const char* format, int quality = -1) {
   if (!img.save(path, format, quality)) {
     std::fprintf(stderr, "gen-chrome: cannot write %s\n", qPrintable(path));
@@ -842,6 +918,10 @@ int main(int argc, char** argv) {
   for (int rank = 1; rank <= 10; ++rank)
     ok = Save(emblems[rank - 1], dir.filePath(QString("art/emblem%1.png").arg(rank)), "PNG") && ok;
   ok = Save(torch, dir.filePath("art/torch.bmp"), "BMP") && ok;
+  dir.mkpath("packaging/icons");
+  for (int size : kIconSizes)
+    ok = Save(MakeIcon(size), dir.filePath(QString("packaging/icons/tumbol-%1.png").arg(size)), "PNG") && ok;
+  ok = SaveText(MakeIconSvg(256), dir.filePath("packaging/icons/tumbol.svg")) && ok;
   if (!preview.isEmpty()) ok = Save(MakePreview(skin, board, torch, logo, emblems), preview, "PNG") && ok;
   return ok ? 0 : 1;
 }

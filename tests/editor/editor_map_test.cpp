@@ -396,6 +396,34 @@ TEST_F(Editor, OverwriteQuestionNoKeepsTheFile) {
   EXPECT_EQ(ReadFile(dir / "pole4.txt").size(), 384u);
 }
 
+// Installed read-only: a save goes to the player's data folder, made then,
+// and asks only about the file it would really replace; a load finds the
+// player's map first, then the shipped one.
+TEST_F(Editor, ReadOnlyInstallSavesInTheDataFolder) {
+  const fs::path data = dir / "share" / "tumbol";
+  EditorCore installed(tk, view, GameFolders(dir.string() + "/", data.string() + "/"));
+  std::string shipped;
+  for (int r = 0; r < 16; ++r) shipped += std::string(21, '0') + (r == 15 ? "1" : "0") + "\r\n";
+  WriteFile(dir / "pole3.txt", shipped);
+  view.number = "3";
+  installed.LoadEditorMap();
+  installed.EditorBoard.At(1, 1) = 5;
+  installed.SaveEditorMap();
+  EXPECT_TRUE(tk.messages.empty());
+  EXPECT_EQ(ReadFile(dir / "pole3.txt"), shipped);
+  EXPECT_EQ(ReadFile(data / "pole3.txt"), WriteEditorMap(installed.EditorBoard));
+
+  installed.EditorBoard = NewEditorBoard();
+  installed.LoadEditorMap();
+  EXPECT_EQ(installed.EditorBoard.At(1, 1), 5);
+  EXPECT_EQ(installed.EditorBoard.At(16, 22), 1);
+  tk.answers = {kResultNo};
+  installed.SaveEditorMap();
+  ASSERT_EQ(tk.messages.size(), 1u);
+  EXPECT_EQ(tk.messages[0].text,
+            "Файл '" + (data / "pole3.txt").string() + "' уже существует!\rЗаменить существующий файл?");
+}
+
 TEST_F(Editor, EmptyFileIsOverwrittenWithoutAsking) {
   WriteFile(dir / "pole5.txt", "");
   Save("5");

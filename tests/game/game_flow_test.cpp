@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "game/game.h"
+#include "game/map_file.h"
 #include "shell/scripted_toolkit.h"
 
 namespace tumbol {
@@ -110,6 +111,22 @@ TEST_F(GameFlow, MissingMapAndPathNumbersNameNoFile) {
   game.LoadLevelMap();
   EXPECT_TRUE(game.LoadFailed);
   ASSERT_EQ(tk.messages.size(), 1u);
+}
+
+// Installed read-only: a map the player saved comes first, the shipped ones
+// are found beside the program.
+TEST_F(GameFlow, PlayersMapsComeBeforeTheShippedOnes) {
+  WriteMap("pole1.txt", kOnePush);
+  WriteMap("pole2.txt", kOnePush);
+  fs::create_directories(dir / "data");
+  std::ofstream(dir / "data" / "pole2.txt", std::ios::binary) << kSelfSolving;
+  game.dataFolder = (dir / "data").string() + "/";
+  game.LoadLevelMap();
+  EXPECT_EQ(BoardRowText(game.board, 15), "2020000000000000000000");
+  ui.text1 = "2";
+  game.LoadLevelMap();
+  EXPECT_EQ(BoardRowText(game.board, 15), "2200000000000000000000");
+  EXPECT_TRUE(tk.messages.empty());
 }
 
 TEST_F(GameFlow, BadMapWarnsOnceWithItsText) {

@@ -92,6 +92,18 @@ TEST_F(Form3Test, ListsEveryEntryInFileOrderWithEmblemsForTenRanks) {
   EXPECT_NE(first, second);
 }
 
+TEST_F(Form3Test, ShowsThePlayersCopyOfTheTableWhenThereIsOne) {
+  WriteRecords("Из поставки[:]0,5\r\n");
+  const std::string data = dir_ + "/data/";
+  fs::create_directories(data);
+  std::string bytes;
+  ASSERT_TRUE(Utf8ToCp1251("Игрок[:]0,25\r\n", bytes));
+  std::ofstream(data + "record.txt", std::ios::binary) << bytes;
+  Form3 form(tk, GameFolders(path_work, data), closePicture);
+  ASSERT_EQ(form.ListView1->topLevelItemCount(), 1);
+  EXPECT_EQ(form.ListView1->topLevelItem(0)->text(0).toStdString(), "Игрок");
+}
+
 TEST_F(Form3Test, GarbageTimesAreListed) {
   WriteRecords("Игрок 0[:]" + std::string(200, 'x') + "\r\nИгрок 1[:]1E+300\r\n");
   Form3 form(tk, path_work, closePicture);

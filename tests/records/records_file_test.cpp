@@ -274,6 +274,22 @@ TEST_F(RecordsFileTest, FasterThanTheFirstReplacesIt) {
   EXPECT_EQ(lines[0], "Чемпион[:]2,77777777777778E-02");
 }
 
+// Installed read-only: the first record writes the shipped table, with the
+// record in its place, into the player's data folder, made then; the next
+// game reads that copy. The shipped file is never touched.
+TEST_F(RecordsFileTest, ReadOnlyInstallKeepsRecordsInTheDataFolder) {
+  WriteFile("A[:]0,01\r\nB[:]0,03\r\nC[:]0,05\r\n");
+  const std::string shipped = FileBytes();
+  const GameFolders folders(path_work, dir_ + "/home/.local/share/tumbol/");
+  tk.inputs = {"Первый", "Второй"};
+  EXPECT_TRUE(CheckNewRecord(tk, folders, lines, 0.04, ','));
+  EXPECT_TRUE(CheckNewRecord(tk, folders, lines, 0.02, ','));
+  EXPECT_EQ(FileBytes(), shipped);
+  std::string copy;
+  ASSERT_TRUE(ReadDataFile(folders.data + "record.txt", copy));
+  EXPECT_EQ(Cp1251ToUtf8(copy), "A[:]0,01\r\nВторой[:]0,02\r\nПервый[:]0,04\r\n");
+}
+
 TEST_F(RecordsFileTest, TieKeepsRankAndTheNextSlowerIsReplaced) {
   WriteFile("A[:]0,025\r\nB[:]0,03125\r\nC[:]0:50:00\r\nD[:]0,05\r\n");
   tk.inputs = {"New"};
