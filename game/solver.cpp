@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 
 namespace tumbol {
@@ -102,6 +103,7 @@ void SettleAll(int8_t* g, int rows, int cols) {
 // A state key: one uint16 a cube, cell index * 32 + kind, in the grid's
 // (column-major) order, so the cubes of a run of columns are one stretch.
 constexpr int kKindBits = 5;
+constexpr int kKindMask = (1 << kKindBits) - 1;
 constexpr int kMaxCells = (1 << (16 - kKindBits)) - 1;
 
 uint64_t HashKey(const uint16_t* key, size_t n) {
@@ -117,46 +119,59 @@ uint64_t HashKey(const uint16_t* key, size_t n) {
   return h ^ (h >> 29);
 }
 
-// Every settled board seen, in the order found (which is breadth-first
-// order), with the push that first led to it.
+// Every settled board kept, with the push that reached it by the fewest
+// pushes known so far. Keys sit end to end in one pool; the table holds
+// 32-bit ids, so a board costs its key plus about 24 bytes.
 class StateStore {
  public:
-  explicit StateStore(size_t expected) {
-    size_t cap = 1024;
-    while (cap < expected * 2) cap <<= 1;
-    slots_.assign(std::min(cap, size_t{1} << 22), 0);
-    offsets_.push_back(0);
-  }
+  StateStore() : slots_(1024, 0) { offsets_.push_back(0); }
   size_t Count() const { return parent_.size(); }
   const uint16_t* Key(uint32_t id) const { return pool_.data() + offsets_[id]; }
   size_t Length(uint32_t id) const { return offsets_[id + 1] - offsets_[id]; }
   uint32_t Parent(uint32_t id) const { return parent_[id]; }
   uint16_t Move(uint32_t id) const { return move_[id]; }
+  uint16_t Depth(uint32_t id) const { return depth_[id]; }
+  uint16_t Bound(uint32_t id) const { return bound_[id]; }
+  void Relink(uint32_t id, uint32_t parent, uint16_t move, uint16_t depth) {
+    parent_[id] = parent;
+    move_[id] = move;
+    depth_[id] = depth;
+  }
   size_t Bytes() const {
-    return pool_.capacity() * 2 + offsets_.capacity() * 4 + parent_.capacity() * 4 +
-           move_.capacity() * 2 + slots_.capacity() * 4 + hashes_.capacity() * 4;
+    return pool_.capacity() * 2 + offsets_.capacity() * 4 + parent_.capacity() * 4 + move_.capacity() * 2 +
+           depth_.capacity() * 2 + bound_.capacity() * 2 + slots_.capacity() * 4 + tags_.capacity() * 4;
   }
 
-  // False when the key was there already.
-  bool Insert(const uint16_t* key, size_t n, uint32_t parent, uint16_t move) {
-    if ((Count() + 1) * 2 > slots_.size()) Grow();
-    const uint64_t h = HashKey(key, n);
+  static constexpr uint32_t kNone = UINT32_MAX;
+
+  uint32_t Find(const uint16_t* key, size_t n, uint64_t h) const {
     const uint32_t tag = static_cast<uint32_t>(h >> 32);
     const size_t mask = slots_.size() - 1;
     for (size_t i = h & mask;; i = (i + 1) & mask) {
       const uint32_t slot = slots_[i];
-      if (slot == 0) {
-        slots_[i] = static_cast<uint32_t>(Count() + 1);
-        hashes_.push_back(tag);
-        pool_.insert(pool_.end(), key, key + n);
-        offsets_.push_back(static_cast<uint32_t>(pool_.size()));
-        parent_.push_back(parent);
-        move_.push_back(move);
-        return true;
-      }
+      if (slot == 0) return kNone;
       const uint32_t id = slot - 1;
-      if (hashes_[id] == tag && Length(id) == n && std::memcmp(Key(id), key, n * 2) == 0) return false;
+      if (tags_[id] == tag && Length(id) == n && std::memcmp(Key(id), key, n * 2) == 0) return id;
     }
+  }
+
+  // The key must not be there yet.
+  uint32_t Add(const uint16_t* key, size_t n, uint64_t h, uint32_t parent, uint16_t move, uint16_t depth,
+               uint16_t bound) {
+    if ((Count() + 1) * 2 > slots_.size()) Grow();
+    const size_t mask = slots_.size() - 1;
+    size_t i = h & mask;
+    while (slots_[i] != 0) i = (i + 1) & mask;
+    const auto id = static_cast<uint32_t>(Count());
+    slots_[i] = id + 1;
+    tags_.push_back(static_cast<uint32_t>(h >> 32));
+    pool_.insert(pool_.end(), key, key + n);
+    offsets_.push_back(static_cast<uint32_t>(pool_.size()));
+    parent_.push_back(parent);
+    move_.push_back(move);
+    depth_.push_back(depth);
+    bound_.push_back(bound);
+    return id;
   }
 
  private:
@@ -175,8 +190,152 @@ class StateStore {
   std::vector<uint32_t> offsets_;
   std::vector<uint32_t> parent_;
   std::vector<uint16_t> move_;
-  std::vector<uint32_t> hashes_;
+  std::vector<uint16_t> depth_;
+  std::vector<uint16_t> bound_;
+  std::vector<uint32_t> tags_;
   std::vector<uint32_t> slots_;
+};
+
+constexpr uint16_t kNever = 254;    // a pair cost: these two cells can never touch
+constexpr uint16_t kDead = 0xFFFF;  // a bound: the board can never be cleared
+
+// Where a cube can ever get to. A cube moves only sideways (a push) and down
+// (a fall), never up, and never into a brick. So every cell a cube will ever
+// stand on lies in the set reached from its cell by steps left, right and down
+// through cells that are not bricks. The set ignores whether a push has the
+// support and the empty target it needs, so it holds every real position and
+// more; whatever it rules out is ruled out for certain.
+class Reach {
+ public:
+  Reach(const std::vector<int8_t>& bricks, int rows, int cols)
+      : rows_(rows), cells_(static_cast<int>(bricks.size())), words_((cells_ + 63) / 64),
+        sets_(static_cast<size_t>(cells_) * words_, 0),
+        cost_(static_cast<size_t>(cells_) * cells_, kUnknown) {
+    // From the bottom row up: a row's stretch between bricks shares one set,
+    // its own cells and the sets below each of them.
+    for (int r = rows - 1; r >= 0; --r) {
+      for (int c = 0; c < cols;) {
+        if (bricks[Cell(r, c)] != kEmpty) {
+          ++c;
+          continue;
+        }
+        const int first = c;
+        std::vector<uint64_t> acc(words_, 0);
+        for (; c < cols && bricks[Cell(r, c)] == kEmpty; ++c) {
+          const int i = Cell(r, c);
+          acc[i / 64] |= uint64_t{1} << (i % 64);
+          if (r + 1 < rows && bricks[i + 1] == kEmpty)
+            for (int w = 0; w < words_; ++w) acc[w] |= Set(i + 1)[w];
+        }
+        for (int k = first; k < c; ++k) std::copy(acc.begin(), acc.end(), Set(Cell(r, k)));
+      }
+    }
+  }
+
+  // The fewest pushes that two cubes standing on cells a and b need, between
+  // them, before they touch: each push moves one cube one column, and falls
+  // never change a column, so a cube that ends on cell x was pushed at least
+  // |column of x - its column| times. kNever when no two reachable cells touch.
+  uint16_t PairCost(int a, int b) {
+    uint8_t& known = cost_[static_cast<size_t>(a) * cells_ + b];
+    if (known != kUnknown) return known;
+    const int ca = a / rows_;
+    const int cb = b / rows_;
+    int best = kNever;
+    const uint64_t* ra = Set(a);
+    const uint64_t* rb = Set(b);
+    for (int w = 0; w < words_; ++w) {
+      for (uint64_t bits = ra[w]; bits != 0; bits &= bits - 1) {
+        const int x = w * 64 + __builtin_ctzll(bits);
+        const int cx = x / rows_;
+        const int dx = std::abs(cx - ca);
+        if (dx >= best) continue;
+        const int r = x % rows_;
+        const int near[4] = {x - rows_, x + rows_, r > 0 ? x - 1 : -1, r + 1 < rows_ ? x + 1 : -1};
+        for (int y : near) {
+          if (y < 0 || y >= cells_ || !((rb[y / 64] >> (y % 64)) & 1)) continue;
+          best = std::min(best, dx + std::abs(y / rows_ - cb));
+        }
+      }
+    }
+    known = static_cast<uint8_t>(best);
+    cost_[static_cast<size_t>(b) * cells_ + a] = known;
+    return known;
+  }
+
+ private:
+  static constexpr uint8_t kUnknown = 255;
+  int Cell(int r, int c) const { return c * rows_ + r; }
+  uint64_t* Set(int i) { return sets_.data() + static_cast<size_t>(i) * words_; }
+  int rows_;
+  int cells_;
+  int words_;
+  std::vector<uint64_t> sets_;
+  std::vector<uint8_t> cost_;
+};
+
+// A lower bound on the pushes that still clear a board, or kDead.
+//
+// Cubes vanish two at a time, each with a partner of its kind that it touches
+// at that moment, so a won game pairs off every kind's cubes. Whatever the
+// pairing, each pair needs at least its PairCost in pushes of its own two
+// cubes, and a push moves one cube only; so the cheapest pairing of each kind,
+// summed over the kinds, never exceeds the pushes left. A chain does not beat
+// it: falls and vanishing are free but move no cube sideways. A kind with no
+// pairing at all (an odd count, or cubes walled off from every partner) makes
+// the board dead, which no later board can mend.
+//
+// The bound is also consistent: one push moves one cube one column (the
+// bound of the pairing that the next board's best pairing comes from drops by
+// at most one), falls only shrink where a cube can go (costs only grow), and a
+// pair that vanishes touched with the pushed cube at most one column off its
+// partner. So the first time A* takes a board off the queue, its depth is its
+// fewest pushes, and running out of boards proves the level lost.
+class BoundCalc {
+ public:
+  explicit BoundCalc(Reach& reach) : reach_(reach) {}
+
+  uint16_t operator()(const uint16_t* key, size_t n) {
+    int count[kKinds] = {};
+    for (size_t i = 0; i < n; ++i) ++count[key[i] & kKindMask];
+    int total = 0;
+    for (int k = 0; k < kKinds; ++k) {
+      if (count[k] == 0) continue;
+      if (count[k] % 2 != 0) return kDead;
+      cells_.clear();
+      for (size_t i = 0; i < n; ++i)
+        if ((key[i] & kKindMask) == k) cells_.push_back(key[i] >> kKindBits);
+      const int cost = Pairing(0, 0);
+      if (cost >= kNever) return kDead;
+      total += cost;
+    }
+    return static_cast<uint16_t>(total);
+  }
+
+ private:
+  static constexpr int kKinds = kLastCube - kFirstCube + 1;
+  // Larger groups are rare; past this their pairings are not enumerated and
+  // count as free, which keeps the bound a bound.
+  static constexpr size_t kMaxPairedGroup = 10;
+
+  // The cheapest pairing of cells_ from position i on, whose cubes in used
+  // are taken; kNever when none exists.
+  int Pairing(size_t i, unsigned used) {
+    if (cells_.size() > kMaxPairedGroup) return 0;
+    while (i < cells_.size() && (used >> i) & 1) ++i;
+    if (i == cells_.size()) return 0;
+    int best = kNever;
+    for (size_t j = i + 1; j < cells_.size(); ++j) {
+      if ((used >> j) & 1) continue;
+      const int pair = reach_.PairCost(cells_[i], cells_[j]);
+      if (pair >= best) continue;
+      best = std::min(best, pair + Pairing(i + 1, used | 1u << i | 1u << j));
+    }
+    return best;
+  }
+
+  Reach& reach_;
+  std::vector<int> cells_;
 };
 
 Grid ToGrid(const Board& board) {
@@ -223,7 +382,7 @@ bool HasUnpairableKind(const Board& board) {
   return false;
 }
 
-SolveResult SolveLevel(const Board& start, size_t stateLimit) {
+SolveResult SolveLevel(const Board& start, size_t stateLimit, const std::atomic<bool>* stop) {
   const auto began = std::chrono::steady_clock::now();
   SolveResult result;
   auto finish = [&](SolveOutcome outcome) {
@@ -237,39 +396,65 @@ SolveResult SolveLevel(const Board& start, size_t stateLimit) {
   if (cells == 0 || cells > static_cast<size_t>(kMaxCells)) return finish(SolveOutcome::kUnknown);
   SettleAll(root.cells.data(), root.rows, root.cols);
 
-  // Vanishing takes two cubes of one kind at a time, so each kind's count
-  // keeps its parity for ever, through the first settling too: an odd count
-  // on the loaded board decides it, and no later board can become unpairable.
-  if (HasUnpairableKind(start)) {
-    result.statesExplored = 1;
-    return finish(SolveOutcome::kUnsolvable);
-  }
-
   // Obstacles only; a state's cubes are laid onto a copy of it.
   std::vector<int8_t> bricks(root.cells);
   for (auto& v : bricks)
     if (IsCube(v)) v = kEmpty;
+  Reach reach(bricks, root.rows, root.cols);
+  BoundCalc bound(reach);
 
   std::vector<uint16_t> key(cells);
   std::vector<uint16_t> childKey(cells);
   std::vector<int8_t> parentGrid(cells);
   std::vector<int8_t> child(cells);
 
-  StateStore store(4096);
-  store.Insert(key.data(), Encode(root.cells.data(), 0, cells, key.data()), 0, 0);
+  StateStore store;
+  const size_t rootLength = Encode(root.cells.data(), 0, cells, key.data());
+  const uint16_t rootBound = bound(key.data(), rootLength);
+  result.statesExplored = 1;
+  if (rootBound == kDead) return finish(SolveOutcome::kUnsolvable);
+  store.Add(key.data(), rootLength, HashKey(key.data(), rootLength), 0, 0, 0, rootBound);
+
+  // Open boards by depth + bound; within one, the last added first, which
+  // dives towards a win instead of widening.
+  std::vector<std::vector<uint32_t>> open(rootBound + 1);
+  open[rootBound].push_back(0);
+  auto enqueue = [&open](uint32_t id, size_t f) {
+    if (open.size() <= f) open.resize(f + 1);
+    open[f].push_back(id);
+  };
 
   const int rows = root.rows;
   const int cols = root.cols;
-  uint32_t goal = UINT32_MAX;
+  uint32_t goal = rootLength == 0 ? 0 : StateStore::kNone;
   bool limitHit = false;
-  for (uint32_t id = 0; id < store.Count() && goal == UINT32_MAX && !limitHit; ++id) {
+  size_t expanded = 0;
+  for (size_t f = rootBound; f < open.size() && goal == StateStore::kNone && !limitHit;) {
+    if (open[f].empty()) {
+      std::vector<uint32_t>().swap(open[f]);
+      ++f;
+      continue;
+    }
+    const uint32_t id = open[f].back();
+    open[f].pop_back();
+    const uint16_t depth = store.Depth(id);
+    if (depth + store.Bound(id) != f) continue;  // reached again by fewer pushes since
+    if (store.Length(id) == 0) {
+      goal = id;
+      break;
+    }
+    if (stop != nullptr && (++expanded & 255) == 0 && stop->load(std::memory_order_relaxed)) {
+      result.stopped = true;
+      break;
+    }
     const size_t n = store.Length(id);
-    // Copied out: inserting children may move the pool.
+    // Copied out: adding children may move the pool.
     std::copy(store.Key(id), store.Key(id) + n, key.begin());
     std::copy(bricks.begin(), bricks.end(), parentGrid.begin());
-    for (size_t i = 0; i < n; ++i) parentGrid[key[i] >> kKindBits] = static_cast<int8_t>((key[i] & 31) + kFirstCube);
+    for (size_t i = 0; i < n; ++i)
+      parentGrid[key[i] >> kKindBits] = static_cast<int8_t>((key[i] & kKindMask) + kFirstCube);
 
-    for (size_t i = 0; i < n && goal == UINT32_MAX && !limitHit; ++i) {
+    for (size_t i = 0; i < n && goal == StateStore::kNone && !limitHit; ++i) {
       const int cell = key[i] >> kKindBits;
       const int col = cell / rows;
       for (int dir = -1; dir <= 1; dir += 2) {
@@ -289,12 +474,26 @@ SolveResult SolveLevel(const Board& start, size_t stateLimit) {
         std::copy(key.begin(), key.begin() + head, childKey.begin());
         size_t m = head + Encode(child.data(), lo * rows, (hi + 1) * rows, childKey.data() + head);
         m = std::copy(key.begin() + tail, key.begin() + n, childKey.begin() + m) - childKey.begin();
+
         const uint16_t move = static_cast<uint16_t>((cell << 1) | (dir > 0 ? 1 : 0));
-        if (!store.Insert(childKey.data(), m, id, move)) continue;
-        if (m == 0) {
-          goal = static_cast<uint32_t>(store.Count() - 1);
+        const auto childDepth = static_cast<uint16_t>(depth + 1);
+        const uint64_t h = HashKey(childKey.data(), m);
+        uint32_t seen = store.Find(childKey.data(), m, h);
+        if (seen != StateStore::kNone) {
+          if (store.Depth(seen) <= childDepth) continue;
+          store.Relink(seen, id, move, childDepth);
+          enqueue(seen, childDepth + store.Bound(seen));
+          continue;
+        }
+        const uint16_t childBound = bound(childKey.data(), m);
+        if (childBound == kDead) continue;
+        seen = store.Add(childKey.data(), m, h, id, move, childDepth, childBound);
+        // Nothing left on the queue can win in fewer pushes than f.
+        if (m == 0 && childDepth == f) {
+          goal = seen;
           break;
         }
+        enqueue(seen, childDepth + childBound);
         if (store.Count() >= stateLimit) {
           limitHit = true;
           break;
@@ -302,10 +501,12 @@ SolveResult SolveLevel(const Board& start, size_t stateLimit) {
       }
     }
   }
-  if (store.Length(0) == 0) goal = 0;
   result.statesExplored = store.Count();
-  result.storeBytes = store.Bytes();
-  if (goal == UINT32_MAX) return finish(limitHit ? SolveOutcome::kUnknown : SolveOutcome::kUnsolvable);
+  size_t queued = 0;
+  for (const auto& bucket : open) queued += bucket.capacity();
+  result.storeBytes = store.Bytes() + queued * 4;
+  if (goal == StateStore::kNone)
+    return finish(limitHit || result.stopped ? SolveOutcome::kUnknown : SolveOutcome::kUnsolvable);
 
   for (uint32_t id = goal; id != 0; id = store.Parent(id)) {
     const int cell = store.Move(id) >> 1;

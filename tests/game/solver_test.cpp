@@ -117,9 +117,7 @@ TEST(SolveLevel, EmptyUnpairableAndHopelessBoards) {
   // Three of a kind: two can go, the third never.
   EXPECT_EQ(SolveLevel(BottomRows({"2020200", "1111111"})).outcome, SolveOutcome::kUnsolvable);
   // An even count that can never meet: walls between them.
-  const SolveResult walled = SolveLevel(BottomRows({"2010200", "1111111"}));
-  EXPECT_EQ(walled.outcome, SolveOutcome::kUnsolvable);
-  EXPECT_GT(walled.statesExplored, 1u);  // proved by search, not by counting
+  EXPECT_EQ(SolveLevel(BottomRows({"2010200", "1111111"})).outcome, SolveOutcome::kUnsolvable);
 
   EXPECT_EQ(SolveLevel(Board()).outcome, SolveOutcome::kUnknown);  // no cells at all
 }
