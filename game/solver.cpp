@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 
 namespace tumbol {
 namespace {
@@ -199,64 +200,36 @@ class StateStore {
 constexpr uint16_t kNever = 254;    // a pair cost: these two cells can never touch
 constexpr uint16_t kDead = 0xFFFF;  // a bound: the board can never be cleared
 
-// Where a cube can ever get to. A cube moves only sideways (a push) and down
-// (a fall), never up, and never into a brick. So every cell a cube will ever
-// stand on lies in the set reached from its cell by steps left, right and down
-// through cells that are not bricks. The set ignores whether a push has the
-// support and the empty target it needs, so it holds every real position and
-// more; whatever it rules out is ruled out for certain.
+// Where a cube can ever get to, and how many pushes it takes. A cube moves
+// only sideways (a push, one column) and down (a fall, free), never up, and
+// never into a brick. So every cell a cube will ever stand on is reached from
+// its cell by steps left, right and down through cells that are not bricks,
+// and it was pushed at least as often as the fewest sideways steps of such a
+// path. The paths ignore whether a push has the support and the empty target
+// it needs, so they cover every real walk and more: what they rule out is
+// ruled out for certain, and what they count is never more than the real
+// number of pushes.
 class Reach {
  public:
-  Reach(const std::vector<int8_t>& bricks, int rows, int cols)
-      : rows_(rows), cells_(static_cast<int>(bricks.size())), words_((cells_ + 63) / 64),
-        sets_(static_cast<size_t>(cells_) * words_, 0),
-        cost_(static_cast<size_t>(cells_) * cells_, kUnknown) {
-    // From the bottom row up: a row's stretch between bricks shares one set,
-    // its own cells and the sets below each of them.
-    for (int r = rows - 1; r >= 0; --r) {
-      for (int c = 0; c < cols;) {
-        if (bricks[Cell(r, c)] != kEmpty) {
-          ++c;
-          continue;
-        }
-        const int first = c;
-        std::vector<uint64_t> acc(words_, 0);
-        for (; c < cols && bricks[Cell(r, c)] == kEmpty; ++c) {
-          const int i = Cell(r, c);
-          acc[i / 64] |= uint64_t{1} << (i % 64);
-          if (r + 1 < rows && bricks[i + 1] == kEmpty)
-            for (int w = 0; w < words_; ++w) acc[w] |= Set(i + 1)[w];
-        }
-        for (int k = first; k < c; ++k) std::copy(acc.begin(), acc.end(), Set(Cell(r, k)));
-      }
-    }
-  }
+  Reach(const std::vector<int8_t>& bricks, int rows)
+      : bricks_(bricks), rows_(rows), cells_(static_cast<int>(bricks.size())),
+        steps_(static_cast<size_t>(cells_) * cells_, kUnknown),
+        cost_(static_cast<size_t>(cells_) * cells_, kUnknown) {}
 
   // The fewest pushes that two cubes standing on cells a and b need, between
-  // them, before they touch: each push moves one cube one column, and falls
-  // never change a column, so a cube that ends on cell x was pushed at least
-  // |column of x - its column| times. kNever when no two reachable cells touch.
+  // them, before they touch; kNever when no two cells they can reach touch.
   uint16_t PairCost(int a, int b) {
     uint8_t& known = cost_[static_cast<size_t>(a) * cells_ + b];
     if (known != kUnknown) return known;
-    const int ca = a / rows_;
-    const int cb = b / rows_;
+    const uint8_t* fromA = Steps(a);
+    const uint8_t* fromB = Steps(b);
     int best = kNever;
-    const uint64_t* ra = Set(a);
-    const uint64_t* rb = Set(b);
-    for (int w = 0; w < words_; ++w) {
-      for (uint64_t bits = ra[w]; bits != 0; bits &= bits - 1) {
-        const int x = w * 64 + __builtin_ctzll(bits);
-        const int cx = x / rows_;
-        const int dx = std::abs(cx - ca);
-        if (dx >= best) continue;
-        const int r = x % rows_;
-        const int near[4] = {x - rows_, x + rows_, r > 0 ? x - 1 : -1, r + 1 < rows_ ? x + 1 : -1};
-        for (int y : near) {
-          if (y < 0 || y >= cells_ || !((rb[y / 64] >> (y % 64)) & 1)) continue;
-          best = std::min(best, dx + std::abs(y / rows_ - cb));
-        }
-      }
+    for (int x = 0; x < cells_; ++x) {
+      if (fromA[x] >= best) continue;
+      const int r = x % rows_;
+      const int near[4] = {x - rows_, x + rows_, r > 0 ? x - 1 : -1, r + 1 < rows_ ? x + 1 : -1};
+      for (int y : near)
+        if (y >= 0 && y < cells_ && fromB[y] != kUnknown) best = std::min(best, fromA[x] + fromB[y]);
     }
     known = static_cast<uint8_t>(best);
     cost_[static_cast<size_t>(b) * cells_ + a] = known;
@@ -265,12 +238,35 @@ class Reach {
 
  private:
   static constexpr uint8_t kUnknown = 255;
-  int Cell(int r, int c) const { return c * rows_ + r; }
-  uint64_t* Set(int i) { return sets_.data() + static_cast<size_t>(i) * words_; }
+
+  // Fewest sideways steps from cell from to every cell (kUnknown: never),
+  // worked out the first time it is asked for.
+  const uint8_t* Steps(int from) {
+    uint8_t* d = steps_.data() + static_cast<size_t>(from) * cells_;
+    if (d[from] == 0) return d;
+    std::deque<int> queue{from};
+    d[from] = 0;
+    while (!queue.empty()) {
+      const int x = queue.front();
+      queue.pop_front();
+      const int r = x % rows_;
+      if (r + 1 < rows_ && bricks_[x + 1] == kEmpty && d[x + 1] > d[x]) {
+        d[x + 1] = d[x];
+        queue.push_front(x + 1);
+      }
+      for (int y : {x - rows_, x + rows_})
+        if (y >= 0 && y < cells_ && bricks_[y] == kEmpty && d[y] > d[x] + 1) {
+          d[y] = static_cast<uint8_t>(d[x] + 1);
+          queue.push_back(y);
+        }
+    }
+    return d;
+  }
+
+  const std::vector<int8_t>& bricks_;
   int rows_;
   int cells_;
-  int words_;
-  std::vector<uint64_t> sets_;
+  std::vector<uint8_t> steps_;
   std::vector<uint8_t> cost_;
 };
 
@@ -285,11 +281,11 @@ class Reach {
 // pairing at all (an odd count, or cubes walled off from every partner) makes
 // the board dead, which no later board can mend.
 //
-// The bound is also consistent: one push moves one cube one column (the
-// bound of the pairing that the next board's best pairing comes from drops by
-// at most one), falls only shrink where a cube can go (costs only grow), and a
-// pair that vanishes touched with the pushed cube at most one column off its
-// partner. So the first time A* takes a board off the queue, its depth is its
+// The bound is also consistent: one push is one sideways step of one cube,
+// so the cube's path costs from its new cell are at most one less than from
+// its old one; a fall is free (costs only grow); and a pair that vanishes
+// touched after at most that one push. So no push lowers the bound by more
+// than one. So the first time A* takes a board off the queue, its depth is its
 // fewest pushes, and running out of boards proves the level lost.
 class BoundCalc {
  public:
@@ -400,7 +396,7 @@ SolveResult SolveLevel(const Board& start, size_t stateLimit, const std::atomic<
   std::vector<int8_t> bricks(root.cells);
   for (auto& v : bricks)
     if (IsCube(v)) v = kEmpty;
-  Reach reach(bricks, root.rows, root.cols);
+  Reach reach(bricks, root.rows);
   BoundCalc bound(reach);
 
   std::vector<uint16_t> key(cells);
