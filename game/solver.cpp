@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <functional>
 
 namespace tumbol {
 namespace {
@@ -378,25 +379,14 @@ bool HasUnpairableKind(const Board& board) {
   return false;
 }
 
-SolveResult SolveLevel(const Board& start, size_t stateLimit, const std::atomic<bool>* stop) {
-  const auto began = std::chrono::steady_clock::now();
-  SolveResult result;
-  auto finish = [&](SolveOutcome outcome) {
-    result.outcome = outcome;
-    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-    return result;
-  };
+namespace {
 
-  Grid root = ToGrid(start);
+// A* over the settled boards of root, whose cubes are all of one group (see
+// SolveLevel). Appends the shortest solution's pushes to result.moves and
+// its boards to result.statesExplored.
+SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& reach, size_t stateLimit,
+                    const std::atomic<bool>* stop, SolveResult& result) {
   const size_t cells = root.cells.size();
-  if (cells == 0 || cells > static_cast<size_t>(kMaxCells)) return finish(SolveOutcome::kUnknown);
-  SettleAll(root.cells.data(), root.rows, root.cols);
-
-  // Obstacles only; a state's cubes are laid onto a copy of it.
-  std::vector<int8_t> bricks(root.cells);
-  for (auto& v : bricks)
-    if (IsCube(v)) v = kEmpty;
-  Reach reach(bricks, root.rows);
   BoundCalc bound(reach);
 
   std::vector<uint16_t> key(cells);
@@ -407,8 +397,8 @@ SolveResult SolveLevel(const Board& start, size_t stateLimit, const std::atomic<
   StateStore store;
   const size_t rootLength = Encode(root.cells.data(), 0, cells, key.data());
   const uint16_t rootBound = bound(key.data(), rootLength);
-  result.statesExplored = 1;
-  if (rootBound == kDead) return finish(SolveOutcome::kUnsolvable);
+  result.statesExplored += 1;
+  if (rootBound == kDead) return SolveOutcome::kUnsolvable;
   store.Add(key.data(), rootLength, HashKey(key.data(), rootLength), 0, 0, 0, rootBound);
 
   // Open boards by depth + bound; within one, the last added first, which
@@ -490,25 +480,83 @@ SolveResult SolveLevel(const Board& start, size_t stateLimit, const std::atomic<
           break;
         }
         enqueue(seen, childDepth + childBound);
-        if (store.Count() >= stateLimit) {
+        if (result.statesExplored + store.Count() >= stateLimit) {
           limitHit = true;
           break;
         }
       }
     }
   }
-  result.statesExplored = store.Count();
+  result.statesExplored += store.Count() - 1;
   size_t queued = 0;
   for (const auto& bucket : open) queued += bucket.capacity();
-  result.storeBytes = store.Bytes() + queued * 4;
-  if (goal == StateStore::kNone)
-    return finish(limitHit || result.stopped ? SolveOutcome::kUnknown : SolveOutcome::kUnsolvable);
+  result.storeBytes = std::max(result.storeBytes, store.Bytes() + queued * 4);
+  if (goal == StateStore::kNone) return limitHit || result.stopped ? SolveOutcome::kUnknown : SolveOutcome::kUnsolvable;
 
+  std::vector<SolverMove> moves;
   for (uint32_t id = goal; id != 0; id = store.Parent(id)) {
     const int cell = store.Move(id) >> 1;
-    result.moves.push_back({cell % rows + 1, cell / rows + 1, (store.Move(id) & 1) ? +1 : -1});
+    moves.push_back({cell % rows + 1, cell / rows + 1, (store.Move(id) & 1) ? +1 : -1});
   }
-  std::reverse(result.moves.begin(), result.moves.end());
+  result.moves.insert(result.moves.end(), moves.rbegin(), moves.rend());
+  return SolveOutcome::kSolved;
+}
+
+
+}  // namespace
+
+SolveResult SolveLevel(const Board& start, size_t stateLimit, const std::atomic<bool>* stop) {
+  const auto began = std::chrono::steady_clock::now();
+  SolveResult result;
+  auto finish = [&](SolveOutcome outcome) {
+    result.outcome = outcome;
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    if (outcome != SolveOutcome::kSolved) result.moves.clear();
+    return result;
+  };
+
+  Grid root = ToGrid(start);
+  const size_t cells = root.cells.size();
+  if (cells == 0 || cells > static_cast<size_t>(kMaxCells)) return finish(SolveOutcome::kUnknown);
+  SettleAll(root.cells.data(), root.rows, root.cols);
+
+  // Obstacles only; a state's cubes are laid onto a copy of it.
+  std::vector<int8_t> bricks(root.cells);
+  for (auto& v : bricks)
+    if (IsCube(v)) v = kEmpty;
+  Reach reach(bricks, root.rows);
+
+  // Cubes meet, block, carry or fall onto one another only by standing side
+  // by side or one on the other. Two cubes that can never stand in touching
+  // cells (PairCost says never) never act on each other, and neither do the
+  // groups that such pairs split the cubes into: each group plays as if alone
+  // on the board, and the fewest pushes of the whole is the sum of the
+  // groups'. Solving them one by one turns a product of boards into a sum.
+  std::vector<int> cubes;
+  for (size_t i = 0; i < cells; ++i)
+    if (IsCube(root.cells[i])) cubes.push_back(static_cast<int>(i));
+  std::vector<int> group(cubes.size());
+  for (size_t i = 0; i < cubes.size(); ++i) group[i] = static_cast<int>(i);
+  std::function<int(int)> find = [&](int i) { return group[i] == i ? i : group[i] = find(group[i]); };
+  for (size_t i = 0; i < cubes.size(); ++i)
+    for (size_t j = i + 1; j < cubes.size(); ++j)
+      if (find(static_cast<int>(i)) != find(static_cast<int>(j)) && reach.PairCost(cubes[i], cubes[j]) != kNever)
+        group[find(static_cast<int>(i))] = find(static_cast<int>(j));
+
+  std::vector<bool> done(cubes.size(), false);
+  for (size_t i = 0; i < cubes.size() || i == 0; ++i) {
+    if (i < cubes.size() && done[i]) continue;
+    Grid part = root;
+    part.cells = bricks;
+    for (size_t j = 0; j < cubes.size(); ++j)
+      if (find(static_cast<int>(j)) == find(static_cast<int>(i))) {
+        part.cells[cubes[j]] = root.cells[cubes[j]];
+        done[j] = true;
+      }
+    const SolveOutcome outcome = Search(part, bricks, reach, stateLimit, stop, result);
+    if (outcome != SolveOutcome::kSolved) return finish(outcome);
+    if (cubes.empty()) break;
+  }
   return finish(SolveOutcome::kSolved);
 }
 
