@@ -113,4 +113,19 @@ std::vector<Trap> FindTraps(const Board& level, const std::vector<SolverMove>& m
   return traps;
 }
 
+double SharedBricks(const Board& a, const Board& b) {
+  auto brick = [](const Board& board, int r, int c) {
+    if (!board.Inside(r, c)) return false;
+    const Cell v = board.At(r, c);
+    return v == kBrick || (v >= kFirstFixedBrick && v <= kLastCode);
+  };
+  int both = 0, either = 0;
+  for (int r = 1; r <= 15; ++r)
+    for (int c = 2; c <= 21; ++c) {
+      both += brick(a, r, c) && brick(b, r, c);
+      either += brick(a, r, c) || brick(b, r, c);
+    }
+  return either == 0 ? 0.0 : static_cast<double>(both) / either;
+}
+
 }  // namespace tumbol

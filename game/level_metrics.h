@@ -41,4 +41,9 @@ struct Trap {
 std::vector<Trap> FindTraps(const Board& level, const std::vector<SolverMove>& moves,
                             size_t stateLimit = kDefaultSolverStateLimit);
 
+// How alike two levels look: the bricks (plain and fixed) they share over the
+// bricks either has, inside rows 1-15 and columns 2-21 (the floor row and the
+// edge columns are common ground). 0 for two boards without bricks there.
+double SharedBricks(const Board& a, const Board& b);
+
 }  // namespace tumbol
