@@ -381,6 +381,45 @@ bool HasUnpairableKind(const Board& board) {
 
 namespace {
 
+// Mirror images. A board whose bricks are the same seen in a mirror plays
+// the same mirrored, with one exception: where a cube has two equal
+// neighbours, the pairing prefers the left one, and the mirror the other. A
+// board with at most two cubes of each kind (and so every board after it)
+// has no such cube: every cube touches at most one equal cube, each touching
+// pair vanishes whatever the order, and the board and its mirror image need
+// the same pushes, mirrored. The search keeps such a board under the smaller
+// of its two keys.
+constexpr uint16_t kFlipped = 0x8000;  // in a stored move: the board is kept mirrored
+
+bool MirrorSymmetric(const std::vector<int8_t>& bricks, int rows, int cols) {
+  for (int c = 0; c < cols / 2; ++c)
+    for (int r = 0; r < rows; ++r)
+      if ((bricks[c * rows + r] == kEmpty) != (bricks[(cols - 1 - c) * rows + r] == kEmpty)) return false;
+  return true;
+}
+
+int MirrorCell(int cell, int rows, int cols) { return (cols - 1 - cell / rows) * rows + cell % rows; }
+
+// Writes the key of the mirror image of key to out, when every kind has at
+// most two cubes; false otherwise.
+bool MirrorKey(const uint16_t* key, size_t n, int rows, int cols, uint16_t* out) {
+  int count[1 << kKindBits] = {};
+  for (size_t i = 0; i < n; ++i)
+    if (++count[key[i] & kKindMask] > 2) return false;
+  // Columns come out in the reverse order, each column's cubes in theirs.
+  size_t written = 0;
+  for (size_t end = n; end > 0;) {
+    const int col = (key[end - 1] >> kKindBits) / rows;
+    size_t begin = end;
+    while (begin > 0 && (key[begin - 1] >> kKindBits) / rows == col) --begin;
+    for (size_t i = begin; i < end; ++i)
+      out[written++] = static_cast<uint16_t>((MirrorCell(key[i] >> kKindBits, rows, cols) << kKindBits) |
+                                             (key[i] & kKindMask));
+    end = begin;
+  }
+  return true;
+}
+
 // A* over the settled boards of root, whose cubes are all of one group (see
 // SolveLevel). Appends the shortest solution's pushes to result.moves and
 // its boards to result.statesExplored.
@@ -391,6 +430,7 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
 
   std::vector<uint16_t> key(cells);
   std::vector<uint16_t> childKey(cells);
+  std::vector<uint16_t> mirrorKey(cells);
   std::vector<int8_t> parentGrid(cells);
   std::vector<int8_t> child(cells);
 
@@ -412,6 +452,7 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
 
   const int rows = root.rows;
   const int cols = root.cols;
+  const bool mirrored = MirrorSymmetric(bricks, rows, cols);
   uint32_t goal = rootLength == 0 ? 0 : StateStore::kNone;
   bool limitHit = false;
   size_t expanded = 0;
@@ -461,7 +502,13 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
         size_t m = head + Encode(child.data(), lo * rows, (hi + 1) * rows, childKey.data() + head);
         m = std::copy(key.begin() + tail, key.begin() + n, childKey.begin() + m) - childKey.begin();
 
-        const uint16_t move = static_cast<uint16_t>((cell << 1) | (dir > 0 ? 1 : 0));
+        uint16_t move = static_cast<uint16_t>((cell << 1) | (dir > 0 ? 1 : 0));
+        if (mirrored && MirrorKey(childKey.data(), m, rows, cols, mirrorKey.data()) &&
+            std::lexicographical_compare(mirrorKey.begin(), mirrorKey.begin() + m, childKey.begin(),
+                                         childKey.begin() + m)) {
+          childKey.swap(mirrorKey);
+          move |= kFlipped;
+        }
         const auto childDepth = static_cast<uint16_t>(depth + 1);
         const uint64_t h = HashKey(childKey.data(), m);
         uint32_t seen = store.Find(childKey.data(), m, h);
@@ -493,12 +540,22 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
   result.storeBytes = std::max(result.storeBytes, store.Bytes() + queued * 4);
   if (goal == StateStore::kNone) return limitHit || result.stopped ? SolveOutcome::kUnknown : SolveOutcome::kUnsolvable;
 
-  std::vector<SolverMove> moves;
-  for (uint32_t id = goal; id != 0; id = store.Parent(id)) {
-    const int cell = store.Move(id) >> 1;
-    moves.push_back({cell % rows + 1, cell / rows + 1, (store.Move(id) & 1) ? +1 : -1});
+  // Each stored move was made on its parent as kept; the boards actually
+  // played are those kept, mirrored wherever an odd number of the moves on
+  // the way had their result kept mirrored.
+  std::vector<uint16_t> path;
+  for (uint32_t id = goal; id != 0; id = store.Parent(id)) path.push_back(store.Move(id));
+  bool flip = false;
+  for (auto it = path.rbegin(); it != path.rend(); ++it) {
+    int cell = (*it & ~kFlipped) >> 1;
+    bool right = (*it & 1) != 0;
+    if (flip) {
+      cell = MirrorCell(cell, rows, cols);
+      right = !right;
+    }
+    result.moves.push_back({cell % rows + 1, cell / rows + 1, right ? +1 : -1});
+    flip ^= (*it & kFlipped) != 0;
   }
-  result.moves.insert(result.moves.end(), moves.rbegin(), moves.rend());
   return SolveOutcome::kSolved;
 }
 

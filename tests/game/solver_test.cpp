@@ -44,8 +44,9 @@ int ReferenceShortest(Board start) {
 }
 
 // Small random puzzles: a few cubes of three kinds (now and then four of one
-// kind) over a floor with gaps and a shelf, confined to the left eight
-// columns; sometimes a wall splits them into two rooms.
+// kind) over a floor with gaps and a shelf in an arena eight columns wide;
+// sometimes a wall splits it into two rooms, sometimes its bricks are the
+// same in a mirror and it stands in the middle of the board.
 Board RandomPuzzle(std::mt19937& rng) {
   std::vector<std::string> rows(6, std::string(8, '0'));
   rows[5] = "11111111";
@@ -53,8 +54,14 @@ Board RandomPuzzle(std::mt19937& rng) {
     if (rng() % 4 == 0) rows[4][c] = '1';
   rows[2][rng() % 8] = 'M';
   rows[2][rng() % 8] = '1';
-  if (rng() % 4 == 0)
-    for (auto& r : rows) r[3 + rng() % 2] = '1';
+  if (rng() % 4 == 0) {
+    const size_t wall = 3 + rng() % 2;
+    for (auto& r : rows) r[wall] = '1';
+  }
+  const bool mirror = rng() % 3 == 0;
+  if (mirror)
+    for (auto& r : rows)
+      for (int c = 0; c < 4; ++c) r[7 - c] = r[c];
   // Mostly pairs, so many can be won; now and then an odd cube out.
   const char kinds[] = "234";
   const int cubes = 2 * (1 + static_cast<int>(rng() % 3)) + (rng() % 5 == 0 ? 1 : 0);
@@ -63,7 +70,7 @@ Board RandomPuzzle(std::mt19937& rng) {
     char& cell = rows[rng() % 5][rng() % 8];
     if (cell == '0') cell = kinds[four ? (i / 4) % 3 : (i / 2) % 3];
   }
-  for (auto& r : rows) r += "1";  // a wall keeps the cubes in
+  for (auto& r : rows) r = mirror ? "0000001" + r + "1" : r + "1";  // walls keep the cubes in
   return BottomRows(rows);
 }
 
