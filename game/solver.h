@@ -6,8 +6,10 @@
 // lower bound on the pushes still needed (see solver.cpp for why the bound
 // never overestimates, even across chains), and boards on which some cube can
 // never meet a partner are dropped, so running out of boards is a proof that
-// the level cannot be won. Only cubes ever move: a state is the sorted list of
-// (cell, kind) of its cubes; bricks live in one template.
+// the level cannot be won. Cubes that can never touch are solved as separate
+// groups, and a board whose bricks are mirror images is kept once for both
+// sides where that is safe. Only cubes ever move: a state is the sorted list
+// of (cell, kind) of its cubes; bricks live in one template.
 //
 // SolveLevel keeps all its state on its own stack and heap: any number may
 // run at once on different threads.
