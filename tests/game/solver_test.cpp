@@ -43,8 +43,10 @@ int ReferenceShortest(Board start) {
   return -1;
 }
 
-// Small random puzzles: a few cubes of three kinds over a floor with gaps
-// and a shelf, confined to the left eight columns.
+// Small random puzzles: a few cubes of three kinds (now and then four of one
+// kind) over a floor with gaps and a shelf in an arena eight columns wide;
+// sometimes a wall splits it into two rooms, sometimes its bricks are the
+// same in a mirror and it stands in the middle of the board.
 Board RandomPuzzle(std::mt19937& rng) {
   std::vector<std::string> rows(6, std::string(8, '0'));
   rows[5] = "11111111";
@@ -52,14 +54,23 @@ Board RandomPuzzle(std::mt19937& rng) {
     if (rng() % 4 == 0) rows[4][c] = '1';
   rows[2][rng() % 8] = 'M';
   rows[2][rng() % 8] = '1';
+  if (rng() % 4 == 0) {
+    const size_t wall = 3 + rng() % 2;
+    for (auto& r : rows) r[wall] = '1';
+  }
+  const bool mirror = rng() % 3 == 0;
+  if (mirror)
+    for (auto& r : rows)
+      for (int c = 0; c < 4; ++c) r[7 - c] = r[c];
   // Mostly pairs, so many can be won; now and then an odd cube out.
   const char kinds[] = "234";
   const int cubes = 2 * (1 + static_cast<int>(rng() % 3)) + (rng() % 5 == 0 ? 1 : 0);
+  const bool four = rng() % 3 == 0;
   for (int i = 0; i < cubes; ++i) {
     char& cell = rows[rng() % 5][rng() % 8];
-    if (cell == '0') cell = kinds[(i / 2) % 3];
+    if (cell == '0') cell = kinds[four ? (i / 4) % 3 : (i / 2) % 3];
   }
-  for (auto& r : rows) r += "1";  // a wall keeps the cubes in
+  for (auto& r : rows) r = mirror ? "0000001" + r + "1" : r + "1";  // walls keep the cubes in
   return BottomRows(rows);
 }
 
@@ -81,10 +92,12 @@ TEST(SettleFast, SameBoardAsTheGamesOwnSettling) {
   }
 }
 
+// The solver's bound, its pruning of hopeless boards and its split into
+// groups that never touch must all keep the plain search's answers.
 TEST(SolveLevel, ShortestCountsMatchAPlainSearchAndSolutionsReplay) {
   std::mt19937 rng(3);
   int solved = 0, unsolvable = 0;
-  for (int trial = 0; trial < 150; ++trial) {
+  for (int trial = 0; trial < 300; ++trial) {
     const Board puzzle = RandomPuzzle(rng);
     const SolveResult r = SolveLevel(puzzle);
     const int expected = ReferenceShortest(puzzle);
@@ -104,8 +117,8 @@ TEST(SolveLevel, ShortestCountsMatchAPlainSearchAndSolutionsReplay) {
     ++solved;
   }
   // The sample must hold both kinds of puzzle, or it proves little.
-  EXPECT_GT(solved, 20);
-  EXPECT_GT(unsolvable, 20);
+  EXPECT_GT(solved, 60);
+  EXPECT_GT(unsolvable, 60);
 }
 
 TEST(SolveLevel, EmptyUnpairableAndHopelessBoards) {
@@ -117,9 +130,7 @@ TEST(SolveLevel, EmptyUnpairableAndHopelessBoards) {
   // Three of a kind: two can go, the third never.
   EXPECT_EQ(SolveLevel(BottomRows({"2020200", "1111111"})).outcome, SolveOutcome::kUnsolvable);
   // An even count that can never meet: walls between them.
-  const SolveResult walled = SolveLevel(BottomRows({"2010200", "1111111"}));
-  EXPECT_EQ(walled.outcome, SolveOutcome::kUnsolvable);
-  EXPECT_GT(walled.statesExplored, 1u);  // proved by search, not by counting
+  EXPECT_EQ(SolveLevel(BottomRows({"2010200", "1111111"})).outcome, SolveOutcome::kUnsolvable);
 
   EXPECT_EQ(SolveLevel(Board()).outcome, SolveOutcome::kUnknown);  // no cells at all
 }
@@ -135,6 +146,13 @@ TEST(SolveLevel, StateLimitGivesUnknownWithoutGrowingPastIt) {
   EXPECT_GE(r.statesExplored, 19000u);
   // About 80 bytes a board for keys, links and the table: a limit bounds memory.
   EXPECT_LT(r.storeBytes, 20000u * 400);
+
+  // A raised stop flag ends the search the same way.
+  const std::atomic<bool> stop{true};
+  const SolveResult stopped = SolveLevel(BottomRows(rows), kDefaultSolverStateLimit, &stop);
+  EXPECT_EQ(stopped.outcome, SolveOutcome::kUnknown);
+  EXPECT_TRUE(stopped.stopped);
+  EXPECT_LT(stopped.statesExplored, 20000u);
 }
 
 }  // namespace

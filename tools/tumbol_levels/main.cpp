@@ -2,12 +2,14 @@
 //   tumbol-levels check FILE...
 //   tumbol-levels play FILE [ROW,COL,DIR ...]
 //   tumbol-levels solve [--limit N] FILE
+//   tumbol-levels traps [--limit N] FILE
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
 
+#include "game/level_metrics.h"
 #include "game/map_file.h"
 #include "game/quiet_play.h"
 #include "game/solver.h"
@@ -114,49 +116,74 @@ long PeakMemoryKb() {
   return kb;
 }
 
-int Solve(int argc, char** argv) {
-  size_t limit = kDefaultSolverStateLimit;
-  const char* path = nullptr;
+// The arguments of solve and traps: [--limit N] FILE. False after a message.
+bool ReadSolveArgs(int argc, char** argv, size_t& limit, Board& board, const char*& path) {
+  limit = kDefaultSolverStateLimit;
+  path = nullptr;
   for (int i = 2; i < argc; ++i) {
     if (std::strcmp(argv[i], "--limit") == 0 && i + 1 < argc) {
       char* end = nullptr;
       const unsigned long long n = std::strtoull(argv[++i], &end, 10);
       if (*argv[i] == '\0' || *end != '\0' || n == 0) {
         std::fprintf(stderr, "tumbol-levels: --limit wants a positive number of states\n");
-        return 2;
+        return false;
       }
       limit = static_cast<size_t>(n);
     } else if (path == nullptr) {
       path = argv[i];
     } else {
-      std::fprintf(stderr, "tumbol-levels: solve takes one map file\n");
-      return 2;
+      std::fprintf(stderr, "tumbol-levels: %s takes one map file\n", argv[1]);
+      return false;
     }
   }
-  if (path == nullptr) return 2;
-  Board board;
+  if (path == nullptr) return false;
   bool warning = false;
   if (!ReadLevelFile(path, board, warning)) {
     std::fprintf(stderr, "tumbol-levels: %s: missing or empty map file\n", path);
-    return 2;
+    return false;
   }
+  return true;
+}
+
+// Prints the verdict of an unsolved level; its exit status.
+int Unsolved(const SolveResult& r) {
+  if (r.outcome == SolveOutcome::kUnsolvable) {
+    std::printf("unsolvable\n");
+    return 1;
+  }
+  std::printf("unknown\n");
+  return 3;
+}
+
+int Solve(int argc, char** argv) {
+  size_t limit = 0;
+  Board board;
+  const char* path = nullptr;
+  if (!ReadSolveArgs(argc, argv, limit, board, path)) return 2;
   const SolveResult r = SolveLevel(board, limit);
   std::fprintf(stderr, "%s: %zu states in %.3f s, %.0f states/s, peak memory %ld kB\n", path,
                r.statesExplored, r.seconds, r.seconds > 0 ? r.statesExplored / r.seconds : 0.0,
                PeakMemoryKb());
-  switch (r.outcome) {
-    case SolveOutcome::kSolved:
-      for (const SolverMove& m : r.moves) std::printf("%s\n", MoveText(m).c_str());
-      std::printf("pushes: %zu\n", r.moves.size());
-      return 0;
-    case SolveOutcome::kUnsolvable:
-      std::printf("unsolvable\n");
-      return 1;
-    case SolveOutcome::kUnknown:
-      break;
-  }
-  std::printf("unknown\n");
-  return 3;
+  if (r.outcome != SolveOutcome::kSolved) return Unsolved(r);
+  const std::vector<SolverMove> moves = GroupRuns(board, r.moves);
+  for (const SolverMove& m : moves) std::printf("%s\n", MoveText(m).c_str());
+  const SolutionShape shape = MeasureSolution(board, moves);
+  std::printf("pushes: %zu\ndecisions: %d\nchains: %d\n", r.moves.size(), shape.decisions, shape.chains);
+  return 0;
+}
+
+int Traps(int argc, char** argv) {
+  size_t limit = 0;
+  Board board;
+  const char* path = nullptr;
+  if (!ReadSolveArgs(argc, argv, limit, board, path)) return 2;
+  const SolveResult r = SolveLevel(board, limit);
+  if (r.outcome != SolveOutcome::kSolved) return Unsolved(r);
+  const std::vector<Trap> traps = FindTraps(board, r.moves, limit);
+  for (const Trap& t : traps)
+    std::printf("%d %s%s%s\n", t.step, MoveText(t.move).c_str(), t.vanishes ? " *" : "", t.unknown ? " unknown" : "");
+  std::printf("traps: %zu\n", traps.size());
+  return 0;
 }
 
 int Usage() {
@@ -164,6 +191,7 @@ int Usage() {
                "usage: tumbol-levels check FILE...\n"
                "       tumbol-levels play FILE [ROW,COL,DIR ...]\n"
                "       tumbol-levels solve [--limit N] FILE\n"
+               "       tumbol-levels traps [--limit N] FILE\n"
                );
   return 2;
 }
@@ -177,5 +205,6 @@ int main(int argc, char** argv) {
   if (verb == "check") return tumbol::Check(argc, argv);
   if (verb == "play") return tumbol::Play(argc, argv);
   if (verb == "solve") return tumbol::Solve(argc, argv);
+  if (verb == "traps") return tumbol::Traps(argc, argv);
   return tumbol::Usage();
 }
