@@ -8,8 +8,7 @@ SolverWorker::SolverWorker(Done done, Search search)
     : done_(std::move(done)), search_(std::move(search)), receiver_(std::make_unique<QObject>()) {
   if (!search_) {
     search_ = [](const Board& board, const std::atomic<bool>& stop) {
-      (void)stop;
-      return SolveLevel(board, kPlayAidsStateLimit);
+      return SolveLevel(board, kPlayAidsStateLimit, &stop);
     };
   }
   thread_ = std::thread([this] { Run(); });
