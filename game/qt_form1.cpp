@@ -151,6 +151,9 @@ void Form1::Form_Load(const QString& programFolder) {
   game_.FreePlayMode = true;
   game_.LoadLevelMap();
 
+  // A skin that is there but cannot be used (no picture, a FIFO, a device,
+  // far too big) is reported like a missing one: the player can do the same
+  // about it, and the game goes on without it either way.
   const std::string skinPath = game_.path_work + "skins.bmp";
   const QImage skinPicture = FileExists(skinPath) ? LoadPicture(skinPath) : QImage();
   skin = QPixmap::fromImage(skinPicture);
