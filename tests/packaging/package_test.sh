@@ -116,7 +116,7 @@ eval "$(xdotool getwindowgeometry --shell "$win")"
 gx=$X gy=$Y
 
 # Free play: the shipped level 1, by the level tool's solution.
-moves=$("$build/tumbol-levels" solve "$program/pole1.txt" 2>/dev/null | grep -v '^pushes') ||
+moves=$("$build/tumbol-levels" solve "$program/pole1.txt" 2>/dev/null | grep -E '^[0-9]+,[0-9]+,[LR]$') ||
   fail "the level tool cannot solve the shipped level 1"
 settled
 for move in $moves; do
