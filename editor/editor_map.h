@@ -99,8 +99,6 @@ class EditorCore {
   void LoadEditorMap();
   std::string MapFileName(const std::string& number) const;
 
-  int SelectedIndex() const { return selectedIndex_; }
-
   Board EditorBoard;
   int16_t EditorRows = kEditorRows;
   int16_t EditorCols = kEditorCols;
