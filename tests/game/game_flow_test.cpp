@@ -2,22 +2,23 @@
 // modes, lives and restarts, completion messages, and presses and timers
 // that arrive during the pauses of a slide-in or a settling (the event loop
 // runs inside every pause, so any handler can come back in).
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 #include "game/game.h"
 #include "game/map_file.h"
 #include "game/rules.h"
 #include "shell/scripted_toolkit.h"
 #include "tests/game/silent_view.h"
+#include "tests/temp_folder.h"
 
 namespace tumbol {
 namespace {
 
-namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::FieldsAre;
 
 std::string Map(const std::string& row15) {
   std::string t;
@@ -37,16 +38,8 @@ Board Settled(const std::string& text) {
 
 class GameFlow : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("tumbol_flow_" + std::to_string(::getpid()) + "_" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir);
-    game.path_work = dir.string() + "/";
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  void WriteMap(int n, const std::string& text) {
-    std::ofstream(dir / ("pole" + std::to_string(n) + ".txt"), std::ios::binary) << text;
-  }
+  void SetUp() override { game.path_work = dir.Slash(); }
+  void WriteMap(int n, const std::string& text) { WriteBytes(dir / ("pole" + std::to_string(n) + ".txt"), text); }
   // Runs action once, at the first pause.
   void AtFirstPause(std::function<void()> action) {
     tk.onPause = [action, done = false]() mutable {
@@ -59,27 +52,11 @@ class GameFlow : public ::testing::Test {
   void PushThirdCubeLeft() { game.Picture1_MouseDown(24 * 2 + 20, 24 * 14 + 5); }
   int Wins() const { return static_cast<int>(std::count(ui.cues.begin(), ui.cues.end(), 2)); }
 
-  fs::path dir;
+  TempFolder dir;
   ScriptedToolkit tk;
   SilentView ui;
   Game game{tk, ui, ui, ui, ui};
 };
-
-TEST_F(GameFlow, FreePlayLoadsByNumberAndDefaultsToMapOne) {
-  WriteMap(1, kOnePush);
-  WriteMap(12, kSelfSolving);
-  game.Image1_MouseDown(0);
-  EXPECT_TRUE(tk.messages.empty());
-  EXPECT_EQ(game.board.CountCubes(), 2);
-  ui.text1 = "12";
-  game.Image1_MouseDown(0);
-  ASSERT_EQ(tk.messages.size(), 1u);
-  EXPECT_EQ(tk.messages[0].text, "Победа!!!\rВаше время: 00:00:00");
-  EXPECT_EQ(tk.messages[0].style, kStyleInformation);
-  EXPECT_EQ(tk.messages[0].title, "Поздравляем");
-  EXPECT_TRUE(game.LevelSolved);
-  EXPECT_EQ(ui.cues.back(), 2);
-}
 
 TEST_F(GameFlow, MissingMapAndPathNumbersNameNoFile) {
   WriteMap(0, "");  // 0 bytes counts as missing
@@ -87,10 +64,8 @@ TEST_F(GameFlow, MissingMapAndPathNumbersNameNoFile) {
     tk.messages.clear();
     ui.text1 = number;
     game.LoadLevelMap();
-    ASSERT_EQ(tk.messages.size(), 1u) << number;
-    EXPECT_EQ(tk.messages[0].text, "Файла '" + game.path_work + "pole" + number + ".txt' не существует!");
-    EXPECT_EQ(tk.messages[0].title, "Открыть");
-    EXPECT_EQ(tk.messages[0].style, kStyleExclamation);
+    EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Файла '" + game.path_work + "pole" + number + ".txt' не существует!",
+                                                   kStyleExclamation, "Открыть")));
     EXPECT_TRUE(game.LoadFailed);
   }
 }
@@ -98,12 +73,9 @@ TEST_F(GameFlow, MissingMapAndPathNumbersNameNoFile) {
 TEST_F(GameFlow, BadMapWarnsOnceWithItsText) {
   WriteMap(1, "R\r\n");
   game.LoadLevelMap();
-  ASSERT_EQ(tk.messages.size(), 1u);
-  EXPECT_EQ(tk.messages[0].text,
-            "Внимание! Карта имеет неправельную структуру или несуществующие элементы.\r"
-            "Эти элементы будут учитываться как пространство карты.");
-  EXPECT_EQ(tk.messages[0].title, "Загрузка карты");
-  EXPECT_EQ(tk.messages[0].style, kStyleInformation);
+  EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Внимание! Карта имеет неправельную структуру или несуществующие "
+                                                 "элементы.\rЭти элементы будут учитываться как пространство карты.",
+                                                 kStyleInformation, "Загрузка карты")));
   EXPECT_FALSE(game.LoadFailed);
   Game fresh(tk, ui, ui, ui, ui);
   fresh.SettleBoard();  // no map ever loaded: no board, so never a won level
@@ -164,14 +136,14 @@ TEST_F(GameFlow, GameModeWalksThroughLevelsAndResetsTotal) {
 
 TEST_F(GameFlow, APushSoundsThePairBurstsAndTheWinAndTheTimeCountsFromTheStart) {
   WriteMap(1, kOnePush);
-  game.StartLevel();
+  game.StartLevel();  // no number typed: map 1
   tk.Advance(3 * 3600 + 25 * 60 + 7);
   game.Picture1_MouseDown(20, 24 * 14 + 5);  // the first cube against the edge: nothing
   EXPECT_TRUE(ui.cues.empty());
   PushThirdCubeLeft();
   EXPECT_EQ(ui.cues, (std::vector<int>{3, 1, 1, 2}));
-  ASSERT_EQ(tk.messages.size(), 1u);
-  EXPECT_EQ(tk.messages[0].text, "Победа!!!\rВаше время: 03:25:07");
+  EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Победа!!!\rВаше время: 03:25:07", kStyleInformation, "Поздравляем")));
+  EXPECT_TRUE(game.LevelSolved);
 }
 
 TEST_F(GameFlow, LivesPayForRestartsThenOnlyANewStart) {
@@ -184,9 +156,7 @@ TEST_F(GameFlow, LivesPayForRestartsThenOnlyANewStart) {
     game.Image1_MouseDown(7);
   }
   EXPECT_EQ(game.Lives, 0);
-  EXPECT_EQ(tk.messages.back().text, "Переиграть?");
-  EXPECT_EQ(tk.messages.back().title, "Рестарт");
-  EXPECT_EQ(tk.messages.back().style, kStyleQuestion);
+  EXPECT_THAT(tk.messages.back(), FieldsAre("Переиграть?", kStyleQuestion, "Рестарт"));
   tk.answers.push_back(kResultNo);
   game.Image1_MouseDown(7);
   EXPECT_EQ(tk.messages.back().text, "Начать с 1-го уровня?");
@@ -206,8 +176,7 @@ TEST_F(GameFlow, EndingTheGameAsksAndKeepsTheBoard) {
   const Board before = game.board;
   game.Image1_MouseDown(5);  // No
   EXPECT_FALSE(game.FreePlayMode);
-  EXPECT_EQ(tk.messages.back().text, "Вы действительно хотите закончить игру?");
-  EXPECT_EQ(tk.messages.back().title, "Выйти");
+  EXPECT_THAT(tk.messages.back(), FieldsAre("Вы действительно хотите закончить игру?", kStyleQuestion, "Выйти"));
   tk.answers.push_back(kResultYes);
   game.Image1_MouseDown(5);
   EXPECT_TRUE(game.FreePlayMode);
@@ -222,8 +191,7 @@ TEST_F(GameFlow, MissingNextLevelLeavesTheWonBoard) {
   const Board won = game.board;
   tk.messages.clear();
   game.Timer2_Timer();
-  ASSERT_EQ(tk.messages.size(), 1u);
-  EXPECT_EQ(tk.messages[0].title, "Открыть");
+  EXPECT_THAT(tk.messages, ElementsAre(FieldsAre(::testing::_, kStyleExclamation, "Открыть")));
   EXPECT_EQ(game.board, won);
   EXPECT_TRUE(game.LevelSolved);
 }
@@ -381,7 +349,7 @@ TEST_F(GameFlow, ClosingMidSlideOrMidSettleStopsEverything) {
     const Board left = closing.board;
     // Whatever was still queued when the window closed changes nothing, waits
     // for nothing and shows nothing, not even a missing map.
-    fs::remove(dir / "pole1.txt");
+    std::filesystem::remove(dir / "pole1.txt");
     closing.Timer2_Timer();
     closing.Image1_MouseDown(0);
     EXPECT_TRUE(toolkit.messages.empty());

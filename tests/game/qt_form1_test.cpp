@@ -7,17 +7,19 @@
 #include <QTime>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
+#include <gmock/gmock.h>
 
 #include "game/qt_form1.h"
 #include "shell/qt_board_cursor.h"
 #include "shell/scripted_toolkit.h"
+#include "tests/temp_folder.h"
 
 namespace tumbol {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::FieldsAre;
 
 class CountingCues : public SoundCues {
  public:
@@ -36,20 +38,14 @@ QImage FirstFrame(const char* name) {
 
 class Form1Test : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("tumbol_form1_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    folder = QString::fromStdString(dir.string());
-    cursor.Bind(form.Picture1, QString(TUMBOL_SOURCE_DIR) + "/data/");
-  }
-  void TearDown() override { fs::remove_all(dir); }
+  void SetUp() override { cursor.Bind(form.Picture1, QString(TUMBOL_SOURCE_DIR) + "/data/"); }
 
   // Loads level 1 with the given row 15 over a floor of bricks; the skins
   // are missing, so their messages are dropped.
   void LoadLevel(const std::string& row15) {
     std::string map;
     for (int i = 0; i < 14; ++i) map += std::string(22, '0') + "\r\n";
-    std::ofstream(dir / "pole1.txt", std::ios::binary) << map + row15 + "\r\n" + std::string(22, '1') + "\r\n";
+    WriteBytes(dir / "pole1.txt", map + row15 + "\r\n" + std::string(22, '1') + "\r\n");
     form.Form_Load(folder);
     form.game().RedrawBoard();
     tk.messages.clear();
@@ -71,10 +67,10 @@ class Form1Test : public ::testing::Test {
     QApplication::setActiveWindow(window);
     QTRY_VERIFY_WITH_TIMEOUT(window ? window->isActiveWindow() : !form.isActiveWindow(), 2000);
   }
-  std::string Path(const char* name) const { return dir.string() + "/" + name; }
+  std::string Path(const char* name) const { return dir.Slash() + name; }
 
-  fs::path dir;
-  QString folder;
+  TempFolder dir;
+  const QString folder = QString::fromStdString(dir.path.string());
   ScriptedToolkit tk;
   CountingCues cues;
   QtBoardCursor cursor{nullptr, QString()};
@@ -83,52 +79,37 @@ class Form1Test : public ::testing::Test {
 
 TEST_F(Form1Test, LoadReportsTheMapThenEachSkinThatIsMissingOrUnreadable) {
   const fs::path data = fs::path(TUMBOL_SOURCE_DIR) / "data";
+  const auto copy = [&](const char* name) { fs::copy_file(data / name, dir / name); };
   const struct {
     const char* what;
     std::function<void()> arrange;
     bool loads;
   } cases[] = {
       {"missing", [] {}, false},
-      {"not a picture, a folder",
-       [&] {
-         std::ofstream(dir / "skins.bmp") << "not a picture";
-         fs::create_directories(dir / "skinsp.jpg");
-       },
+      {"not a picture, a folder", [&] { WriteBytes(dir / "skins.bmp", "?"), fs::create_directory(dir / "skinsp.jpg"); },
        false},
       {"empty, only a header",
-       [&] {
-         std::ofstream(dir / "skins.bmp");
-         fs::copy_file(data / "skinsp.jpg", dir / "skinsp.jpg");
-         fs::resize_file(dir / "skinsp.jpg", 200);
-       },
-       false},
-      {"good",
-       [&] {
-         fs::copy_file(data / "skins.bmp", dir / "skins.bmp");
-         fs::copy_file(data / "skinsp.jpg", dir / "skinsp.jpg");
-       },
-       true},
+       [&] { WriteBytes(dir / "skins.bmp", ""), copy("skinsp.jpg"), fs::resize_file(dir / "skinsp.jpg", 200); }, false},
+      {"good", [&] { copy("skins.bmp"), copy("skinsp.jpg"); }, true},
+  };
+  const auto map = FieldsAre("Файла '" + Path("pole1.txt") + "' не существует!", kStyleExclamation, "Открыть");
+  const auto skin = [&](const char* name) {
+    return FieldsAre("Не найден файл '" + Path(name) + "'", kStyleExclamation, "Ошибка загрузки файла");
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    fs::remove_all(dir.path);
+    fs::create_directory(dir.path);
     c.arrange();
     tk.messages.clear();
     form.Form_Load(folder);
-    std::vector<std::string> want = {"Файла '" + Path("pole1.txt") + "' не существует!"};
-    if (!c.loads)
-      want.insert(want.end(), {"Не найден файл '" + Path("skins.bmp") + "'", "Не найден файл '" + Path("skinsp.jpg") + "'"});
-    ASSERT_EQ(tk.messages.size(), want.size());
-    for (size_t i = 0; i < want.size(); ++i) {
-      EXPECT_EQ(tk.messages[i].text, want[i]);
-      if (i > 0) {
-        EXPECT_EQ(tk.messages[i].title, "Ошибка загрузки файла");
-      }
-      EXPECT_EQ(tk.messages[i].style, kStyleExclamation);
+    if (c.loads) {
+      EXPECT_THAT(tk.messages, ElementsAre(map));
+    } else {
+      EXPECT_THAT(tk.messages, ElementsAre(map, skin("skins.bmp"), skin("skinsp.jpg")));
     }
     EXPECT_EQ(form.skin.size(), c.loads ? QSize(760, 614) : QSize(0, 0));
-    EXPECT_EQ(form.game().path_work, dir.string() + "/");
+    EXPECT_EQ(form.game().path_work, dir.Slash());
   }
 }
 
@@ -220,8 +201,7 @@ TEST_F(Form1Test, ClosingAsksAndNoKeepsTheWindow) {
   form.show();
   tk.answers.push_back(kResultNo);
   EXPECT_FALSE(form.close());
-  EXPECT_EQ(tk.messages.back().text, "Вы действительно хотите выйти?");
-  EXPECT_EQ(tk.messages.back().style, kStyleQuestion);
+  EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Вы действительно хотите выйти?", kStyleQuestion, "Выйти")));
   bool closed = false;
   form.onClosing = [&] { closed = true; };
   tk.answers.push_back(kResultYes);
@@ -233,32 +213,21 @@ TEST_F(Form1Test, ClosingAsksAndNoKeepsTheWindow) {
 TEST_F(Form1Test, F1ShowsTheAboutMessageWhereverTheFocusIs) {
   QTest::keyClick(form.Text1, Qt::Key_F1);
   QTest::keyRelease(&form, Qt::Key_F1, Qt::ShiftModifier);
-  ASSERT_EQ(tk.messages.size(), 2u);
-  EXPECT_EQ(tk.messages[1].text, tk.messages[0].text);
-  EXPECT_EQ(tk.messages[0].title, "О программе");
-  EXPECT_EQ(tk.messages[0].style, kStylePlain);
-  EXPECT_EQ(tk.messages[0].text, "Email: kex@tumbol.example.com\r\nПроиводитель: Kex");
+  const auto about = FieldsAre("Email: kex@tumbol.example.com\r\nПроиводитель: Kex", kStylePlain, "О программе");
+  EXPECT_THAT(tk.messages, ElementsAre(about, about));
 }
 
-TEST_F(Form1Test, FirstActivationClosesSplashAndSettlesButNeverWinsAnEmptyBoard) {
+TEST_F(Form1Test, FirstActivationClosesTheSplashAndStartsTheClockButNeverWinsTwice) {
   QWidget splash;
   splash.show();
   form.splash = &splash;
-  form.Form_Load(folder);
-  tk.messages.clear();
-  Activate(&form);
-  QTRY_VERIFY_WITH_TIMEOUT(!splash.isVisible(), 2000);
-  EXPECT_TRUE(tk.messages.empty());  // no board, so no "Победа!!!"
-  EXPECT_GT(form.game().LevelStartTime, 0.0);
-}
-
-TEST_F(Form1Test, WonBoardIsNotSettledAgainOnActivation) {
-  LoadLevel(std::string(22, '0'));
+  LoadLevel(std::string(22, '0'));  // no cube: won at the first settling
   form.game().SettleBoard();
   ASSERT_TRUE(form.game().LevelSolved);
-  const size_t wins = std::count(cues.cues.begin(), cues.cues.end(), 2);
   Activate(&form);
-  EXPECT_EQ(static_cast<size_t>(std::count(cues.cues.begin(), cues.cues.end(), 2)), wins);
+  QTRY_VERIFY_WITH_TIMEOUT(!splash.isVisible(), 2000);
+  EXPECT_EQ(form.game().LevelStartTime, tk.now);
+  EXPECT_EQ(tk.messages.size(), 1u);  // a won board is not settled again
 }
 
 TEST_F(Form1Test, OnlyComingBackFromAnotherWindowOfTheProgramSettles) {

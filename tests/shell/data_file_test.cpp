@@ -16,6 +16,7 @@
 #include <string>
 
 #include "shell/data_file.h"
+#include "shell/file_exists.h"
 
 namespace tumbol {
 namespace {
@@ -83,6 +84,16 @@ TEST_F(DataFile, ReadsOnlyRegularFilesOfSaneSize) {
   }
 }
 
+TEST_F(DataFile, FileExistsOnlyForANonEmptyRegularFileWithBlanksAroundItsName) {
+  Put(dir / "map", "1");
+  Put(dir / "empty", "");
+  fs::create_directory(dir / "folder");
+  EXPECT_TRUE(FileExists((dir / "map").string()));
+  EXPECT_TRUE(FileExists("  " + (dir / "map").string() + " "));
+  for (const fs::path& path : {fs::path(), fs::path("   "), dir / "empty", dir / "folder", dir / "missing"})
+    EXPECT_FALSE(FileExists(path.string())) << path;
+}
+
 // Runs the write in a child: as nobody when asked (root ignores permissions),
 // under a file size limit when one is given. Returns "" or the error.
 std::string WriteInChild(const fs::path& path, const std::string& contents, bool unprivileged,
@@ -132,58 +143,37 @@ TEST_F(DataFile, WriterKeepsOrRefusesAsThePlayerSetUp) {
     const char* error;  // "" when the write succeeds
     std::function<void()> check;
   };
+  const auto none = [] {};
+  const auto old = [&](mode_t mode) { return [&, mode] { Put(file, oldBytes, mode); }; };
+  const auto readOnlyFolder = [&] { ::chmod(dir.c_str(), 0555); };
+  const auto oldInReadOnlyFolder = [&] { Put(file, oldBytes, 0666), readOnlyFolder(); };
   const Case cases[] = {
-      {"new file gets the usual mode", [] {}, false, RLIM_INFINITY, "",
-       [&] { EXPECT_EQ(Mode(file), 0644u); }},
-      {"mode kept", [&] { Put(file, oldBytes, 0640); }, false, RLIM_INFINITY, "",
-       [&] { EXPECT_EQ(Mode(file), 0640u); }},
-      {"symbolic link kept, its target written",
-       [&] {
-         Put(elsewhere, oldBytes);
-         fs::create_symlink(elsewhere, file);
-       },
-       false, RLIM_INFINITY, "",
-       [&] {
-         EXPECT_TRUE(fs::is_symlink(file));
-         EXPECT_EQ(Bytes(elsewhere), newBytes);
-       }},
-      {"hard link shares the new contents",
-       [&] {
-         Put(elsewhere, oldBytes);
-         fs::create_hard_link(elsewhere, file);
-       },
+      {"new file gets the usual mode", none, false, RLIM_INFINITY, "", [&] { EXPECT_EQ(Mode(file), 0644u); }},
+      {"mode kept", old(0640), false, RLIM_INFINITY, "", [&] { EXPECT_EQ(Mode(file), 0640u); }},
+      {"symbolic link kept, its target written", [&] { Put(elsewhere, oldBytes), fs::create_symlink(elsewhere, file); },
+       false, RLIM_INFINITY, "", [&] { EXPECT_TRUE(fs::is_symlink(file) && Bytes(elsewhere) == newBytes); }},
+      {"hard link shares the new contents", [&] { Put(elsewhere, oldBytes), fs::create_hard_link(elsewhere, file); },
        false, RLIM_INFINITY, "", [&] { EXPECT_EQ(Bytes(elsewhere), newBytes); }},
       {"read-only file of the player's refused",
        [&] {
          Put(file, oldBytes, 0444);
          if (::geteuid() == 0 && ::chown(file.c_str(), kNobody, kNobody) != 0) ADD_FAILURE();
        },
-       true, RLIM_INFINITY,
-       "нет прав на запись", [&] { EXPECT_EQ(Mode(file), 0444u); }},
-      {"folder without new files: written in place",
-       [&] {
-         Put(file, oldBytes, 0666);
-         ::chmod(dir.c_str(), 0555);
-       },
-       true, RLIM_INFINITY, "", [&] { EXPECT_EQ(Mode(file), 0666u); }},
-      {"folder without new files and no file yet", [&] { ::chmod(dir.c_str(), 0555); }, true,
-       RLIM_INFINITY, "нет прав на запись", [] {}},
-      {"full disk", [&] { Put(file, oldBytes); }, false, 8, "на диске не хватает места", [] {}},
-      {"full disk, no file yet", [] {}, false, 8, "на диске не хватает места", [] {}},
-      {"full disk in place: old contents back",
-       [&] {
-         Put(file, oldBytes, 0666);
-         ::chmod(dir.c_str(), 0555);
-       },
-       true, 8, "на диске не хватает места", [] {}},
-      {"flush fails", [&] { Put(file, oldBytes), g_fileFaults.syncError = EIO; }, false,
-       RLIM_INFINITY, "Input/output error", [] {}},
-      {"rename fails", [&] { Put(file, oldBytes), g_fileFaults.renameError = EIO; }, false,
-       RLIM_INFINITY, "Input/output error", [] {}},
+       true, RLIM_INFINITY, "нет прав на запись", [&] { EXPECT_EQ(Mode(file), 0444u); }},
+      {"folder without new files: written in place", oldInReadOnlyFolder, true, RLIM_INFINITY, "",
+       [&] { EXPECT_EQ(Mode(file), 0666u); }},
+      {"folder without new files and no file yet", readOnlyFolder, true, RLIM_INFINITY, "нет прав на запись", none},
+      {"full disk", old(0644), false, 8, "на диске не хватает места", none},
+      {"full disk, no file yet", none, false, 8, "на диске не хватает места", none},
+      {"full disk in place: old contents back", oldInReadOnlyFolder, true, 8, "на диске не хватает места", none},
+      {"flush fails", [&] { Put(file, oldBytes), g_fileFaults.syncError = EIO; }, false, RLIM_INFINITY,
+       "Input/output error", none},
+      {"rename fails", [&] { Put(file, oldBytes), g_fileFaults.renameError = EIO; }, false, RLIM_INFINITY,
+       "Input/output error", none},
       {"folder in the file's place", [&] { fs::create_directory(file); }, false, RLIM_INFINITY,
        "на этом месте находится папка", [&] { EXPECT_TRUE(fs::is_directory(file)); }},
       {"FIFO in the file's place", [&] { ::mkfifo(file.c_str(), 0666); }, false, RLIM_INFINITY,
-       "на этом месте находится не обычный файл", [] {}},
+       "на этом месте находится не обычный файл", none},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
