@@ -262,27 +262,6 @@ TEST_F(GameFlow, PressesWhileBusyOrSlidingAreDropped) {
   EXPECT_EQ(std::count(ui.cues.begin(), ui.cues.end(), 3), 1);
 }
 
-TEST_F(GameFlow, RestartDuringASettleOrASlideCostsOneLifeAndReplaysTheLevel) {
-  WriteMap(1, kOnePush);
-  game.Image1_MouseDown(5);  // a new game: level 1, five lives
-  ASSERT_EQ(game.Lives, 5);
-  tk.answers = {kResultYes};
-  AtFirstPause([&] { game.Image1_MouseDown(7); });
-  PushFirstCubeRight();
-  EXPECT_EQ(game.Lives, 4);
-  EXPECT_EQ(game.LevelNumber, 1);
-  EXPECT_EQ(game.board, Settled(kOnePush));
-  EXPECT_EQ(Wins(), 0);
-  // Again, this time while the replayed level is still sliding in.
-  tk.answers = {kResultYes, kResultYes};
-  AtFirstPause([&] { game.Image1_MouseDown(7); });
-  game.Image1_MouseDown(7);
-  EXPECT_EQ(game.Lives, 2);
-  EXPECT_EQ(game.board, Settled(kOnePush));
-  ASSERT_EQ(tk.messages.size(), 3u);  // the three questions, nothing else
-  for (const auto& m : tk.messages) EXPECT_EQ(m.title, "Рестарт");
-}
-
 TEST_F(GameFlow, Timer2DuringTheNextLevelsSettleNeitherSkipsNorDoublesALevel) {
   WriteMap(1, kSelfSolving);
   WriteMap(2, kOnePush);

