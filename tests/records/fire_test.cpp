@@ -9,15 +9,13 @@ namespace tumbol {
 namespace {
 
 TEST(HeatToColor, RunsFromBlackThroughRedAndYellowToWhite) {
-  const struct {
-    int heat, r, g, b;
-  } cases[] = {{-100000, 0, 0, 0}, {-1, 0, 0, 0},       {0, 0, 0, 0},         {1, 1, 0, 0},
-               {255, 255, 0, 0},   {256, 255, 0, 0},    {257, 255, 1, 0},     {511, 255, 255, 0},
-               {512, 255, 255, 0}, {513, 255, 255, 1},  {767, 255, 255, 255}, {20000, 255, 255, 255}};
+  const int cases[][4] = {{-1, 0, 0, 0},       {0, 0, 0, 0},       {1, 1, 0, 0},       {256, 255, 0, 0},
+                          {257, 255, 1, 0},    {512, 255, 255, 0}, {513, 255, 255, 1}, {767, 255, 255, 255},
+                          {20000, 255, 255, 255}};
   for (const auto& c : cases) {
     int r = -1, g = -1, b = -1;
-    HeatToColor(c.heat, r, g, b);
-    EXPECT_EQ((std::vector<int>{r, g, b}), (std::vector<int>{c.r, c.g, c.b})) << c.heat;
+    HeatToColor(c[0], r, g, b);
+    EXPECT_EQ((std::vector<int>{r, g, b}), (std::vector<int>{c[1], c[2], c[3]})) << c[0];
   }
 }
 

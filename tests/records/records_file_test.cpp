@@ -73,19 +73,12 @@ TEST(TimeText, ReadsDaysWithEitherSeparatorAndTimesOfDay) {
   }
 }
 
-TEST(TimeText, ShownTimeAndTheSplitOfAnEntry) {
+TEST(TimeText, ShownTimeOfAnEntry) {
   EXPECT_EQ(ShownRecordTime("Игрок1[:]2,91666666666667E-02"), "00:42:00");
   EXPECT_EQ(ShownRecordTime("Игрок3[:]0:50:00"), "00:50:00");
   EXPECT_EQ(ShownRecordTime("Без времени"), "");
   EXPECT_EQ(ShownRecordTime("Сломано[:]скоро"), "");
   EXPECT_EQ(ShownRecordTime("[:]1,04166666666667"), "01:00:00");  // hours within a day
-  std::string name, time;
-  EXPECT_TRUE(SplitRecord("А[:]Б[:]1", name, time));
-  EXPECT_EQ(name + "|" + time, "А|Б[:]1");
-  EXPECT_TRUE(SplitRecord("[:]", name, time));
-  EXPECT_EQ(name + "|" + time, "|");
-  EXPECT_FALSE(SplitRecord("Имя[:", name, time));
-  EXPECT_EQ(name + "|" + time, "Имя[:|");
 }
 
 TEST(CodePage, CyrillicLettersMapToTheirBytesAndTheRestIsRefused) {

@@ -31,24 +31,13 @@ size_t Find(const std::vector<uint8_t>& v, const char* id) {
   return 0;
 }
 
-TEST(AniFile, ShippedCursorsHaveEightCentredFramesAtTenPerSecond) {
-  for (const char* name : {"an_lr.ani", "an_rl.ani"}) {
-    AniCursor c;
-    std::string error;
-    ASSERT_TRUE(ReadAniFile(std::string(TUMBOL_SOURCE_DIR) + "/data/" + name, &c, &error)) << name << error;
-    ASSERT_EQ(c.frames.size(), 8u);
-    ASSERT_EQ(c.steps.size(), 8u);
-    for (size_t i = 0; i < 8; ++i) {
-      const AniFrame& f = c.frames[i];
-      EXPECT_TRUE(f.isCursor && f.width == 32 && f.height == 32 && f.hotX == 16 && f.hotY == 16) << i;
-      EXPECT_EQ(c.steps[i].frame, int(i));
-      EXPECT_EQ(c.steps[i].durationMs, 100);
-    }
-  }
+TEST(AniFile, ReadsAFileAndRefusesAMissingOne) {
   AniCursor c;
   std::string error;
+  ASSERT_TRUE(ReadAniFile(TUMBOL_SOURCE_DIR "/data/an_lr.ani", &c, &error)) << error;
+  EXPECT_EQ(c.frames.size(), 8u);
   EXPECT_FALSE(ReadAniFile("/nonexistent/an_lr.ani", &c, &error));
-  EXPECT_FALSE(error.empty());
+  EXPECT_TRUE(c.frames.empty() && !error.empty());
 }
 
 TEST(AniFile, RatesSequenceAndSkippedChunks) {

@@ -10,13 +10,12 @@
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
 #include "shell/data_file.h"
 #include "shell/file_exists.h"
+#include "tests/temp_folder.h"
 
 namespace tumbol {
 namespace {
@@ -24,13 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr uid_t kNobody = 65534;
-
-std::string Bytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 void Put(const fs::path& path, const std::string& bytes, mode_t mode = 0644) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -45,22 +37,13 @@ mode_t Mode(const fs::path& path) {
 
 class DataFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/tumbol_data_file_XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir = tmpl;
-    // An unprivileged child must reach the folder.
-    ::chmod(dir.c_str(), 0777);
-  }
-  void TearDown() override {
-    g_fileFaults = FileFaults();
-    ::chmod(dir.c_str(), 0755);
-    fs::remove_all(dir);
-  }
+  void SetUp() override { ::chmod(folder.path.c_str(), 0777); }  // an unprivileged child must reach the folder
+  void TearDown() override { g_fileFaults = FileFaults(); }
   size_t FilesInFolder() const {
     return static_cast<size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
   }
-  fs::path dir;
+  TempFolder folder;
+  const fs::path& dir = folder.path;
 };
 
 TEST_F(DataFile, ReadsOnlyRegularFilesOfSaneSize) {
@@ -151,9 +134,9 @@ TEST_F(DataFile, WriterKeepsOrRefusesAsThePlayerSetUp) {
       {"new file gets the usual mode", none, false, RLIM_INFINITY, "", [&] { EXPECT_EQ(Mode(file), 0644u); }},
       {"mode kept", old(0640), false, RLIM_INFINITY, "", [&] { EXPECT_EQ(Mode(file), 0640u); }},
       {"symbolic link kept, its target written", [&] { Put(elsewhere, oldBytes), fs::create_symlink(elsewhere, file); },
-       false, RLIM_INFINITY, "", [&] { EXPECT_TRUE(fs::is_symlink(file) && Bytes(elsewhere) == newBytes); }},
+       false, RLIM_INFINITY, "", [&] { EXPECT_TRUE(fs::is_symlink(file) && ReadBytes(elsewhere) == newBytes); }},
       {"hard link shares the new contents", [&] { Put(elsewhere, oldBytes), fs::create_hard_link(elsewhere, file); },
-       false, RLIM_INFINITY, "", [&] { EXPECT_EQ(Bytes(elsewhere), newBytes); }},
+       false, RLIM_INFINITY, "", [&] { EXPECT_EQ(ReadBytes(elsewhere), newBytes); }},
       {"read-only file of the player's refused",
        [&] {
          Put(file, oldBytes, 0444);
@@ -182,16 +165,16 @@ TEST_F(DataFile, WriterKeepsOrRefusesAsThePlayerSetUp) {
     for (const auto& entry : fs::directory_iterator(dir)) fs::remove_all(entry.path());
     c.arrange();
     const bool existed = fs::exists(fs::symlink_status(file));
-    const std::string before = fs::is_regular_file(file) ? Bytes(file) : "";
+    const std::string before = fs::is_regular_file(file) ? ReadBytes(file) : "";
     const size_t files = FilesInFolder();
     const std::string error = WriteInChild(file, newBytes, c.unprivileged, c.sizeLimit);
     if (error == "cannot drop privileges") GTEST_SKIP() << "cannot run as an unprivileged user here";
     ::chmod(dir.c_str(), 0777);
     EXPECT_EQ(error, c.error);
     if (error.empty()) {
-      EXPECT_EQ(Bytes(file), newBytes);
+      EXPECT_EQ(ReadBytes(file), newBytes);
     } else if (existed && fs::is_regular_file(file)) {
-      EXPECT_EQ(Bytes(file), before);  // byte for byte
+      EXPECT_EQ(ReadBytes(file), before);  // byte for byte
     } else if (!existed) {
       EXPECT_FALSE(fs::exists(file));
     }

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "shell/qt_region.h"
-#include "shell/qt_splash.h"
 
 namespace tumbol {
 namespace {
@@ -57,14 +56,6 @@ TEST(RegionFromPicture, OutlineOfASkinOfTheWrongSizeOrAllWhite) {
   EXPECT_TRUE(WindowOutline(white, QSize(760, 614), [&] { ++rows; }).isEmpty());
   EXPECT_EQ(rows, 614);
   EXPECT_TRUE(WindowOutline(QImage(), QSize(760, 614), nullptr).isEmpty());
-}
-
-TEST(Splash, CaptionOverItsShadowAndTheLogo) {
-  frmSplash splash;
-  EXPECT_EQ(splash.lblCompanyProduct->text(), QStringLiteral("Пожалуйста ждите..."));
-  EXPECT_EQ(splash.Label1->text(), splash.lblCompanyProduct->text());
-  EXPECT_GT(splash.children().indexOf(splash.lblCompanyProduct), splash.children().indexOf(splash.Label1));
-  EXPECT_FALSE(splash.imgLogo->pixmap().isNull());
 }
 
 }  // namespace
