@@ -116,15 +116,6 @@ TEST_F(Form3Test, ClosingBeforeTheFlameStartsKeepsItCold) {
   EXPECT_FALSE(form.FrameTimer.isActive());
 }
 
-TEST_F(Form3Test, DestroyedWhileBurning) {
-  WriteRecords("A[:]0,5\r\n");
-  auto form = Open();
-  form->show();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Burning(*form); }, 3000));
-  form.reset();
-  QTest::qWait(50);  // no timer of the gone window may fire
-}
-
 TEST_F(Form3Test, SparkRowMovesWithTimer1) {
   WriteRecords("A[:]0,5\r\n");
   Form3 form(tk, dir.Slash(), closePicture);

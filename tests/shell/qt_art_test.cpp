@@ -1,10 +1,9 @@
 // The shipped pictures as the windows rely on them: the sizes the board, the
-// buttons and the records window are laid out for, cube kinds a player can
-// tell apart, and a window face whose outline holds every control.
+// buttons and the records window are laid out for, and a window face whose
+// outline holds every control.
 #include <QImage>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 #include "game/qt_form1.h"
@@ -37,21 +36,6 @@ TEST(Art, EveryPictureHasTheSizeItsPlaceExpects) {
     cases.push_back({QString("button%1.png").arg(k), k == 5 || k == 6 ? QSize(122, 26)
                                                       : k >= 7 && k <= 10 ? QSize(25, 25) : QSize(114, 26)});
   for (const Case& c : cases) EXPECT_EQ(Art(c.name).size(), c.size) << c.name.toStdString();
-}
-
-TEST(Art, NoTwoCubeKindsLookAlike) {
-  // Players match cubes by their symbol alone. The closest pair of shipped
-  // symbols differs by about 5.1 grey levels a pixel; a repeated symbol gives
-  // 0, and even a lossily recompressed copy stays under 4.
-  auto grey = [](QRgb c) { return (qRed(c) * 299 + qGreen(c) * 587 + qBlue(c) * 114) / 1000; };
-  for (int a = 2; a <= 21; ++a)
-    for (int b = a + 1; b <= 21; ++b) {
-      const QImage ta = Art(QString("tile%1.png").arg(a)), tb = Art(QString("tile%1.png").arg(b));
-      double sum = 0;
-      for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) sum += std::abs(grey(ta.pixel(x, y)) - grey(tb.pixel(x, y)));
-      EXPECT_GT(sum / 1024, 4.5) << "tiles " << a << " and " << b << " are too alike";
-    }
 }
 
 class Quiet : public SoundCues, public BoardCursor {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
+
+#include "tests/temp_folder.h"
 
 namespace tumbol {
 namespace {
@@ -51,59 +51,45 @@ TEST(QtBoardCursor, AnimatesTheArrowOfEachDirectionAndRestoresTheOldCursor) {
 }
 
 TEST(QtBoardCursor, FileIsReadAgainAtEveryInstallation) {
-  QTemporaryDir dir;
-  const QString file = dir.path() + "/an_lr.ani";
-  ASSERT_TRUE(QFile::copy(DataFolder() + "an_lr.ani", file));
+  TempFolder dir;
+  const std::string data = TUMBOL_SOURCE_DIR "/data/";
+  WriteBytes(dir / "an_lr.ani", ReadBytes(data + "an_lr.ani"));
   QWidget board;
-  QtBoardCursor cursor(&board, dir.path());  // no trailing slash: still found
+  QtBoardCursor cursor(&board, QString::fromStdString(dir.path.string()));  // no trailing slash: still found
   cursor.SetAnimCursor(1);
   ASSERT_EQ(board.cursor().shape(), Qt::BitmapCursor);
   EXPECT_TRUE(PointsRight(CursorImage(board)));
   cursor.RestoreCursor();
-  // Replaced by the other arrow: the next installation shows it.
-  ASSERT_TRUE(QFile::remove(file) && QFile::copy(DataFolder() + "an_rl.ani", file));
+  WriteBytes(dir / "an_lr.ani", ReadBytes(data + "an_rl.ani"));  // the other arrow: shown at the next installation
   cursor.SetAnimCursor(1);
   ASSERT_EQ(board.cursor().shape(), Qt::BitmapCursor);
   EXPECT_FALSE(PointsRight(CursorImage(board)));
   cursor.RestoreCursor();
-  // Gone: the next installation leaves the arrow.
-  ASSERT_TRUE(QFile::remove(file));
+  std::filesystem::remove(dir / "an_lr.ani");  // gone: the arrow stays, nothing animates
   cursor.SetAnimCursor(1);
-  EXPECT_EQ(board.cursor().shape(), Qt::ArrowCursor);
   QTest::qWait(150);
-  EXPECT_EQ(board.cursor().shape(), Qt::ArrowCursor);  // nothing animates
+  EXPECT_EQ(board.cursor().shape(), Qt::ArrowCursor);
 }
 
-TEST(QtBoardCursor, MissingEmptyCorruptOrUndecodableFileLeavesTheCursor) {
-  QTemporaryDir dir;
-  const QString folder = dir.path() + "/";
-  QFile(folder + "an_lr.ani").open(QIODevice::WriteOnly);  // empty
-  QFile good(DataFolder() + "an_rl.ani");
-  ASSERT_TRUE(good.open(QIODevice::ReadOnly));
-  QFile corrupt(folder + "an_rl.ani");
-  ASSERT_TRUE(corrupt.open(QIODevice::WriteOnly));
-  corrupt.write(good.readAll().left(3000));  // cut inside the first frame
-  corrupt.close();
-  QTemporaryDir other;
-  AniWriter w;
+TEST(QtBoardCursor, AnEmptyCutOrUndecodableFileOrNoneLeavesTheCursor) {
+  TempFolder dir, other;
+  WriteBytes(dir / "an_lr.ani", "");
+  WriteBytes(dir / "an_rl.ani", ReadBytes(TUMBOL_SOURCE_DIR "/data/an_rl.ani").substr(0, 3000));  // cut in a frame
   std::vector<uint8_t> cur = AniWriter::BuildCur(4, 4, 0, 0, std::vector<uint8_t>(64, 255));
   for (size_t i = 6 + 16; i < cur.size(); ++i) cur[i] = 0xEE;  // no bitmap where one should be
+  AniWriter w;
   w.AddFrame(cur);
   const std::vector<uint8_t> file = w.Build();
-  QFile undecodable(other.path() + "/an_lr.ani");
-  ASSERT_TRUE(undecodable.open(QIODevice::WriteOnly));
-  undecodable.write(reinterpret_cast<const char*>(file.data()), qint64(file.size()));
-  undecodable.close();
-
+  WriteBytes(other / "an_lr.ani", std::string(file.begin(), file.end()));
   const struct {
-    QString folder;
+    std::string folder;
     int kind;
-  } cases[] = {{folder, 1}, {folder, 2}, {"/nonexistent/", 1}, {other.path(), 1}};
+  } cases[] = {{dir.Slash(), 1}, {dir.Slash(), 2}, {"/nonexistent/", 1}, {other.Slash(), 1}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.folder.toStdString() + " " + std::to_string(c.kind));
+    SCOPED_TRACE(c.folder + " " + std::to_string(c.kind));
     QWidget board;
     board.setCursor(Qt::CrossCursor);
-    QtBoardCursor cursor(&board, c.folder);
+    QtBoardCursor cursor(&board, QString::fromStdString(c.folder));
     cursor.SetAnimCursor(c.kind);
     EXPECT_EQ(board.cursor().shape(), Qt::CrossCursor);
     board.setCursor(Qt::WaitCursor);
