@@ -65,7 +65,7 @@ class Form1Test : public ::testing::Test {
   void Activate(QWidget* window) {
     if (window) window->show();
     QApplication::setActiveWindow(window);
-    QTRY_VERIFY_WITH_TIMEOUT(window ? window->isActiveWindow() : !form.isActiveWindow(), 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window ? window->isActiveWindow() : !form.isActiveWindow(); }, 2000));
   }
   std::string Path(const char* name) const { return dir.Slash() + name; }
 
@@ -179,7 +179,8 @@ TEST_F(Form1Test, GameModeShowsLivesAndHidesFreePlayControls) {
 TEST_F(Form1Test, Timer3ShowsTheTimeOfDayAndTheTimeOnTheLevel) {
   form.game().LevelStartTime = tk.now - 3723.0 / 86400;
   form.Timer3.start(0);
-  QTRY_COMPARE(form.Label5->text(), QStringLiteral("01:02:03"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form.Label5->text() == QStringLiteral("01:02:03"); }, 2000))
+      << form.Label5->text().toStdString();
   const QTime shown = QTime::fromString(form.Label4->text(), QStringLiteral("hh:mm:ss"));
   ASSERT_TRUE(shown.isValid()) << form.Label4->text().toStdString();
   const int off = std::abs(shown.secsTo(QTime::currentTime()));
@@ -214,7 +215,7 @@ TEST_F(Form1Test, FirstActivationClosesTheSplashAndStartsTheClockButNeverWinsTwi
   form.game().SettleBoard();
   ASSERT_TRUE(form.game().LevelSolved);
   Activate(&form);
-  QTRY_VERIFY_WITH_TIMEOUT(!splash.isVisible(), 2000);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !splash.isVisible(); }, 2000));
   EXPECT_EQ(form.game().LevelStartTime, tk.now);
   EXPECT_EQ(tk.messages.size(), 1u);  // a won board is not settled again
 }
