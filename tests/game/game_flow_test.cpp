@@ -170,6 +170,15 @@ TEST_F(GameFlow, LivesPayForRestartsThenOnlyANewStart) {
   EXPECT_EQ(ui.lives, "Жизни - 5");
 }
 
+TEST_F(GameFlow, EachButtonAsksTheWindowForItsOwnAction) {
+  const std::pair<int, const char*> cases[] = {{1, "editor"}, {2, "close"}, {3, "close"}, {4, "minimise"}, {6, "records"}};
+  for (const auto& [index, action] : cases) {
+    ui.actions.clear();
+    game.Image1_MouseDown(index);
+    EXPECT_EQ(ui.actions, std::vector<std::string>{action}) << "button " << index;
+  }
+}
+
 TEST_F(GameFlow, EndingTheGameAsksAndKeepsTheBoard) {
   WriteMap(1, kOnePush);
   game.Image1_MouseDown(5);
@@ -285,12 +294,12 @@ TEST_F(GameFlow, Timer2DuringTheNextLevelsSettleNeitherSkipsNorDoublesALevel) {
 }
 
 TEST_F(GameFlow, ActivationAtAnyPauseOfALevelStartLeavesItToTheRunningOne) {
-  // A cube falls into place, and a pair vanishes under a cube resting on it.
+  // A cube falls into place, and a pair on the bottom row vanishes under a cube resting on it.
   std::string map;
-  for (int i = 0; i < 12; ++i) map += std::string(22, '0') + "\r\n";
+  for (int i = 0; i < 13; ++i) map += std::string(22, '0') + "\r\n";
   map += "0000040000000000000000\r\n0300000000000000000000\r\n2200000400000000000000\r\n";
-  WriteMap(1, map + std::string(22, '1') + "\r\n");
-  Board expected = Settled(map + std::string(22, '1') + "\r\n");
+  WriteMap(1, map);
+  Board expected = Settled(map);
   SettleQuietly(expected);
   for (size_t at = 0;; ++at) {
     SCOPED_TRACE("activated at pause " + std::to_string(at));

@@ -203,7 +203,7 @@ TEST_F(Form1Test, ClosingAsksAndNoKeepsTheWindow) {
 TEST_F(Form1Test, F1ShowsTheAboutMessageWhereverTheFocusIs) {
   QTest::keyClick(form.Text1, Qt::Key_F1);
   QTest::keyRelease(&form, Qt::Key_F1, Qt::ShiftModifier);
-  const auto about = FieldsAre("Email: kex@tumbol.example.com\r\nПроиводитель: Kex", kStylePlain, "О программе");
+  const auto about = FieldsAre("Email: kex@tumbol.example.com\r\nПроиводитель: Kex", 0, "О программе");  // plain
   EXPECT_THAT(tk.messages, ElementsAre(about, about));
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Every seam of Game at once, drawing nothing; it keeps what tests look at:
 // the sound cues, the cursor calls (0 for a restore), the texts and controls
-// the window would show, the map number typed and Timer2 starts.
+// the window would show, the map number typed, Timer2 starts and the other
+// windows and window actions asked for.
 #include <string>
 #include <vector>
 
@@ -23,12 +24,13 @@ class SilentView : public BoardSurface, public SoundCues, public BoardCursor, pu
   void SetCoordsText(const std::string& text) override { coords = text; }
   void SetButtonPressed(int index, bool pressed) override { buttons[index] = pressed; }
   void EnableTimer2() override { ++timer2; }
-  void OpenEditor() override {}
-  void OpenRecords() override {}
-  void RequestClose() override {}
-  void Minimise() override {}
+  void OpenEditor() override { actions.push_back("editor"); }
+  void OpenRecords() override { actions.push_back("records"); }
+  void RequestClose() override { actions.push_back("close"); }
+  void Minimise() override { actions.push_back("minimise"); }
 
   std::vector<int> cues, cursorCalls;
+  std::vector<std::string> actions;  // what the buttons asked of the window
   std::string text1, lives, coords;
   bool freePlayControls = true;
   bool buttons[8] = {};

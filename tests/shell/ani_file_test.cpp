@@ -56,6 +56,12 @@ TEST(AniFile, RatesSequenceAndSkippedChunks) {
   // Without rate chunk every step takes the header's rate.
   ASSERT_TRUE(ParseAni(SmallFile(3), &c, &error));
   for (const AniStep& s : c.steps) EXPECT_EQ(s.durationMs, 100);
+  AniWriter big;  // sizes past 64 KiB: a 128 x 128 frame
+  big.SetImageSize(128, 128);
+  big.AddFrame(AniWriter::BuildCur(128, 128, 5, 6, std::vector<uint8_t>(128 * 128 * 4, 255)));
+  ASSERT_TRUE(ParseAni(big.Build(), &c, &error)) << error;
+  EXPECT_EQ(c.frames[0].width, 128);
+  EXPECT_EQ(c.frames[0].hotY, 6);
   // A LIST INFO with an odd-sized INAM and an unknown chunk whose pad byte is
   // missing at the end of the file are skipped.
   std::vector<uint8_t> f = SmallFile(1);
