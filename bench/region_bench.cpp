@@ -37,10 +37,6 @@ const QImage& Skin() {
   return skin;
 }
 
-uint32_t ColourValue(QRgb p) {
-  return uint32_t(qRed(p)) | uint32_t(qGreen(p)) << 8 | uint32_t(qBlue(p)) << 16;
-}
-
 // Reads every pixel once and counts the opaque ones: the floor for any scan.
 int64_t PlainScan(const QImage& image) {
   int64_t opaque = 0;
@@ -53,13 +49,6 @@ int64_t PlainScan(const QImage& image) {
   return opaque;
 }
 
-std::vector<RunRect> RunsViaFunction(const QImage& image) {
-  return MakeRegionRuns(
-      image.width(), image.height(),
-      [&image](int x, int y) { return ColourValue(reinterpret_cast<const QRgb*>(image.constScanLine(y))[x]); },
-      kPureWhite, nullptr);
-}
-
 std::vector<RunRect> RunsViaRows(const QImage& image) {
   return MakeRegionRunsFromRows(image.width(), image.height(), reinterpret_cast<const uint32_t*>(image.constBits()),
                                 image.bytesPerLine(), kPureWhite, nullptr);
@@ -69,11 +58,6 @@ void BM_PlainScan(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(PlainScan(Skin()));
 }
 BENCHMARK(BM_PlainScan)->Unit(benchmark::kMicrosecond);
-
-void BM_RunsViaFunction(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(RunsViaFunction(Skin()));
-}
-BENCHMARK(BM_RunsViaFunction)->Unit(benchmark::kMicrosecond);
 
 void BM_RunsViaRows(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(RunsViaRows(Skin()));
@@ -98,11 +82,6 @@ void BM_SetRectsUnjoinedRuns(benchmark::State& state) {
 }
 BENCHMARK(BM_SetRectsUnjoinedRuns)->Unit(benchmark::kMicrosecond);
 
-void BM_UniteOneByOne(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(UniteOneByOne(RunsViaRows(Skin())));
-}
-BENCHMARK(BM_UniteOneByOne)->Unit(benchmark::kMicrosecond);
-
 template <typename F>
 double MedianMicroseconds(F&& work) {
   std::vector<double> times;
@@ -120,15 +99,12 @@ void PrintSummary() {
   const auto runs = RunsViaRows(image);
   const QRegion region = MakeRegionFromPicture(image, kPureWhite, nullptr);
   const double plain = MedianMicroseconds([&] { benchmark::DoNotOptimize(PlainScan(image)); });
-  const double viaFunction = MedianMicroseconds([&] { benchmark::DoNotOptimize(RunsViaFunction(image)); });
+  const double scan = MedianMicroseconds([&] { benchmark::DoNotOptimize(RunsViaRows(image)); });
   const double build = MedianMicroseconds([&] { benchmark::DoNotOptimize(MakeRegionFromPicture(image, kPureWhite, nullptr)); });
-  const double unite = MedianMicroseconds([&] { benchmark::DoNotOptimize(UniteOneByOne(RunsViaRows(image))); });
   std::printf("\nskin %dx%d: %zu runs, %d rectangles in the region\n", image.width(), image.height(), runs.size(),
               region.rectCount());
-  std::printf("median of 31: plain scan %.0f us; runs through std::function %.0f us (%.2fx)\n", plain, viaFunction,
-              viaFunction / plain);
-  std::printf("region built at once %.0f us (%.2fx the plain scan); united one by one %.0f us (%.2fx)\n", build,
-              build / plain, unite, unite / plain);
+  std::printf("median of 31: plain scan %.0f us; runs %.0f us (%.2fx)\n", plain, scan, scan / plain);
+  std::printf("region built at once %.0f us (%.2fx the plain scan)\n", build, build / plain);
 }
 
 }  // namespace

@@ -99,8 +99,6 @@ class EditorCore {
   void SaveEditorMap();
   void LoadEditorMap();
 
-  int SelectedIndex() const { return selectedIndex_; }
-
   Board EditorBoard;
   int16_t EditorRows = kEditorRows;
   int16_t EditorCols = kEditorCols;

@@ -113,7 +113,6 @@ class Game {
   // next pause and touches nothing more.
   void Shutdown();
   bool ShuttingDown() const { return closing_; }
-  bool SlidingIn() const { return slidingIn_; }
 
  private:
   // A level start, settling or slide-in belongs to the board it began on;

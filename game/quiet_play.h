@@ -24,7 +24,6 @@ class QuietPlay : private BoardSurface, private SoundCues, private BoardCursor, 
   bool Push(int row, int col, int dir, std::vector<std::string>& frames);
   // Joins frames with blanks, "-" when there are none.
   static std::string FramesText(const std::vector<std::string>& frames);
-  int Cue(int cue) const { return cues_[cue]; }
 
  private:
   void Clear() override { bursts_ = 0; }

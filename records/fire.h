@@ -26,13 +26,11 @@ class Fire {
   // rnd gives uniform numbers in [0, 1).
   void FireStep(const std::function<double()>& rnd);
 
-  // Colour of panel pixel (x, y) after the last step, as 0xFFRRGGBB; only
-  // the flame's pixels are ever set, the rest stay black.
-  uint32_t Pixel(int x, int y) const { return Pixels[y][x]; }
-
   int32_t Heat[kFireCols][kFireRows];
   int32_t NextHeat[kFireCols][kFireRows];
   int16_t SparkRow = 0;  // 0..3, the row that receives sparks
+  // Colour of panel pixel (x, y) after the last step, as 0xFFRRGGBB, at
+  // [y][x]; only the flame's pixels are ever set, the rest stay black.
   uint32_t Pixels[kFireRows][kFireCols];
 };
 

@@ -177,7 +177,6 @@ void Form3::DrawFireFrame() {
     panel->SetFlameShown();
     panel->update();
   }
-  ++framesDrawn;
 }
 
 void Form3::Image2_MouseDown() {

@@ -28,7 +28,6 @@ class FlamePanel : public QWidget {
   explicit FlamePanel(QWidget* parent);
   void ShowTorch(const QPixmap& torch);
   QImage& Flame() { return flame_; }
-  bool FlameShown() const { return flameShown_; }
   void SetFlameShown() { flameShown_ = true; }
 
  protected:
@@ -74,7 +73,6 @@ class Form3 : public QDialog {
   std::vector<std::string> RecordList;  // the entries of record.txt
   Fire fire;                            // Heat, NextHeat, SparkRow
   bool Closing = false;
-  int framesDrawn = 0;
 
   void LoadRecordList();
   void DrawFireFrame();

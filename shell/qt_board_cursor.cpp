@@ -31,7 +31,6 @@ void QtBoardCursor::SetAnimCursor(int kind) {
   path += kind == 1 ? "an_lr.ani" : "an_rl.ani";
   // Read afresh every time, so a replaced or damaged file shows at once; the
   // frames are decoded again only when the bytes differ from last time.
-  ++fileLoads_;
   std::string bytes;
   // A missing, odd or oversized file leaves the arrow up; no message.
   if (!ReadDataFile(path.toStdString(), bytes, kMaxCursorFileBytes)) return;
@@ -48,7 +47,6 @@ void QtBoardCursor::SetAnimCursor(int kind) {
       if (image.isNull()) return;
       cursors.emplace_back(QPixmap::fromImage(image), f.hotX, f.hotY);
     }
-    ++decodes_;
     cache.bytes = std::move(bytes);
     cache.frames = std::move(cursors);
     cache.steps = std::move(ani.steps);

@@ -34,13 +34,6 @@ class QtBoardCursor : public QObject, public BoardCursor {
   void SetAnimCursor(int kind) override;
   void RestoreCursor() override;
 
-  bool IsAnimated() const { return active_ != nullptr; }
-  int FrameCount() const { return active_ ? int(active_->frames.size()) : 0; }
-  int CurrentStep() const { return step_; }
-  int FileLoads() const { return fileLoads_; }
-  int Decodes() const { return decodes_; }
-  bool HoldsSavedCopy() const { return SavedCursorCopy.has_value(); }
-
  private:
   void ShowStep();
   void NextStep();
@@ -50,8 +43,6 @@ class QtBoardCursor : public QObject, public BoardCursor {
   QString folder_;
   std::optional<QCursor> SavedCursorCopy;
   int step_ = 0;
-  int fileLoads_ = 0;
-  int decodes_ = 0;
   struct Decoded {
     std::string bytes;
     std::vector<QCursor> frames;

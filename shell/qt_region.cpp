@@ -29,12 +29,6 @@ QRegion RegionFromRects(const std::vector<RunRect>& rects) {
   return region;
 }
 
-QRegion UniteOneByOne(const std::vector<RunRect>& rects) {
-  QRegion region;
-  for (const RunRect& r : rects) region = region.united(QRect(r.x, r.y, r.w, r.h));
-  return region;
-}
-
 QRegion WindowOutline(const QImage& skin, QSize clientSize, const std::function<void()>& perRow) {
   QImage holder(clientSize, QImage::Format_RGB32);
   holder.fill(Qt::white);

@@ -24,12 +24,7 @@ QRegion MakeRegionFromPicture(const QImage& holder, uint32_t transparentColor,
 QRegion WindowOutline(const QImage& skin, QSize clientSize, const std::function<void()>& perRow);
 
 // Hands rectangles ordered by top and then left edge, rows not overlapping
-// (as MakeRegionRuns and MergeEqualRows give them), to Qt in one piece.
+// (as MakeRegionRunsFromRows and MergeEqualRows give them), to Qt in one piece.
 QRegion RegionFromRects(const std::vector<RunRect>& rects);
-
-// The same region by uniting one rectangle at a time, the way the window
-// region used to be combined; kept as the reference the fast build is
-// checked and timed against.
-QRegion UniteOneByOne(const std::vector<RunRect>& rects);
 
 }  // namespace tumbol

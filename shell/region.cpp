@@ -3,25 +3,6 @@
 #include <cstring>
 
 namespace tumbol {
-std::vector<RunRect> MakeRegionRuns(int width, int height,
-                                    const std::function<uint32_t(int x, int y)>& pixel,
-                                    uint32_t transparentColor,
-                                    const std::function<void()>& perRow) {
-  std::vector<RunRect> runs;
-  for (int y = 0; y < height; ++y) {
-    if (perRow) perRow();
-    int x = 0;
-    while (x < width) {
-      while (x < width && pixel(x, y) == transparentColor) ++x;
-      if (x == width) break;
-      const int start = x;
-      while (x < width && pixel(x, y) != transparentColor) ++x;
-      runs.push_back({start, y, x - start, 1});
-    }
-  }
-  return runs;
-}
-
 std::vector<RunRect> MakeRegionRunsFromRows(int width, int height, const uint32_t* firstRow,
                                             std::ptrdiff_t rowBytes, uint32_t transparentColor,
                                             const std::function<void()>& perRow) {

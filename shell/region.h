@@ -16,26 +16,19 @@ struct RunRect {
 
 constexpr uint32_t kPureWhite = 0xFFFFFF;  // as a colour value: red in the low byte
 
-// pixel(x, y) gives a colour value, red in the low byte, then green, then
-// blue. Rows are scanned top to bottom, each row left to right, and every
-// maximal run of pixels other than transparentColor becomes one rectangle
-// one pixel high. Only an exact match is transparent. perRow (may be empty)
-// runs at the start of each row so the splash can repaint during the scan.
-std::vector<RunRect> MakeRegionRuns(int width, int height,
-                                    const std::function<uint32_t(int x, int y)>& pixel,
-                                    uint32_t transparentColor,
-                                    const std::function<void()>& perRow);
-
-// The same scan over pixels in memory: height rows of width 32-bit pixels
-// 0xAARRGGBB (the top byte is ignored), the rows rowBytes apart. Reading a
-// decoded picture this way costs no call per pixel.
+// Scans height rows of width 32-bit pixels 0xAARRGGBB in memory (the top
+// byte is ignored), the rows rowBytes apart, top to bottom and each row left
+// to right: every maximal run of pixels other than transparentColor (a colour
+// value, red in the low byte) becomes one rectangle one pixel high. Only an
+// exact match is transparent. perRow (may be empty) runs at the start of each
+// row so the splash can repaint during the scan.
 std::vector<RunRect> MakeRegionRunsFromRows(int width, int height, const uint32_t* firstRow,
                                             std::ptrdiff_t rowBytes, uint32_t transparentColor,
                                             const std::function<void()>& perRow);
 
 // Joins runs of consecutive rows whose runs match exactly into taller
 // rectangles. Input: rows in order, runs of a row left to right, as the
-// scans above give them. The result covers the same pixels, in the fewest
+// scan above gives them. The result covers the same pixels, in the fewest
 // bands, and is still ordered by top edge and then by left edge.
 std::vector<RunRect> MergeEqualRows(const std::vector<RunRect>& runs);
 

@@ -1,154 +1,107 @@
-// The level flow of the game window: starting levels, the two modes, lives
-// and restarts, completion messages and re-entry during pauses.
+// The level flow of the game window: starting levels, the slide-in, the two
+// modes, lives and restarts, completion messages, and presses and timers
+// that arrive during the pauses of a slide-in or a settling (the event loop
+// runs inside every pause, so any handler can come back in).
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
 
 #include "game/game.h"
 #include "game/map_file.h"
+#include "game/rules.h"
 #include "shell/scripted_toolkit.h"
+#include "tests/game/silent_view.h"
+#include "tests/temp_folder.h"
 
 namespace tumbol {
 namespace {
 
-namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::FieldsAre;
 
-// A cube standing on a brick next to an equal one: won after the first settling.
-const std::string kSelfSolving = [] {
+std::string Map(const std::string& row15) {
   std::string t;
   for (int i = 0; i < 14; ++i) t += std::string(22, '0') + "\r\n";
-  return t + "2200000000000000000000\r\n" + std::string(22, '1') + "\r\n";
-}();
-// Needs one push: 2 _ 2 on a floor.
-const std::string kOnePush = [] {
-  std::string t;
-  for (int i = 0; i < 14; ++i) t += std::string(22, '0') + "\r\n";
-  return t + "2020000000000000000000\r\n" + std::string(22, '1') + "\r\n";
-}();
+  return t + row15 + "\r\n" + std::string(22, '1') + "\r\n";
+}
+const std::string kSelfSolving = Map("2200000000000000000000");  // won after the first settling
+const std::string kOnePush = Map("2020000000000000000000");      // either push wins
+const std::string kThreeKinds = Map("3040304000000000000000");   // another board
 
-class Recorder : public BoardSurface, public SoundCues, public BoardCursor, public GameView {
- public:
-  void Clear() override {}
-  void DrawTile(int, int, int) override {}
-  void DrawBurst(int, int) override {}
-  void PlaySoundCue(int cue) override { cues.push_back(cue); }
-  void SetAnimCursor(int kind) override { cursorCalls.push_back(kind); }
-  void RestoreCursor() override { cursorCalls.push_back(0); }
-  std::string MapNumberText() override { return text1; }
-  void ShowModeControls(bool freePlay) override { freePlayControls = freePlay; }
-  void SetLivesText(const std::string& t) override { lives = t; }
-  void SetCoordsText(const std::string& t) override { coords = t; }
-  void SetButtonPressed(int index, bool pressed) override { buttons[index] = pressed; }
-  void EnableTimer2() override { ++timer2; }
-  void OpenEditor() override { ++editor; }
-  void OpenRecords() override { ++records; }
-  void RequestClose() override { ++closes; }
-  void Minimise() override {}
-
-  std::vector<int> cues, cursorCalls;
-  std::string text1, lives, coords;
-  bool freePlayControls = true;
-  bool buttons[8] = {};
-  int timer2 = 0, editor = 0, records = 0, closes = 0;
-};
+Board Settled(const std::string& text) {
+  Board b;
+  bool warning = false;
+  ParseLevelMap(text, b, warning);
+  return b;
+}
 
 class GameFlow : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("tumbol_flow_" + std::to_string(::getpid()) + "_" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir);
-    game.path_work = dir.string() + "/";
+  void SetUp() override { game.path_work = dir.Slash(); }
+  void WriteMap(int n, const std::string& text) { WriteBytes(dir / ("pole" + std::to_string(n) + ".txt"), text); }
+  // Runs action once, at the first pause.
+  void AtFirstPause(std::function<void()> action) {
+    tk.onPause = [action, done = false]() mutable {
+      if (!done) done = true, action();
+    };
   }
-  void TearDown() override { fs::remove_all(dir); }
-  void WriteMap(const std::string& name, const std::string& text) {
-    std::ofstream(dir / name, std::ios::binary) << text;
-  }
-  std::vector<std::string> Titles() const {
-    std::vector<std::string> t;
-    for (const auto& m : tk.messages) t.push_back(m.title);
-    return t;
-  }
+  // Presses the left half of the cube at row 15, column 1: pushes it right.
+  void PushFirstCubeRight() { game.Picture1_MouseDown(5, 24 * 14 + 5); }
+  // Presses the right half of the cube at row 15, column 3: pushes it left.
+  void PushThirdCubeLeft() { game.Picture1_MouseDown(24 * 2 + 20, 24 * 14 + 5); }
+  int Wins() const { return static_cast<int>(std::count(ui.cues.begin(), ui.cues.end(), 2)); }
 
-  fs::path dir;
+  TempFolder dir;
   ScriptedToolkit tk;
-  Recorder ui;
+  SilentView ui;
   Game game{tk, ui, ui, ui, ui};
 };
 
-TEST_F(GameFlow, FreePlayLoadsByNumberAndDefaultsToMapOne) {
-  WriteMap("pole1.txt", kOnePush);
-  WriteMap("pole12.txt", kSelfSolving);
-  game.Image1_MouseDown(0);
-  EXPECT_TRUE(tk.messages.empty());
-  EXPECT_EQ(game.board.CountCubes(), 2);
-  ui.text1 = "12";
-  game.Image1_MouseDown(0);
-  ASSERT_EQ(tk.messages.size(), 1u);
-  EXPECT_EQ(tk.messages[0].text, "Победа!!!\rВаше время: 00:00:00");
-  EXPECT_EQ(tk.messages[0].style, kStyleInformation);
-  EXPECT_EQ(tk.messages[0].title, "Поздравляем");
-  EXPECT_TRUE(game.LevelSolved);
-  EXPECT_EQ(ui.cues.back(), 2);
-}
-
 TEST_F(GameFlow, MissingMapAndPathNumbersNameNoFile) {
-  for (const std::string number : {"7", "../pole1", "a/b", "..", "x\\y"}) {
+  WriteMap(0, "");  // 0 bytes counts as missing
+  for (const std::string number : {"7", "0", "../pole1", "a/b", "..", "x\\y"}) {
     tk.messages.clear();
     ui.text1 = number;
     game.LoadLevelMap();
-    ASSERT_EQ(tk.messages.size(), 1u) << number;
-    EXPECT_EQ(tk.messages[0].text, "Файла '" + game.path_work + "pole" + number + ".txt' не существует!");
-    EXPECT_EQ(tk.messages[0].title, "Открыть");
-    EXPECT_EQ(tk.messages[0].style, kStyleExclamation);
+    EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Файла '" + game.path_work + "pole" + number + ".txt' не существует!",
+                                                   kStyleExclamation, "Открыть")));
     EXPECT_TRUE(game.LoadFailed);
   }
-  WriteMap("pole0.txt", "");  // 0 bytes counts as missing
-  ui.text1 = "0";
-  tk.messages.clear();
-  game.LoadLevelMap();
-  EXPECT_TRUE(game.LoadFailed);
-  ASSERT_EQ(tk.messages.size(), 1u);
-}
-
-// Installed read-only: a map the player saved comes first, the shipped ones
-// are found beside the program.
-TEST_F(GameFlow, PlayersMapsComeBeforeTheShippedOnes) {
-  WriteMap("pole1.txt", kOnePush);
-  WriteMap("pole2.txt", kOnePush);
-  fs::create_directories(dir / "data");
-  std::ofstream(dir / "data" / "pole2.txt", std::ios::binary) << kSelfSolving;
-  game.dataFolder = (dir / "data").string() + "/";
-  game.LoadLevelMap();
-  EXPECT_EQ(BoardRowText(game.board, 15), "2020000000000000000000");
-  ui.text1 = "2";
-  game.LoadLevelMap();
-  EXPECT_EQ(BoardRowText(game.board, 15), "2200000000000000000000");
-  EXPECT_TRUE(tk.messages.empty());
 }
 
 TEST_F(GameFlow, BadMapWarnsOnceWithItsText) {
-  WriteMap("pole1.txt", "R\r\n");
+  WriteMap(1, "R\r\n");
   game.LoadLevelMap();
-  ASSERT_EQ(tk.messages.size(), 1u);
-  EXPECT_EQ(tk.messages[0].text,
-            "Внимание! Карта имеет неправельную структуру или несуществующие элементы.\r"
-            "Эти элементы будут учитываться как пространство карты.");
-  EXPECT_EQ(tk.messages[0].title, "Загрузка карты");
-  EXPECT_EQ(tk.messages[0].style, kStyleInformation);
+  EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Внимание! Карта имеет неправельную структуру или несуществующие "
+                                                 "элементы.\rЭти элементы будут учитываться как пространство карты.",
+                                                 kStyleInformation, "Загрузка карты")));
   EXPECT_FALSE(game.LoadFailed);
+  Game fresh(tk, ui, ui, ui, ui);
+  fresh.SettleBoard();  // no map ever loaded: no board, so never a won level
+  EXPECT_EQ(tk.messages.size(), 1u);
+  EXPECT_FALSE(fresh.LevelSolved);
 }
 
-TEST_F(GameFlow, NoBoardIsNeverAWonLevel) {
-  game.SettleBoard();  // no map ever loaded
-  EXPECT_TRUE(tk.messages.empty());
-  EXPECT_FALSE(game.LevelSolved);
+TEST_F(GameFlow, SlideInShowsSixteenFramesFromTheBottomRowUp) {
+  for (const std::string& map : {kThreeKinds, Map(std::string(22, '0'))}) {
+    WriteMap(1, map);
+    game.LoadLevelMap();
+    std::vector<Board> frames;
+    tk.onPause = [&] { frames.push_back(game.board); };
+    game.SlideInBoard();
+    const Board level = Settled(map);
+    ASSERT_EQ(frames.size(), 16u);
+    for (int k = 1; k <= 16; ++k)  // frame k: the level's last k rows at the top
+      for (int row = 1; row <= 16; ++row)
+        EXPECT_EQ(BoardRowText(frames[k - 1], row), row <= k ? BoardRowText(level, 16 - k + row) : std::string(22, '0'))
+            << "frame " << k << " row " << row;
+    EXPECT_EQ(game.board, level);
+  }
 }
 
 TEST_F(GameFlow, GameModeWalksThroughLevelsAndResetsTotal) {
-  for (int n = 1; n <= 15; ++n) WriteMap("pole" + std::to_string(n) + ".txt", kSelfSolving);
+  for (int n = 1; n <= 15; ++n) WriteMap(n, kSelfSolving);
   ui.text1 = "3";
   game.TotalGameTime = 0.5;  // left over from an earlier game
   game.LevelStartTime = tk.now;  // the window's first activation
@@ -181,19 +134,21 @@ TEST_F(GameFlow, GameModeWalksThroughLevelsAndResetsTotal) {
   EXPECT_NEAR(recordTotal * 86400.0, 14 * 60.0 + 4.35, 0.1);
 }
 
-TEST_F(GameFlow, LevelTimeCountsFromTheStart) {
-  WriteMap("pole1.txt", kOnePush);
-  game.StartLevel();
+TEST_F(GameFlow, APushSoundsThePairBurstsAndTheWinAndTheTimeCountsFromTheStart) {
+  WriteMap(1, kOnePush);
+  game.StartLevel();  // no number typed: map 1
   tk.Advance(3 * 3600 + 25 * 60 + 7);
-  std::vector<int> none;
-  game.Picture1_MouseDown(24 * 2 + 20, 24 * 14 + 5);  // right half of the cube in column 3
-  ASSERT_EQ(tk.messages.size(), 1u);
-  EXPECT_EQ(tk.messages[0].text, "Победа!!!\rВаше время: 03:25:07");
+  game.Picture1_MouseDown(20, 24 * 14 + 5);  // the first cube against the edge: nothing
+  EXPECT_TRUE(ui.cues.empty());
+  PushThirdCubeLeft();
+  EXPECT_EQ(ui.cues, (std::vector<int>{3, 1, 1, 2}));
+  EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Победа!!!\rВаше время: 03:25:07", kStyleInformation, "Поздравляем")));
+  EXPECT_TRUE(game.LevelSolved);
 }
 
 TEST_F(GameFlow, LivesPayForRestartsThenOnlyANewStart) {
-  WriteMap("pole1.txt", kOnePush);
-  WriteMap("pole2.txt", kOnePush);
+  WriteMap(1, kOnePush);
+  WriteMap(2, kOnePush);
   game.Image1_MouseDown(5);
   game.LevelNumber = 2;
   for (int i = 0; i < 5; ++i) {
@@ -201,9 +156,7 @@ TEST_F(GameFlow, LivesPayForRestartsThenOnlyANewStart) {
     game.Image1_MouseDown(7);
   }
   EXPECT_EQ(game.Lives, 0);
-  EXPECT_EQ(tk.messages.back().text, "Переиграть?");
-  EXPECT_EQ(tk.messages.back().title, "Рестарт");
-  EXPECT_EQ(tk.messages.back().style, kStyleQuestion);
+  EXPECT_THAT(tk.messages.back(), FieldsAre("Переиграть?", kStyleQuestion, "Рестарт"));
   tk.answers.push_back(kResultNo);
   game.Image1_MouseDown(7);
   EXPECT_EQ(tk.messages.back().text, "Начать с 1-го уровня?");
@@ -217,14 +170,22 @@ TEST_F(GameFlow, LivesPayForRestartsThenOnlyANewStart) {
   EXPECT_EQ(ui.lives, "Жизни - 5");
 }
 
+TEST_F(GameFlow, EachButtonAsksTheWindowForItsOwnAction) {
+  const std::pair<int, const char*> cases[] = {{1, "editor"}, {2, "close"}, {3, "close"}, {4, "minimise"}, {6, "records"}};
+  for (const auto& [index, action] : cases) {
+    ui.actions.clear();
+    game.Image1_MouseDown(index);
+    EXPECT_EQ(ui.actions, std::vector<std::string>{action}) << "button " << index;
+  }
+}
+
 TEST_F(GameFlow, EndingTheGameAsksAndKeepsTheBoard) {
-  WriteMap("pole1.txt", kOnePush);
+  WriteMap(1, kOnePush);
   game.Image1_MouseDown(5);
   const Board before = game.board;
   game.Image1_MouseDown(5);  // No
   EXPECT_FALSE(game.FreePlayMode);
-  EXPECT_EQ(tk.messages.back().text, "Вы действительно хотите закончить игру?");
-  EXPECT_EQ(tk.messages.back().title, "Выйти");
+  EXPECT_THAT(tk.messages.back(), FieldsAre("Вы действительно хотите закончить игру?", kStyleQuestion, "Выйти"));
   tk.answers.push_back(kResultYes);
   game.Image1_MouseDown(5);
   EXPECT_TRUE(game.FreePlayMode);
@@ -233,79 +194,19 @@ TEST_F(GameFlow, EndingTheGameAsksAndKeepsTheBoard) {
 }
 
 TEST_F(GameFlow, MissingNextLevelLeavesTheWonBoard) {
-  WriteMap("pole1.txt", kSelfSolving);
+  WriteMap(1, kSelfSolving);
   game.Image1_MouseDown(5);
   ASSERT_TRUE(game.LevelSolved);
   const Board won = game.board;
   tk.messages.clear();
   game.Timer2_Timer();
-  ASSERT_EQ(tk.messages.size(), 1u);
-  EXPECT_EQ(tk.messages[0].title, "Открыть");
+  EXPECT_THAT(tk.messages, ElementsAre(FieldsAre(::testing::_, kStyleExclamation, "Открыть")));
   EXPECT_EQ(game.board, won);
   EXPECT_TRUE(game.LevelSolved);
 }
 
-TEST_F(GameFlow, NewLevelDuringASettleStopsTheOldSettling) {
-  WriteMap("pole1.txt", kOnePush);
-  WriteMap("pole2.txt", kOnePush);
-  game.StartLevel();
-  // While the pushed cube's pair waits to vanish, the player loads map 2.
-  bool reloaded = false;
-  tk.onPause = [&] {
-    if (reloaded) return;
-    reloaded = true;
-    ui.text1 = "2";
-    game.Image1_MouseDown(0);
-  };
-  game.Picture1_MouseDown(24 * 2 + 20, 24 * 14 + 5);
-  // The new board is untouched by the old settling and nobody won it.
-  EXPECT_TRUE(tk.messages.empty());
-  EXPECT_EQ(game.board.CountCubes(), 2);
-  EXPECT_FALSE(game.LevelSolved);
-}
-
-TEST_F(GameFlow, SecondSettleDuringAPauseDoesNotDoubleTheWin) {
-  WriteMap("pole1.txt", kOnePush);
-  game.StartLevel();
-  int nested = 0;
-  tk.onPause = [&] {
-    if (nested++ == 0) game.SettleBoard();  // the window activated meanwhile
-  };
-  game.Picture1_MouseDown(24 * 2 + 20, 24 * 14 + 5);
-  EXPECT_EQ(tk.messages.size(), 1u);
-  EXPECT_EQ(std::count(ui.cues.begin(), ui.cues.end(), 2), 1);
-}
-
-TEST_F(GameFlow, PressesWhileBusyOrSlidingAreDropped) {
-  WriteMap("pole1.txt", kOnePush);
-  int presses = 0;
-  tk.onDoEvents = [&] {
-    if (presses++ == 200) game.Picture1_MouseDown(24 * 2 + 20, 24 * 14 + 5);
-  };
-  game.StartLevel();
-  tk.onDoEvents = nullptr;
-  EXPECT_EQ(game.board.CountCubes(), 2);
-  EXPECT_EQ(std::count(ui.cues.begin(), ui.cues.end(), 3), 0);
-  int nestedPushes = 0;
-  tk.onPause = [&] {
-    ++nestedPushes;
-    game.Picture1_MouseDown(24 * 0 + 5, 24 * 14 + 5);
-  };
-  game.Picture1_MouseDown(24 * 2 + 20, 24 * 14 + 5);
-  EXPECT_GT(nestedPushes, 0);
-  EXPECT_EQ(std::count(ui.cues.begin(), ui.cues.end(), 3), 1);
-}
-
-TEST_F(GameFlow, ClosingMidSlideStopsEverything) {
-  WriteMap("pole1.txt", kSelfSolving);
-  tk.onPause = [&] { game.Shutdown(); };
-  game.StartLevel();
-  EXPECT_TRUE(tk.messages.empty());
-  EXPECT_EQ(tk.pauses.size(), 1u);
-}
-
 TEST_F(GameFlow, HoverCursorFollowsTheHalves) {
-  WriteMap("pole1.txt", kOnePush);
+  WriteMap(1, kOnePush);
   game.LoadLevelMap();
   game.Picture1_MouseMove(5, 24 * 14 + 5);  // first move: no cursor update
   EXPECT_TRUE(ui.cursorCalls.empty());
@@ -320,6 +221,145 @@ TEST_F(GameFlow, HoverCursorFollowsTheHalves) {
   game.Picture1_MouseMove(0, 5);  // column 0
   game.Picture1_MouseMove(6, 24 * 14 + 5);  // follows column 0: no update
   EXPECT_EQ(game.flag_anim, 0);
+}
+
+TEST_F(GameFlow, LoadPressedWhileALevelSlidesInOrAPairVanishesShowsOnlyTheNewMap) {
+  WriteMap(1, kOnePush);
+  WriteMap(2, kThreeKinds);
+  for (bool sliding : {true, false}) {
+    SCOPED_TRACE(sliding ? "sliding in" : "vanishing");
+    ui.text1 = "1";
+    if (!sliding) game.StartLevel();
+    AtFirstPause([&] {
+      ui.text1 = "2";
+      game.Image1_MouseDown(0);
+    });
+    sliding ? game.StartLevel() : PushFirstCubeRight();
+    EXPECT_EQ(game.board, Settled(kThreeKinds));  // whole, not mixed with rows of map 1
+    EXPECT_EQ(Wins(), 0);
+    EXPECT_TRUE(tk.messages.empty());
+    EXPECT_FALSE(game.LevelSolved);
+  }
+}
+
+TEST_F(GameFlow, SecondSettleDuringAPauseDoesNotDoubleTheWin) {
+  WriteMap(1, kOnePush);
+  game.StartLevel();
+  AtFirstPause([&] { game.SettleBoard(); });  // the window activated meanwhile
+  PushThirdCubeLeft();
+  EXPECT_EQ(tk.messages.size(), 1u);
+  EXPECT_EQ(Wins(), 1);
+}
+
+TEST_F(GameFlow, PressesWhileBusyOrSlidingAreDropped) {
+  WriteMap(1, kOnePush);
+  int presses = 0;
+  tk.onDoEvents = [&] {
+    if (presses++ == 200) PushThirdCubeLeft();
+  };
+  game.StartLevel();
+  tk.onDoEvents = nullptr;
+  EXPECT_EQ(game.board.CountCubes(), 2);
+  EXPECT_EQ(std::count(ui.cues.begin(), ui.cues.end(), 3), 0);
+  int nestedPushes = 0;
+  tk.onPause = [&] {
+    ++nestedPushes;
+    PushFirstCubeRight();
+  };
+  PushThirdCubeLeft();
+  EXPECT_GT(nestedPushes, 0);
+  EXPECT_EQ(std::count(ui.cues.begin(), ui.cues.end(), 3), 1);
+}
+
+TEST_F(GameFlow, Timer2DuringTheNextLevelsSettleNeitherSkipsNorDoublesALevel) {
+  WriteMap(1, kSelfSolving);
+  WriteMap(2, kOnePush);
+  WriteMap(3, kOnePush);
+  game.Image1_MouseDown(5);  // level 1 wins itself
+  ASSERT_EQ(game.LevelNumber, 2);
+  ASSERT_EQ(tk.messages.size(), 1u);
+  game.Timer2_Timer();
+  ASSERT_EQ(game.board, Settled(kOnePush));
+  // The timer fires once more while the level-2 pair is vanishing.
+  AtFirstPause([&] { game.Timer2_Timer(); });
+  PushFirstCubeRight();
+  EXPECT_EQ(game.LevelNumber, 2);
+  EXPECT_EQ(tk.messages.size(), 1u);
+  EXPECT_EQ(game.board, Settled(kOnePush));
+  tk.onPause = nullptr;
+  PushFirstCubeRight();
+  EXPECT_EQ(game.LevelNumber, 3);
+  ASSERT_EQ(tk.messages.size(), 2u);
+  EXPECT_EQ(tk.messages[1].text, "Вы прошли 2- уровень.\rВаше время: 00:00:00\rИграем дальше.");
+}
+
+TEST_F(GameFlow, ActivationAtAnyPauseOfALevelStartLeavesItToTheRunningOne) {
+  // A cube falls into place, and a pair on the bottom row vanishes under a cube resting on it.
+  std::string map;
+  for (int i = 0; i < 13; ++i) map += std::string(22, '0') + "\r\n";
+  map += "0000040000000000000000\r\n0300000000000000000000\r\n2200000400000000000000\r\n";
+  WriteMap(1, map);
+  Board expected = Settled(map);
+  SettleQuietly(expected);
+  for (size_t at = 0;; ++at) {
+    SCOPED_TRACE("activated at pause " + std::to_string(at));
+    ScriptedToolkit toolkit;
+    SilentView view;
+    Game started(toolkit, view, view, view, view);
+    started.path_work = game.path_work;
+    size_t pauses = 0;
+    // What the window's activation handler runs.
+    toolkit.onPause = [&] {
+      if (pauses++ == at) started.ActivateBoard();
+    };
+    started.StartLevel();
+    EXPECT_EQ(started.board, expected);  // no cube in the air, none lost or doubled
+    EXPECT_EQ(std::count(view.cues.begin(), view.cues.end(), 2), 0);
+    EXPECT_TRUE(toolkit.messages.empty());
+    if (pauses <= at) break;  // every pause of the slide-in and the settling was tried
+  }
+}
+
+TEST_F(GameFlow, ClosingMidSlideOrMidSettleStopsEverything) {
+  for (bool sliding : {true, false}) {
+    SCOPED_TRACE(sliding ? "sliding in" : "settling");
+    WriteMap(1, sliding ? kSelfSolving : kOnePush);
+    ScriptedToolkit toolkit;
+    SilentView view;
+    Game closing(toolkit, view, view, view, view);
+    closing.path_work = game.path_work;
+    if (!sliding) closing.StartLevel();
+    const size_t before = toolkit.pauses.size();
+    toolkit.onPause = [&] { closing.Shutdown(); };
+    sliding ? closing.StartLevel() : closing.Picture1_MouseDown(5, 24 * 14 + 5);
+    EXPECT_EQ(toolkit.pauses.size(), before + 1);  // stopped at the pause where it closed
+    EXPECT_EQ(std::count(view.cues.begin(), view.cues.end(), 2), 0);
+    const Board left = closing.board;
+    // Whatever was still queued when the window closed changes nothing, waits
+    // for nothing and shows nothing, not even a missing map.
+    std::filesystem::remove(dir / "pole1.txt");
+    closing.Timer2_Timer();
+    closing.Image1_MouseDown(0);
+    EXPECT_TRUE(toolkit.messages.empty());
+    EXPECT_EQ(toolkit.pauses.size(), before + 1);
+    EXPECT_EQ(closing.board, left);
+  }
+}
+
+// Installed read-only: a map the player saved comes first, the shipped ones
+// are found beside the program.
+TEST_F(GameFlow, PlayersMapsComeBeforeTheShippedOnes) {
+  WriteMap(1, kOnePush);
+  WriteMap(2, kOnePush);
+  std::filesystem::create_directories(dir / "data");
+  WriteBytes(dir / "data" / "pole2.txt", kSelfSolving);
+  game.dataFolder = dir.Slash() + "data/";
+  game.LoadLevelMap();
+  EXPECT_EQ(BoardRowText(game.board, 15), "2020000000000000000000");
+  ui.text1 = "2";
+  game.LoadLevelMap();
+  EXPECT_EQ(BoardRowText(game.board, 15), "2200000000000000000000");
+  EXPECT_TRUE(tk.messages.empty());
 }
 
 }  // namespace

@@ -1,21 +1,30 @@
-// The game window's board handling, offscreen, with scripted message boxes.
+// The game window, offscreen, with scripted message boxes: its load order
+// and messages, the board's presses and cursors, the buttons, the clocks,
+// activation and dragging by the surface.
+#include <QDialog>
+#include <QMessageBox>
 #include <QTest>
+#include <QTime>
 #include <gtest/gtest.h>
 
+#include <gmock/gmock.h>
+
 #include <atomic>
-#include <filesystem>
 #include <future>
-#include <fstream>
 
 #include "game/qt_form1.h"
 #include "game/rules.h"
 #include "game/solver.h"
+#include "shell/qt_board_cursor.h"
 #include "shell/scripted_toolkit.h"
+#include "tests/temp_folder.h"
 
 namespace tumbol {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::FieldsAre;
 
 class CountingCues : public SoundCues {
  public:
@@ -23,100 +32,135 @@ class CountingCues : public SoundCues {
   std::vector<int> cues;
 };
 
-class CountingCursor : public BoardCursor {
- public:
-  void SetAnimCursor(int kind) override { sets.push_back(kind); }
-  void RestoreCursor() override { ++restores; }
-  std::vector<int> sets;
-  int restores = 0;
-};
+// The first frame of a shipped cursor file as the board would show it.
+QImage FirstFrame(const char* name) {
+  AniCursor ani;
+  if (!ReadAniFile(std::string(TUMBOL_SOURCE_DIR) + "/data/" + name, &ani, nullptr)) return {};
+  const AniFrame& f = ani.frames[size_t(ani.steps[0].frame)];
+  return QImage::fromData(QByteArray(reinterpret_cast<const char*>(f.bytes.data()), int(f.bytes.size())), "CUR")
+      .convertToFormat(QImage::Format_ARGB32);
+}
 
-class Form1Board : public ::testing::Test {
+class Form1Test : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("tumbol_form1_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+  void SetUp() override { cursor.Bind(form.Picture1, QString(TUMBOL_SOURCE_DIR) + "/data/"); }
+
+  // Loads level 1 with the given row 15 over a floor of bricks; the skins
+  // are missing, so their messages are dropped.
+  void LoadLevel(const std::string& row15) {
     std::string map;
     for (int i = 0; i < 14; ++i) map += std::string(22, '0') + "\r\n";
-    map += "2030000000000000000000\r\n" + std::string(22, '1') + "\r\n";
-    std::ofstream(dir / "pole1.txt", std::ios::binary) << map;
-    form.game().path_work = dir.string() + "/";
-    form.game().LoadLevelMap();
+    WriteBytes(dir / "pole1.txt", map + row15 + "\r\n" + std::string(22, '1') + "\r\n");
+    form.Form_Load(folder);
     form.game().RedrawBoard();
+    tk.messages.clear();
   }
-  void TearDown() override { fs::remove_all(dir); }
-
-  // QTest::mouseMove needs a shown window; send the event straight to the board.
-  void MoveTo(QPoint p) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(p), form.Picture1->mapToGlobal(QPointF(p)),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(form.Picture1, &move);
+  static void Send(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent event(type, QPointF(at), w->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &event);
   }
-
+  // QTest::mouseMove needs a shown window; the event goes straight to w.
+  static void MoveTo(QWidget* w, QPoint p) { Send(w, QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton); }
   // The pixel in the middle of a cell's left or right half.
-  static QPoint CellPoint(int row, int col, bool leftHalf) {
+  static QPoint Cell(int row, int col, bool leftHalf) {
     return QPoint((col - 1) * 32 + (leftHalf ? 8 : 24), (row - 1) * 32 + 16);
   }
+  QImage Shown() const { return form.Picture1->cursor().pixmap().toImage().convertToFormat(QImage::Format_ARGB32); }
+  Qt::CursorShape Shape() const { return form.Picture1->cursor().shape(); }
+  void Activate(QWidget* window) {
+    if (window) window->show();
+    QApplication::setActiveWindow(window);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window ? window->isActiveWindow() : !form.isActiveWindow(); }, 2000));
+  }
+  std::string Path(const char* name) const { return dir.Slash() + name; }
 
-  fs::path dir;
+  TempFolder dir;
+  const QString folder = QString::fromStdString(dir.path.string());
   ScriptedToolkit tk;
   CountingCues cues;
-  CountingCursor cursor;
+  QtBoardCursor cursor{nullptr, QString()};
   Form1 form{tk, cues, cursor};
 };
 
-TEST_F(Form1Board, ControlsStandAtTheirPlaces) {
-  EXPECT_EQ(form.size(), QSize(760, 614));
-  EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
-  EXPECT_EQ(form.windowTitle(), QStringLiteral("Тумбол"));
-  EXPECT_EQ(form.Picture1->geometry(), QRect(27, 29, 705, 513));
-  EXPECT_EQ(form.Image1[0]->geometry(), QRect(338, 544, 114, 26));
-  EXPECT_EQ(form.Image1[3]->geometry(), QRect(702, 2, 25, 25));
-  EXPECT_EQ(form.Image1[6]->toolTip(), QStringLiteral("Рекордсмены"));
+TEST_F(Form1Test, LoadReportsTheMapThenEachSkinThatIsMissingOrUnreadable) {
+  const fs::path data = fs::path(TUMBOL_SOURCE_DIR) / "data";
+  const auto copy = [&](const char* name) { fs::copy_file(data / name, dir / name); };
   const struct {
-    QWidget* label;
-    QRect place;
-  } labels[] = {{form.Label1, {32, 544, 33, 17}},  {form.Label2, {97, 573, 72, 16}},
-                {form.Label3, {218, 545, 111, 13}}, {form.Label4, {617, 574, 42, 13}},
-                {form.Label5, {676, 574, 42, 13}}};
-  for (const auto& l : labels) EXPECT_EQ(l.label->geometry(), l.place) << l.place.x();
-  EXPECT_EQ(form.Label1->text(), QStringLiteral("0/0"));
-  EXPECT_EQ(form.Label2->text(), QStringLiteral("Жизни - 0"));
-  EXPECT_EQ(form.Label4->text(), QStringLiteral("00:00:00"));
-  EXPECT_FALSE(form.Image1[7]->isVisibleTo(&form));
-  EXPECT_TRUE(form.Text1->isVisibleTo(&form));
+    const char* what;
+    std::function<void()> arrange;
+    bool loads;
+  } cases[] = {
+      {"missing", [] {}, false},
+      {"not a picture, only a header",
+       [&] { WriteBytes(dir / "skins.bmp", "?"), copy("skinsp.jpg"), fs::resize_file(dir / "skinsp.jpg", 200); }, false},
+      {"good", [&] { copy("skins.bmp"), copy("skinsp.jpg"); }, true},
+  };
+  const auto map = FieldsAre("Файла '" + Path("pole1.txt") + "' не существует!", kStyleExclamation, "Открыть");
+  const auto skin = [&](const char* name) {
+    return FieldsAre("Не найден файл '" + Path(name) + "'", kStyleExclamation, "Ошибка загрузки файла");
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(dir.path);
+    fs::create_directory(dir.path);
+    c.arrange();
+    tk.messages.clear();
+    form.Form_Load(folder);
+    if (c.loads) {
+      EXPECT_THAT(tk.messages, ElementsAre(map));
+    } else {
+      EXPECT_THAT(tk.messages, ElementsAre(map, skin("skins.bmp"), skin("skinsp.jpg")));
+    }
+    EXPECT_EQ(form.skin.size(), c.loads ? QSize(760, 614) : QSize(0, 0));
+    EXPECT_EQ(form.game().path_work, dir.Slash());
+  }
 }
 
-TEST_F(Form1Board, PressPushesByTheHalfAndSettles) {
-  // Right half of the cube in column 3 pushes it left, onto nothing new.
-  QTest::mousePress(form.Picture1, Qt::LeftButton, {}, CellPoint(15, 3, false));
+TEST_F(Form1Test, LeftAndRightPressesPushByTheHalfAndSettle) {
+  LoadLevel("2030000000000000000000");
+  // A right-button press on the right half of the cube in column 3 pushes it left.
+  QTest::mousePress(form.Picture1, Qt::RightButton, {}, Cell(15, 3, false));
   EXPECT_EQ(form.game().board.At(15, 2), 3);
   EXPECT_EQ(form.game().board.At(15, 3), 0);
-  EXPECT_EQ(cues.cues, std::vector<int>{3});
-  // A right-button press on the left half of the cube in column 1 pushes it
-  // right, next to nothing equal: blocked by the cube now in column 2.
-  QTest::mousePress(form.Picture1, Qt::RightButton, {}, CellPoint(15, 1, true));
-  EXPECT_EQ(form.game().board.At(15, 1), 2);
-  EXPECT_EQ(cues.cues.size(), 1u);
+  // A left-button press on its left half pushes it back.
+  QTest::mousePress(form.Picture1, Qt::LeftButton, {}, Cell(15, 2, true));
+  EXPECT_EQ(form.game().board.At(15, 3), 3);
+  EXPECT_EQ(cues.cues, (std::vector<int>{3, 3}));
   // The painted frame shows a tile where the cube now stands.
   const QImage frame = form.Picture1->Frame();
-  EXPECT_NE(frame.pixel(CellPoint(15, 2, true)), frame.pixel(CellPoint(15, 3, true)));
+  EXPECT_NE(frame.pixel(Cell(15, 3, true)), frame.pixel(Cell(15, 2, true)));
 }
 
-TEST_F(Form1Board, MovesShowTheCellAndChooseTheCursor) {
-  MoveTo(CellPoint(15, 1, true));
+TEST_F(Form1Test, HalvesOfACubeShowTheirArrowsAndEveryRestorePointGivesTheArrowBack) {
+  LoadLevel("2030000000000000000000");
+  const QImage right = FirstFrame("an_lr.ani");
+  const QImage left = FirstFrame("an_rl.ani");
+  ASSERT_NE(right, left);
+  MoveTo(form.Picture1, Cell(15, 1, true));  // the first movement sets nothing
   EXPECT_EQ(form.Label1->text(), QStringLiteral("1/15"));
-  EXPECT_TRUE(cursor.sets.empty());  // the first movement never sets a cursor
-  MoveTo(CellPoint(15, 3, false));
-  EXPECT_EQ(form.Label1->text(), QStringLiteral("3/15"));
-  EXPECT_EQ(cursor.sets, std::vector<int>{2});
-  EXPECT_EQ(form.game().flag_anim, 2);
+  MoveTo(form.Picture1, Cell(15, 1, true));
+  EXPECT_EQ(Shown(), right);
+  MoveTo(form.Picture1, Cell(15, 1, false));
+  EXPECT_EQ(Shown(), left);
+  MoveTo(&form, QPoint(5, 5));  // over the window's own surface
+  EXPECT_EQ(Shape(), Qt::ArrowCursor);
+  MoveTo(form.Picture1, Cell(15, 3, true));
+  Activate(&form);
+  MoveTo(form.Picture1, Cell(15, 3, false));
+  ASSERT_EQ(Shown(), left);
+  QWidget other;  // another window takes the focus
+  Activate(&other);
+  EXPECT_EQ(Shape(), Qt::ArrowCursor);
+  MoveTo(form.Picture1, Cell(15, 3, true));
+  ASSERT_EQ(Shown(), right);
+  QTest::mousePress(form.Picture1, Qt::LeftButton, {}, Cell(15, 3, false));  // a push
+  EXPECT_EQ(form.game().board.At(15, 2), 3);
+  EXPECT_EQ(Shape(), Qt::ArrowCursor);
 }
 
-TEST_F(Form1Board, ButtonsShowPressedPicturesUntilReleased) {
+TEST_F(Form1Test, ButtonsShowPressedPicturesUntilReleased) {
   int opened = 0;
   form.onOpenRecords = [&] { ++opened; };
-  form.game().FreePlayMode = true;
   const qint64 released = form.Image1[6]->pixmap().cacheKey();
   QTest::mousePress(form.Image1[6], Qt::LeftButton);
   EXPECT_NE(form.Image1[6]->pixmap().cacheKey(), released);
@@ -125,23 +169,34 @@ TEST_F(Form1Board, ButtonsShowPressedPicturesUntilReleased) {
   EXPECT_TRUE(form.Image1[6]->pixmap().toImage() == form.ImageList2[13].toImage());
 }
 
-TEST_F(Form1Board, GameModeShowsLivesAndHidesFreePlayControls) {
+TEST_F(Form1Test, GameModeShowsLivesAndHidesFreePlayControls) {
+  EXPECT_TRUE(form.Text1->isVisibleTo(&form) && !form.Image1[7]->isVisibleTo(&form));
   QTest::mousePress(form.Image1[5], Qt::LeftButton);
   EXPECT_FALSE(form.game().FreePlayMode);
   EXPECT_TRUE(form.Label2->isVisibleTo(&form));
   EXPECT_EQ(form.Label2->text(), QStringLiteral("Жизни - 5"));
-  EXPECT_FALSE(form.Image1[0]->isVisibleTo(&form));
-  EXPECT_FALSE(form.Image1[1]->isVisibleTo(&form));
-  EXPECT_FALSE(form.Text1->isVisibleTo(&form));
+  for (QWidget* hidden : {static_cast<QWidget*>(form.Image1[0]), static_cast<QWidget*>(form.Image1[1]),
+                          static_cast<QWidget*>(form.Text1), static_cast<QWidget*>(form.Label3)})
+    EXPECT_FALSE(hidden->isVisibleTo(&form));
   EXPECT_TRUE(form.Image1[7]->isVisibleTo(&form));
 }
 
-TEST_F(Form1Board, ClosingAsksAndNoKeepsTheWindow) {
+TEST_F(Form1Test, Timer3ShowsTheTimeOfDayAndTheTimeOnTheLevel) {
+  form.game().LevelStartTime = tk.now - 3723.0 / 86400;
+  form.Timer3.start(0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form.Label5->text() == QStringLiteral("01:02:03"); }, 2000))
+      << form.Label5->text().toStdString();
+  const QTime shown = QTime::fromString(form.Label4->text(), QStringLiteral("hh:mm:ss"));
+  ASSERT_TRUE(shown.isValid()) << form.Label4->text().toStdString();
+  const int off = std::abs(shown.secsTo(QTime::currentTime()));
+  EXPECT_TRUE(off <= 2 || off >= 86398) << off;  // the clock may pass midnight meanwhile
+}
+
+TEST_F(Form1Test, ClosingAsksAndNoKeepsTheWindow) {
   form.show();
   tk.answers.push_back(kResultNo);
   EXPECT_FALSE(form.close());
-  EXPECT_EQ(tk.messages.back().text, "Вы действительно хотите выйти?");
-  EXPECT_EQ(tk.messages.back().style, kStyleQuestion);
+  EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Вы действительно хотите выйти?", kStyleQuestion, "Выйти")));
   bool closed = false;
   form.onClosing = [&] { closed = true; };
   tk.answers.push_back(kResultYes);
@@ -150,17 +205,85 @@ TEST_F(Form1Board, ClosingAsksAndNoKeepsTheWindow) {
   EXPECT_TRUE(form.game().ShuttingDown());
 }
 
-TEST_F(Form1Board, F2FlashesTheFirstPushOfAShortestWin) {
-  form.game().board.At(15, 3) = 2;  // two 2s a gap apart
+TEST_F(Form1Test, F1ShowsTheAboutMessageWhereverTheFocusIs) {
+  QTest::keyClick(form.Text1, Qt::Key_F1);
+  QTest::keyRelease(&form, Qt::Key_F1, Qt::ShiftModifier);
+  const auto about = FieldsAre("Email: kex@tumbol.example.com\r\nПроиводитель: Kex", 0, "О программе");  // plain
+  EXPECT_THAT(tk.messages, ElementsAre(about, about));
+}
+
+TEST_F(Form1Test, FirstActivationClosesTheSplashAndStartsTheClockButNeverWinsTwice) {
+  QWidget splash;
+  splash.show();
+  form.splash = &splash;
+  LoadLevel(std::string(22, '0'));  // no cube: won at the first settling
+  form.game().SettleBoard();
+  ASSERT_TRUE(form.game().LevelSolved);
+  Activate(&form);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !splash.isVisible(); }, 2000));
+  EXPECT_EQ(form.game().LevelStartTime, tk.now);
+  EXPECT_EQ(tk.messages.size(), 1u);  // a won board is not settled again
+}
+
+TEST_F(Form1Test, OnlyComingBackFromAnotherWindowOfTheProgramSettles) {
+  LoadLevel("2300000000000000000000");
+  Activate(&form);
+  Board& board = form.game().board;
+  QMessageBox box(&form);
+  QDialog editor(&form);
+  const struct {
+    const char* what;
+    QWidget* between;  // active in between; null: another application
+    bool settles;
+  } cases[] = {{"another application", nullptr, false}, {"a message box", &box, false}, {"the editor", &editor, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    board.At(5, 5) = 2;  // a cube in the air
+    Activate(c.between);
+    if (c.between) c.between->hide();
+    Activate(&form);
+    EXPECT_EQ(board.At(5, 5), c.settles ? 0 : 2);
+    board.At(5, 5) = 0;
+    board.At(15, 5) = 0;
+  }
+}
+
+TEST_F(Form1Test, OnlyTheLeftButtonAloneOnTheSurfaceDragsTheWindow) {
+  form.Form_Load(folder);
+  form.move(100, 100);
+  const QPoint start = form.pos();
+  for (QWidget* control : {static_cast<QWidget*>(form.Image1[0]), static_cast<QWidget*>(form.Label1),
+                           static_cast<QWidget*>(form.Label3), static_cast<QWidget*>(form.Image3[1]),
+                           static_cast<QWidget*>(form.Text1), static_cast<QWidget*>(form.Picture1)}) {
+    SCOPED_TRACE(control->metaObject()->className());
+    QTest::mousePress(control, Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseMove(control, QPoint(30, 20));
+    QTest::mouseRelease(control, Qt::LeftButton, {}, QPoint(30, 20));
+    EXPECT_EQ(form.pos(), start);
+  }
+  Send(&form, QEvent::MouseButtonPress, {10, 300}, Qt::RightButton, Qt::RightButton);
+  Send(&form, QEvent::MouseMove, {40, 320}, Qt::NoButton, Qt::RightButton);
+  EXPECT_EQ(form.pos(), start);
+  Send(&form, QEvent::MouseMove, {40, 320}, Qt::NoButton, Qt::LeftButton | Qt::RightButton);
+  EXPECT_EQ(form.pos(), start);
+  Send(&form, QEvent::MouseButtonPress, {10, 300}, Qt::LeftButton, Qt::LeftButton);
+  Send(&form, QEvent::MouseMove, {40, 320}, Qt::NoButton, Qt::LeftButton);
+  EXPECT_EQ(form.pos(), start + QPoint(30, 20));
+  Send(&form, QEvent::MouseButtonRelease, {40, 320}, Qt::LeftButton, Qt::NoButton);
+}
+
+TEST_F(Form1Test, F2FlashesTheFirstPushOfAShortestWin) {
+  LoadLevel("2020000000000000000000");
   QTest::keyClick(form.Text1, Qt::Key_F2);
-  QTRY_VERIFY_WITH_TIMEOUT(form.Picture1->HintShowing(), 5000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.Picture1->HintShowing(); }, 5000));
   const SolveResult best = SolveLevel(form.game().board);
   ASSERT_EQ(best.outcome, SolveOutcome::kSolved);
   const SolverMove& first = best.moves.front();
   EXPECT_EQ(form.Picture1->Hint(), (std::array<int, 3>{first.row, first.col, first.dir}));
 }
 
-TEST_F(Form1Board, EnterInTheNumberFieldLoadsLikeTheButton) {
+TEST_F(Form1Test, EnterInTheNumberFieldLoadsLikeTheButton) {
+  LoadLevel("2030000000000000000000");
   for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
     form.game().board.At(15, 1) = 0;
     form.Text1->setText(QStringLiteral(" 1"));
@@ -168,7 +291,8 @@ TEST_F(Form1Board, EnterInTheNumberFieldLoadsLikeTheButton) {
     EXPECT_EQ(form.game().board.At(15, 1), 2) << "map 1 loaded again";
     EXPECT_EQ(form.Text1->text(), QStringLiteral("1"));
     EXPECT_EQ(form.Image1[0]->pixmap().toImage(), form.ImageList2[2].toImage()) << "pressed";
-    QTRY_COMPARE_WITH_TIMEOUT(form.Image1[0]->pixmap().toImage(), form.ImageList2[1].toImage(), 2000);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return form.Image1[0]->pixmap().toImage() == form.ImageList2[1].toImage(); }, 2000));
   }
 }
 
@@ -193,30 +317,35 @@ bool FindTrap(Board board, std::vector<SolverMove>& way, SolverMove& trap) {
   return false;
 }
 
-TEST_F(Form1Board, LostSignAfterATrapGoesOnUndoAndWithANewLevel) {
+TEST_F(Form1Test, LostSignAfterATrapGoesOnUndoAndWithANewLevel) {
+  LoadLevel("2030000000000000000000");
   fs::copy_file(fs::path(TUMBOL_SOURCE_DIR) / "data" / "pole10.txt", dir / "pole10.txt");
   form.Text1->setText(QStringLiteral("10"));
   form.game().StartLevel();
   std::vector<SolverMove> way;
   SolverMove trap;
   ASSERT_TRUE(FindTrap(form.game().board, way, trap)) << "level 10 has a losing push on its way";
-  auto press = [&](const SolverMove& m) {
-    QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, CellPoint(m.row, m.col, m.dir > 0));
+  const auto press = [&](const SolverMove& m) {
+    QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, Cell(m.row, m.col, m.dir > 0));
+  };
+  const auto signBecomes = [&](bool shown) {
+    return QTest::qWaitFor([&] { return form.Picture1->LostSignShown() == shown; }, 5000);
   };
   for (const SolverMove& m : way) press(m);
   QTest::qWait(300);
   EXPECT_FALSE(form.Picture1->LostSignShown()) << "still winnable";
   press(trap);
-  QTRY_VERIFY_WITH_TIMEOUT(form.Picture1->LostSignShown(), 5000);
+  EXPECT_TRUE(signBecomes(true));
   QTest::keyClick(form.Text1, Qt::Key_Z, Qt::ControlModifier);
-  QTRY_VERIFY_WITH_TIMEOUT(!form.Picture1->LostSignShown(), 5000);
+  EXPECT_TRUE(signBecomes(false)) << "undone";
   press(trap);
-  QTRY_VERIFY_WITH_TIMEOUT(form.Picture1->LostSignShown(), 5000);
+  EXPECT_TRUE(signBecomes(true));
   form.game().StartLevel();
-  EXPECT_FALSE(form.Picture1->LostSignShown());
+  EXPECT_FALSE(form.Picture1->LostSignShown()) << "a new level";
 }
 
-TEST_F(Form1Board, TheWindowNeverWaitsForTheSolver) {
+TEST_F(Form1Test, TheWindowNeverWaitsForTheSolver) {
+  LoadLevel("2030300000000000000000");
   std::promise<void> release;
   const std::shared_future<void> released = release.get_future().share();
   std::atomic<int> searches{0};
@@ -225,30 +354,17 @@ TEST_F(Form1Board, TheWindowNeverWaitsForTheSolver) {
     released.wait();  // deaf to being stopped: a search that takes its time
     return SolveResult{};
   });
-  blocked.game().path_work = dir.string() + "/";
-  blocked.game().LoadLevelMap();
-  blocked.game().board.At(15, 5) = 3;  // a partner for the 3, three cells away
+  blocked.Form_Load(folder);
   const Board start = blocked.game().board;
-  QTest::mouseClick(blocked.Picture1, Qt::LeftButton, {}, CellPoint(15, 1, true));
-  QTRY_COMPARE_WITH_TIMEOUT(searches.load(), 1, 2000);
+  QTest::mouseClick(blocked.Picture1, Qt::LeftButton, {}, Cell(15, 1, true));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return searches.load() == 1; }, 2000));
   QTest::keyClick(blocked.Text1, Qt::Key_F2);
-  QTest::mouseClick(blocked.Picture1, Qt::LeftButton, {}, CellPoint(15, 5, false));
+  QTest::mouseClick(blocked.Picture1, Qt::LeftButton, {}, Cell(15, 5, false));
   EXPECT_EQ(blocked.game().board.At(15, 3), 0) << "the 3s met while the search is stuck";
   QTest::keyClick(blocked.Text1, Qt::Key_Z, Qt::ControlModifier);
   QTest::keyClick(blocked.Text1, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(blocked.game().board, start);
   release.set_value();
-}
-
-TEST_F(Form1Board, F1ShowsTheAboutMessageWhereverTheFocusIs) {
-  QTest::keyClick(form.Text1, Qt::Key_F1);
-  QTest::keyRelease(&form, Qt::Key_F1, Qt::ShiftModifier);
-  ASSERT_EQ(tk.messages.size(), 2u);
-  EXPECT_EQ(tk.messages[1].text, tk.messages[0].text);
-  EXPECT_EQ(tk.messages[0].title, "О программе");
-  EXPECT_EQ(tk.messages[0].style, kStylePlain);
-  EXPECT_NE(tk.messages[0].text.find("\r\nПроиводитель: Kex"), std::string::npos);
-  EXPECT_EQ(tk.messages[0].text.rfind("Email: ", 0), 0u);
 }
 
 }  // namespace

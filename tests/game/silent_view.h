@@ -1,6 +1,8 @@
 #pragma once
-// Every seam of Game at once, drawing and showing nothing; it keeps the few
-// things tests look at: the sound cues, the map number typed, Timer2 starts.
+// Every seam of Game at once, drawing nothing; it keeps what tests look at:
+// the sound cues, the cursor calls (0 for a restore), the texts and controls
+// the window would show, the map number typed, Timer2 starts and the other
+// windows and window actions asked for.
 #include <string>
 #include <vector>
 
@@ -14,21 +16,24 @@ class SilentView : public BoardSurface, public SoundCues, public BoardCursor, pu
   void DrawTile(int, int, int) override {}
   void DrawBurst(int, int) override {}
   void PlaySoundCue(int cue) override { cues.push_back(cue); }
-  void SetAnimCursor(int) override {}
-  void RestoreCursor() override {}
+  void SetAnimCursor(int kind) override { cursorCalls.push_back(kind); }
+  void RestoreCursor() override { cursorCalls.push_back(0); }
   std::string MapNumberText() override { return text1; }
-  void ShowModeControls(bool) override {}
-  void SetLivesText(const std::string&) override {}
-  void SetCoordsText(const std::string&) override {}
-  void SetButtonPressed(int, bool) override {}
+  void ShowModeControls(bool freePlay) override { freePlayControls = freePlay; }
+  void SetLivesText(const std::string& text) override { lives = text; }
+  void SetCoordsText(const std::string& text) override { coords = text; }
+  void SetButtonPressed(int index, bool pressed) override { buttons[index] = pressed; }
   void EnableTimer2() override { ++timer2; }
-  void OpenEditor() override {}
-  void OpenRecords() override {}
-  void RequestClose() override {}
-  void Minimise() override {}
+  void OpenEditor() override { actions.push_back("editor"); }
+  void OpenRecords() override { actions.push_back("records"); }
+  void RequestClose() override { actions.push_back("close"); }
+  void Minimise() override { actions.push_back("minimise"); }
 
-  std::vector<int> cues;
-  std::string text1;
+  std::vector<int> cues, cursorCalls;
+  std::vector<std::string> actions;  // what the buttons asked of the window
+  std::string text1, lives, coords;
+  bool freePlayControls = true;
+  bool buttons[8] = {};
   int timer2 = 0;
 };
 

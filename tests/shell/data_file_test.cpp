@@ -10,12 +10,12 @@
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
 #include "shell/data_file.h"
+#include "shell/file_exists.h"
+#include "tests/temp_folder.h"
 
 namespace tumbol {
 namespace {
@@ -23,13 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr uid_t kNobody = 65534;
-
-std::string Bytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 void Put(const fs::path& path, const std::string& bytes, mode_t mode = 0644) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -44,22 +37,13 @@ mode_t Mode(const fs::path& path) {
 
 class DataFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/tumbol_data_file_XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir = tmpl;
-    // An unprivileged child must reach the folder.
-    ::chmod(dir.c_str(), 0777);
-  }
-  void TearDown() override {
-    g_fileFaults = FileFaults();
-    ::chmod(dir.c_str(), 0755);
-    fs::remove_all(dir);
-  }
+  void SetUp() override { ::chmod(folder.path.c_str(), 0777); }  // an unprivileged child must reach the folder
+  void TearDown() override { g_fileFaults = FileFaults(); }
   size_t FilesInFolder() const {
     return static_cast<size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
   }
-  fs::path dir;
+  TempFolder folder;
+  const fs::path& dir = folder.path;
 };
 
 TEST_F(DataFile, ReadsOnlyRegularFilesOfSaneSize) {
@@ -81,6 +65,16 @@ TEST_F(DataFile, ReadsOnlyRegularFilesOfSaneSize) {
     EXPECT_EQ(ReadDataFile((dir / c.name).string(), contents, c.maxBytes), c.read) << c.name;
     EXPECT_EQ(contents, c.read ? "0123456789" : "before") << c.name;
   }
+}
+
+TEST_F(DataFile, FileExistsOnlyForANonEmptyRegularFileWithBlanksAroundItsName) {
+  Put(dir / "map", "1");
+  Put(dir / "empty", "");
+  fs::create_directory(dir / "folder");
+  EXPECT_TRUE(FileExists((dir / "map").string()));
+  EXPECT_TRUE(FileExists("  " + (dir / "map").string() + " "));
+  for (const fs::path& path : {fs::path(), fs::path("   "), dir / "empty", dir / "folder", dir / "missing"})
+    EXPECT_FALSE(FileExists(path.string())) << path;
 }
 
 // Runs the write in a child: as nobody when asked (root ignores permissions),
@@ -132,58 +126,37 @@ TEST_F(DataFile, WriterKeepsOrRefusesAsThePlayerSetUp) {
     const char* error;  // "" when the write succeeds
     std::function<void()> check;
   };
+  const auto none = [] {};
+  const auto old = [&](mode_t mode) { return [&, mode] { Put(file, oldBytes, mode); }; };
+  const auto readOnlyFolder = [&] { ::chmod(dir.c_str(), 0555); };
+  const auto oldInReadOnlyFolder = [&] { Put(file, oldBytes, 0666), readOnlyFolder(); };
   const Case cases[] = {
-      {"new file gets the usual mode", [] {}, false, RLIM_INFINITY, "",
-       [&] { EXPECT_EQ(Mode(file), 0644u); }},
-      {"mode kept", [&] { Put(file, oldBytes, 0640); }, false, RLIM_INFINITY, "",
-       [&] { EXPECT_EQ(Mode(file), 0640u); }},
-      {"symbolic link kept, its target written",
-       [&] {
-         Put(elsewhere, oldBytes);
-         fs::create_symlink(elsewhere, file);
-       },
-       false, RLIM_INFINITY, "",
-       [&] {
-         EXPECT_TRUE(fs::is_symlink(file));
-         EXPECT_EQ(Bytes(elsewhere), newBytes);
-       }},
-      {"hard link shares the new contents",
-       [&] {
-         Put(elsewhere, oldBytes);
-         fs::create_hard_link(elsewhere, file);
-       },
-       false, RLIM_INFINITY, "", [&] { EXPECT_EQ(Bytes(elsewhere), newBytes); }},
+      {"new file gets the usual mode", none, false, RLIM_INFINITY, "", [&] { EXPECT_EQ(Mode(file), 0644u); }},
+      {"mode kept", old(0640), false, RLIM_INFINITY, "", [&] { EXPECT_EQ(Mode(file), 0640u); }},
+      {"symbolic link kept, its target written", [&] { Put(elsewhere, oldBytes), fs::create_symlink(elsewhere, file); },
+       false, RLIM_INFINITY, "", [&] { EXPECT_TRUE(fs::is_symlink(file) && ReadBytes(elsewhere) == newBytes); }},
+      {"hard link shares the new contents", [&] { Put(elsewhere, oldBytes), fs::create_hard_link(elsewhere, file); },
+       false, RLIM_INFINITY, "", [&] { EXPECT_EQ(ReadBytes(elsewhere), newBytes); }},
       {"read-only file of the player's refused",
        [&] {
          Put(file, oldBytes, 0444);
          if (::geteuid() == 0 && ::chown(file.c_str(), kNobody, kNobody) != 0) ADD_FAILURE();
        },
-       true, RLIM_INFINITY,
-       "нет прав на запись", [&] { EXPECT_EQ(Mode(file), 0444u); }},
-      {"folder without new files: written in place",
-       [&] {
-         Put(file, oldBytes, 0666);
-         ::chmod(dir.c_str(), 0555);
-       },
-       true, RLIM_INFINITY, "", [&] { EXPECT_EQ(Mode(file), 0666u); }},
-      {"folder without new files and no file yet", [&] { ::chmod(dir.c_str(), 0555); }, true,
-       RLIM_INFINITY, "нет прав на запись", [] {}},
-      {"full disk", [&] { Put(file, oldBytes); }, false, 8, "на диске не хватает места", [] {}},
-      {"full disk, no file yet", [] {}, false, 8, "на диске не хватает места", [] {}},
-      {"full disk in place: old contents back",
-       [&] {
-         Put(file, oldBytes, 0666);
-         ::chmod(dir.c_str(), 0555);
-       },
-       true, 8, "на диске не хватает места", [] {}},
-      {"flush fails", [&] { Put(file, oldBytes), g_fileFaults.syncError = EIO; }, false,
-       RLIM_INFINITY, "Input/output error", [] {}},
-      {"rename fails", [&] { Put(file, oldBytes), g_fileFaults.renameError = EIO; }, false,
-       RLIM_INFINITY, "Input/output error", [] {}},
+       true, RLIM_INFINITY, "нет прав на запись", [&] { EXPECT_EQ(Mode(file), 0444u); }},
+      {"folder without new files: written in place", oldInReadOnlyFolder, true, RLIM_INFINITY, "",
+       [&] { EXPECT_EQ(Mode(file), 0666u); }},
+      {"folder without new files and no file yet", readOnlyFolder, true, RLIM_INFINITY, "нет прав на запись", none},
+      {"full disk", old(0644), false, 8, "на диске не хватает места", none},
+      {"full disk, no file yet", none, false, 8, "на диске не хватает места", none},
+      {"full disk in place: old contents back", oldInReadOnlyFolder, true, 8, "на диске не хватает места", none},
+      {"flush fails", [&] { Put(file, oldBytes), g_fileFaults.syncError = EIO; }, false, RLIM_INFINITY,
+       "Input/output error", none},
+      {"rename fails", [&] { Put(file, oldBytes), g_fileFaults.renameError = EIO; }, false, RLIM_INFINITY,
+       "Input/output error", none},
       {"folder in the file's place", [&] { fs::create_directory(file); }, false, RLIM_INFINITY,
        "на этом месте находится папка", [&] { EXPECT_TRUE(fs::is_directory(file)); }},
       {"FIFO in the file's place", [&] { ::mkfifo(file.c_str(), 0666); }, false, RLIM_INFINITY,
-       "на этом месте находится не обычный файл", [] {}},
+       "на этом месте находится не обычный файл", none},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -192,16 +165,16 @@ TEST_F(DataFile, WriterKeepsOrRefusesAsThePlayerSetUp) {
     for (const auto& entry : fs::directory_iterator(dir)) fs::remove_all(entry.path());
     c.arrange();
     const bool existed = fs::exists(fs::symlink_status(file));
-    const std::string before = fs::is_regular_file(file) ? Bytes(file) : "";
+    const std::string before = fs::is_regular_file(file) ? ReadBytes(file) : "";
     const size_t files = FilesInFolder();
     const std::string error = WriteInChild(file, newBytes, c.unprivileged, c.sizeLimit);
     if (error == "cannot drop privileges") GTEST_SKIP() << "cannot run as an unprivileged user here";
     ::chmod(dir.c_str(), 0777);
     EXPECT_EQ(error, c.error);
     if (error.empty()) {
-      EXPECT_EQ(Bytes(file), newBytes);
+      EXPECT_EQ(ReadBytes(file), newBytes);
     } else if (existed && fs::is_regular_file(file)) {
-      EXPECT_EQ(Bytes(file), before);  // byte for byte
+      EXPECT_EQ(ReadBytes(file), before);  // byte for byte
     } else if (!existed) {
       EXPECT_FALSE(fs::exists(file));
     }

@@ -10,85 +10,46 @@
 namespace tumbol {
 namespace {
 
-// Records every command with the file name and flags in force when it was sent.
+using Cmds = std::vector<std::string>;
+
+// Records every command as "command file".
 class FakeMidi : public MidiDevice {
  public:
-  struct Sent {
-    std::string cmd;
-    std::string file;
-    bool notify, wait, shareable;
-  };
-  std::vector<Sent> sent;
-  std::vector<std::string> Commands() const {
-    std::vector<std::string> out;
-    for (const Sent& s : sent) out.push_back(s.cmd);
-    return out;
-  }
-  // The file of the most recent "Play".
-  std::string Playing() const {
-    for (auto it = sent.rbegin(); it != sent.rend(); ++it)
-      if (it->cmd == "Play") return it->file;
-    return "";
-  }
+  Cmds sent;
+  // Takes what was sent since the last call.
+  Cmds Take() { return std::move(sent); }
   void Report(int code) { onDone(code); }
 
  protected:
-  void Execute(const std::string& cmd) override {
-    sent.push_back({cmd, FileName, Notify, Wait, Shareable});
-  }
+  void Execute(const std::string& cmd) override { sent.push_back(cmd + " " + FileName); }
 };
-
-using Cmds = std::vector<std::string>;
 
 class MusicTest : public ::testing::Test {
  protected:
-  MusicTest() : music(midi, toolkit, "/game/") { music.FillPlaylist(); }
+  MusicTest() : music(midi, toolkit, "/g/") { music.FillPlaylist(); }
   FakeMidi midi;
   ScriptedToolkit toolkit;
   MusicPlayer music;
 };
 
-TEST_F(MusicTest, PlaylistHoldsNineTracksInOrder) {
-  ASSERT_EQ(music.List1.size(), 9u);
-  EXPECT_EQ(music.List1.front(), "music1.mid");
-  EXPECT_EQ(music.List1[4], "music5.mid");
-  EXPECT_EQ(music.List1.back(), "music9.mid");
-  music.FillPlaylist();
-  EXPECT_EQ(music.List1.size(), 9u);  // filling again does not append
-}
-
-TEST_F(MusicTest, FirstTickOpensAndPlaysTrackOneWithSwitchOn) {
+TEST_F(MusicTest, FirstTickPlaysTrackOneAndTracksCycleAfterTheNinth) {
   EXPECT_TRUE(music.SwitchShowsOn());
-  EXPECT_TRUE(midi.sent.empty());
   music.Timer1_Timer();
-  EXPECT_EQ(midi.Commands(), (Cmds{"Open", "Play"}));
-  const FakeMidi::Sent& open = midi.sent[0];
-  EXPECT_EQ(open.file, "/game/music1.mid");
-  EXPECT_FALSE(open.notify);
-  EXPECT_TRUE(open.wait);
-  EXPECT_FALSE(open.shareable);
-  // Pending events are let through once, before the open.
-  EXPECT_EQ(toolkit.doEventsCalls, 1);
-  EXPECT_EQ(midi.Command(), "Play");
-}
-
-TEST_F(MusicTest, TracksCycleAndWrapAfterTheNinth) {
-  music.Timer1_Timer();
-  std::vector<std::string> played{midi.Playing()};
-  for (int i = 0; i < 10; ++i) {
+  EXPECT_EQ(midi.Take(), (Cmds{"Open /g/music1.mid", "Play /g/music1.mid"}));
+  EXPECT_EQ(toolkit.doEventsCalls, 1);  // pending events are let through once, before the open
+  for (int track = 2; track <= 10; ++track) {
     toolkit.Advance(150);
     midi.Report(1);
-    played.push_back(midi.Playing());
   }
-  EXPECT_EQ(played[1], "/game/music2.mid");
-  EXPECT_EQ(played[8], "/game/music9.mid");
-  EXPECT_EQ(played[9], "/game/music1.mid");
-  EXPECT_EQ(played[10], "/game/music2.mid");
-  // Each change of track stops and closes the old one before opening the new.
-  const size_t n = midi.sent.size();
-  EXPECT_EQ((Cmds{midi.sent[n - 4].cmd, midi.sent[n - 3].cmd, midi.sent[n - 2].cmd,
-                  midi.sent[n - 1].cmd}),
-            (Cmds{"Stop", "Close", "Open", "Play"}));
+  EXPECT_EQ(midi.Take().back(), "Play /g/music1.mid");
+  toolkit.Advance(150);
+  midi.Report(1);
+  EXPECT_EQ(midi.Take(), (Cmds{"Stop /g/music1.mid", "Close /g/music1.mid", "Open /g/music2.mid", "Play /g/music2.mid"}));
+  // Any other report plays the same track again.
+  for (int code : {0, 2, 4, 8}) {
+    midi.Report(code);
+    EXPECT_EQ(midi.Take().back(), "Play /g/music2.mid") << code;
+  }
 }
 
 TEST_F(MusicTest, ARoundOfTracksThatEndAtOnceRestsUntilTheSwitch) {
@@ -96,136 +57,82 @@ TEST_F(MusicTest, ARoundOfTracksThatEndAtOnceRestsUntilTheSwitch) {
   midi.Report(1);  // one broken track among good ones: on to the next
   toolkit.Advance(150);
   midi.Report(1);
-  EXPECT_EQ(midi.Playing(), "/game/music3.mid");
+  EXPECT_EQ(midi.sent.back(), "Play /g/music3.mid");
   for (int i = 0; i < 8; ++i) midi.Report(1);
-  EXPECT_EQ(midi.Playing(), "/game/music2.mid");
-  midi.sent.clear();
+  EXPECT_EQ(midi.sent.back(), "Play /g/music2.mid");
+  midi.Take();
   midi.Report(1);  // the ninth in a row: every file is broken
   EXPECT_TRUE(midi.sent.empty());
   music.Image3_MouseDown(1);
   music.Image3_MouseDown(0);
-  EXPECT_EQ(midi.Commands().back(), "Play");
-  midi.sent.clear();
+  EXPECT_EQ(midi.Take().back(), "Play /g/music3.mid");
   midi.Report(1);
-  EXPECT_EQ(midi.Commands().back(), "Play");
+  EXPECT_EQ(midi.Take().back(), "Play /g/music4.mid");
 }
 
-TEST_F(MusicTest, OtherReportCodesReplayTheSameTrack) {
-  music.Timer1_Timer();
-  midi.Report(1);
-  for (int code : {0, 2, 4, 8}) {
-    midi.sent.clear();
-    midi.Report(code);
-    EXPECT_EQ(midi.Commands(), (Cmds{"Stop", "Close", "Open", "Play"})) << code;
-    EXPECT_EQ(midi.Playing(), "/game/music2.mid") << code;
-  }
-  EXPECT_EQ(music.trackIndex, 1);
-}
-
-TEST_F(MusicTest, OffDuringTrackThreeThenOnStartsTrackFour) {
+TEST_F(MusicTest, OffDuringTrackThreeThenOnStartsTrackFourAndTheNinthWraps) {
   music.Timer1_Timer();
   midi.Report(1);
   midi.Report(1);
-  ASSERT_EQ(midi.Playing(), "/game/music3.mid");
   std::vector<bool> shown;
   int repaints = 0;
   music.onSwitchChanged = [&](bool on) { shown.push_back(on); };
   music.onRepaint = [&] { ++repaints; };
-
-  midi.sent.clear();
+  midi.Take();
   music.Image3_MouseDown(1);  // the on picture: switch off
-  EXPECT_EQ(midi.Commands(), (Cmds{"Stop", "Close"}));
+  EXPECT_EQ(midi.Take(), (Cmds{"Stop /g/music3.mid", "Close /g/music3.mid"}));
   EXPECT_EQ(music.musicOff, -1);
-  EXPECT_FALSE(music.SwitchShowsOn());
-
-  midi.sent.clear();
   music.Image3_MouseDown(0);  // the off picture: switch on
-  EXPECT_EQ(midi.Commands(), (Cmds{"Open", "Play"}));
-  EXPECT_EQ(midi.sent[0].file, "/game/music4.mid");
+  EXPECT_EQ(midi.Take(), (Cmds{"Open /g/music4.mid", "Play /g/music4.mid"}));
   EXPECT_EQ(music.musicOff, 0);
-  EXPECT_TRUE(music.SwitchShowsOn());
   EXPECT_EQ(shown, (std::vector<bool>{false, true}));
   EXPECT_EQ(repaints, 2);
-}
-
-TEST_F(MusicTest, SwitchingOffAfterTrackNineWrapsToTrackOne) {
   music.trackIndex = 8;
-  music.Timer1_Timer();
   music.Image3_MouseDown(1);
-  EXPECT_EQ(music.trackIndex, 0);
   music.Image3_MouseDown(0);
-  EXPECT_EQ(midi.Playing(), "/game/music1.mid");
+  EXPECT_EQ(midi.Take().back(), "Play /g/music1.mid");
 }
 
 TEST_F(MusicTest, PressArrivingWhileTheSwitchIsHandledIsIgnored) {
   music.Timer1_Timer();
   music.Image3_MouseDown(1);  // off
-  ASSERT_EQ(music.musicOff, -1);
   int nested = 0;
-  toolkit.onDoEvents = [&] {
-    // The player presses the switch again while the open is prepared.
+  toolkit.onDoEvents = [&] {  // pressed again while the open is prepared
     ++nested;
-    EXPECT_TRUE(music.musicButtonBusy);
     music.Image3_MouseDown(1);
     music.Image3_MouseDown(0);
   };
-  midi.sent.clear();
+  midi.Take();
   music.Image3_MouseDown(0);  // on
   EXPECT_EQ(nested, 1);
-  EXPECT_EQ(music.musicOff, 0);
   EXPECT_TRUE(music.SwitchShowsOn());
-  EXPECT_EQ(midi.Commands(), (Cmds{"Open", "Play"}));
-  EXPECT_EQ(midi.Playing(), "/game/music2.mid");
-  EXPECT_FALSE(music.musicButtonBusy);
-  // Once handled, the switch answers again.
+  EXPECT_EQ(midi.Take(), (Cmds{"Open /g/music2.mid", "Play /g/music2.mid"}));
   toolkit.onDoEvents = nullptr;
-  music.Image3_MouseDown(1);
+  music.Image3_MouseDown(1);  // once handled, the switch answers again
   EXPECT_EQ(music.musicOff, -1);
 }
 
 TEST_F(MusicTest, StopAndCloseOnlyFollowAPlay) {
-  // Nothing was played yet: no stop, no close.
-  music.StartMusic();
-  EXPECT_EQ(midi.Commands(), (Cmds{"Open", "Play"}));
-  // Off: the device is stopped and closed and nothing more.
-  midi.sent.clear();
-  music.ToggleMusic();
-  EXPECT_EQ(midi.Commands(), (Cmds{"Stop", "Close"}));
-  // Off again after a close: the last command is no longer "Play".
-  midi.sent.clear();
-  music.PrepareMusic();
-  EXPECT_TRUE(midi.sent.empty());
-  // A device last told "Open" (a file that failed to play) is opened again
-  // without a stop.
+  music.StartMusic();  // nothing was played yet: no stop, no close
+  music.ToggleMusic();  // off: stopped and closed, nothing more
+  music.PrepareMusic();  // off again after a close
+  EXPECT_EQ(midi.Take(), (Cmds{"Open /g/music1.mid", "Play /g/music1.mid", "Stop /g/music1.mid", "Close /g/music1.mid"}));
+  // A device last told "Open" (a file that failed to play) is opened again without a stop.
   music.musicOff = 0;
   midi.SendCommand("Open");
-  midi.sent.clear();
+  midi.Take();
   music.StartMusic();
-  EXPECT_EQ(midi.Commands(), (Cmds{"Open", "Play"}));
+  EXPECT_EQ(midi.Take(), (Cmds{"Open /g/music1.mid", "Play /g/music1.mid"}));
 }
 
-TEST_F(MusicTest, CloseOnShutdownClosesTheDevice) {
-  music.Timer1_Timer();
-  midi.sent.clear();
-  music.Close();
-  EXPECT_EQ(midi.Commands(), (Cmds{"Close"}));
-  EXPECT_EQ(midi.Command(), "Close");
-}
-
-TEST_F(MusicTest, EmptyPlaylistOpensTheFolderWithoutCrashing) {
+TEST_F(MusicTest, EmptyPlaylistOpensTheFolderAndReportsOutliveNoPlayer) {
   music.List1.clear();
   music.Timer1_Timer();
-  EXPECT_EQ(midi.sent[0].file, "/game/");
+  EXPECT_EQ(midi.Take()[0], "Open /g/");
   midi.Report(1);
   EXPECT_EQ(music.trackIndex, 0);
-}
-
-TEST_F(MusicTest, DeviceReportsAfterThePlayerIsGoneAreDropped) {
   FakeMidi device;
-  {
-    MusicPlayer shortLived(device, toolkit, "/x/");
-    EXPECT_TRUE(static_cast<bool>(device.onDone));
-  }
+  { MusicPlayer shortLived(device, toolkit, "/x/"); }
   EXPECT_FALSE(static_cast<bool>(device.onDone));
 }
 

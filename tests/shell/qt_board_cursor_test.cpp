@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
+
+#include "tests/temp_folder.h"
 
 namespace tumbol {
 namespace {
@@ -26,145 +25,77 @@ bool PointsRight(const QImage& img) {
   return column[size_t(first)] > column[size_t(last)];
 }
 
-TEST(QtBoardCursor, ShippedFramesDecodeAsArrows) {
-  AniCursor c;
-  ASSERT_TRUE(ReadAniFile((DataFolder() + "an_lr.ani").toStdString(), &c, nullptr));
-  for (const AniFrame& f : c.frames) {
-    QImage img = QImage::fromData(QByteArray(reinterpret_cast<const char*>(f.bytes.data()), int(f.bytes.size())), "CUR");
-    ASSERT_FALSE(img.isNull());
-    EXPECT_EQ(img.size(), QSize(32, 32));
-    EXPECT_TRUE(img.hasAlphaChannel());
-    EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0);  // the corners are see-through
-    int opaque = 0;
-    for (int y = 0; y < 32; ++y)
-      for (int x = 0; x < 32; ++x) opaque += qAlpha(img.pixel(x, y)) > 200;
-    EXPECT_GT(opaque, 100);
-  }
-}
-
-TEST(QtBoardCursor, InstallsAnimationAndRestoresTheArrow) {
+TEST(QtBoardCursor, AnimatesTheArrowOfEachDirectionAndRestoresTheOldCursor) {
   QWidget board;
-  board.setCursor(Qt::ArrowCursor);
-  QtBoardCursor cursor(&board, DataFolder());
-
-  cursor.SetAnimCursor(1);
-  EXPECT_EQ(board.cursor().shape(), Qt::BitmapCursor);
-  EXPECT_EQ(board.cursor().hotSpot(), QPoint(16, 16));
-  EXPECT_TRUE(cursor.IsAnimated());
-  EXPECT_EQ(cursor.FrameCount(), 8);
-  QImage right = CursorImage(board);
-
+  board.setCursor(Qt::CrossCursor);
+  QtBoardCursor cursor(nullptr, QString());
+  cursor.SetAnimCursor(1);  // unbound: nothing
   cursor.RestoreCursor();
-  EXPECT_EQ(board.cursor().shape(), Qt::ArrowCursor);
-  EXPECT_FALSE(cursor.IsAnimated());
-  EXPECT_FALSE(cursor.HoldsSavedCopy());
-  cursor.RestoreCursor();  // nothing owed: harmless
-  EXPECT_EQ(board.cursor().shape(), Qt::ArrowCursor);
-
-  EXPECT_TRUE(PointsRight(right));
+  cursor.Bind(&board, DataFolder());
+  cursor.SetAnimCursor(1);
+  ASSERT_EQ(board.cursor().shape(), Qt::BitmapCursor);
+  EXPECT_EQ(board.cursor().hotSpot(), QPoint(16, 16));
+  const QImage first = CursorImage(board);
+  EXPECT_TRUE(PointsRight(first));
+  QTest::qWait(250);
+  EXPECT_NE(CursorImage(board), first);  // the frames advance
   cursor.SetAnimCursor(2);
   EXPECT_FALSE(PointsRight(CursorImage(board)));
   cursor.RestoreCursor();
-  EXPECT_EQ(board.cursor().shape(), Qt::ArrowCursor);
-}
-
-TEST(QtBoardCursor, UnboundDoesNothingUntilBound) {
-  QtBoardCursor cursor(nullptr, QString());
-  cursor.SetAnimCursor(1);
-  EXPECT_FALSE(cursor.HoldsSavedCopy());
-  cursor.RestoreCursor();
-  QWidget board;
-  cursor.Bind(&board, DataFolder());
-  cursor.SetAnimCursor(1);
-  EXPECT_EQ(board.cursor().shape(), Qt::BitmapCursor);
-  cursor.RestoreCursor();
-  EXPECT_EQ(board.cursor().shape(), Qt::ArrowCursor);
-}
-
-TEST(QtBoardCursor, FramesAdvanceWhileInForce) {
-  QWidget board;
-  QtBoardCursor cursor(&board, DataFolder());
-  cursor.SetAnimCursor(1);
-  QImage first = CursorImage(board);
-  EXPECT_EQ(cursor.CurrentStep(), 0);
-  QTest::qWait(250);
-  EXPECT_GE(cursor.CurrentStep(), 1);
-  EXPECT_NE(CursorImage(board), first);
-  cursor.RestoreCursor();
-  int stopped = cursor.CurrentStep();
+  EXPECT_EQ(board.cursor().shape(), Qt::CrossCursor);
   QTest::qWait(150);
-  EXPECT_EQ(cursor.CurrentStep(), stopped);
-  EXPECT_EQ(board.cursor().shape(), Qt::ArrowCursor);
+  EXPECT_EQ(board.cursor().shape(), Qt::CrossCursor);  // no frame after the restore
+  board.setCursor(Qt::WaitCursor);
+  cursor.RestoreCursor();  // nothing owed: harmless
+  EXPECT_EQ(board.cursor().shape(), Qt::WaitCursor);
 }
 
 TEST(QtBoardCursor, FileIsReadAgainAtEveryInstallation) {
-  QTemporaryDir dir;
-  QString folder = dir.path() + "/";
-  ASSERT_TRUE(QFile::copy(DataFolder() + "an_lr.ani", folder + "an_lr.ani"));
+  TempFolder dir;
+  const std::string data = TUMBOL_SOURCE_DIR "/data/";
+  WriteBytes(dir / "an_lr.ani", ReadBytes(data + "an_lr.ani"));
   QWidget board;
-  QtBoardCursor cursor(&board, folder);
+  QtBoardCursor cursor(&board, QString::fromStdString(dir.path.string()));  // no trailing slash: still found
   cursor.SetAnimCursor(1);
+  ASSERT_EQ(board.cursor().shape(), Qt::BitmapCursor);
+  EXPECT_TRUE(PointsRight(CursorImage(board)));
   cursor.RestoreCursor();
+  WriteBytes(dir / "an_lr.ani", ReadBytes(data + "an_rl.ani"));  // the other arrow: shown at the next installation
   cursor.SetAnimCursor(1);
+  ASSERT_EQ(board.cursor().shape(), Qt::BitmapCursor);
+  EXPECT_FALSE(PointsRight(CursorImage(board)));
   cursor.RestoreCursor();
-  EXPECT_EQ(cursor.FileLoads(), 2);
-  EXPECT_EQ(cursor.Decodes(), 1);  // the same bytes: the decoded frames serve again
-  // The file goes away: the next installation notices.
-  ASSERT_TRUE(QFile::remove(folder + "an_lr.ani"));
+  std::filesystem::remove(dir / "an_lr.ani");  // gone: the arrow stays, nothing animates
   cursor.SetAnimCursor(1);
-  EXPECT_EQ(cursor.FileLoads(), 3);
+  QTest::qWait(150);
   EXPECT_EQ(board.cursor().shape(), Qt::ArrowCursor);
-  EXPECT_FALSE(cursor.IsAnimated());
-  cursor.RestoreCursor();
 }
 
-TEST(QtBoardCursor, MissingEmptyOrCorruptFileLeavesTheArrow) {
-  QTemporaryDir dir;
-  QString folder = dir.path() + "/";
-  QFile empty(folder + "an_lr.ani");
-  ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
-  empty.close();
-  QFile corrupt(folder + "an_rl.ani");
-  ASSERT_TRUE(corrupt.open(QIODevice::WriteOnly));
-  QFile good(DataFolder() + "an_rl.ani");
-  ASSERT_TRUE(good.open(QIODevice::ReadOnly));
-  corrupt.write(good.readAll().left(3000));  // cut inside the first frame
-  corrupt.close();
-
-  for (const QString& where : {folder, QString("/nonexistent/")}) {
-    for (int kind : {1, 2}) {
-      QWidget board;
-      board.setCursor(Qt::CrossCursor);
-      QtBoardCursor cursor(&board, where);
-      cursor.SetAnimCursor(kind);
-      EXPECT_EQ(board.cursor().shape(), Qt::CrossCursor);
-      EXPECT_FALSE(cursor.IsAnimated());
-      EXPECT_TRUE(cursor.HoldsSavedCopy());  // so the caller's restore still balances
-      board.setCursor(Qt::WaitCursor);
-      cursor.RestoreCursor();
-      EXPECT_EQ(board.cursor().shape(), Qt::CrossCursor);
-      EXPECT_FALSE(cursor.HoldsSavedCopy());
-    }
-  }
-}
-
-TEST(QtBoardCursor, UndecodableFrameLeavesTheArrow) {
-  QTemporaryDir dir;
-  AniWriter w;
+TEST(QtBoardCursor, AnEmptyCutOrUndecodableFileOrNoneLeavesTheCursor) {
+  TempFolder dir, other;
+  WriteBytes(dir / "an_lr.ani", "");
+  WriteBytes(dir / "an_rl.ani", ReadBytes(TUMBOL_SOURCE_DIR "/data/an_rl.ani").substr(0, 3000));  // cut in a frame
   std::vector<uint8_t> cur = AniWriter::BuildCur(4, 4, 0, 0, std::vector<uint8_t>(64, 255));
   for (size_t i = 6 + 16; i < cur.size(); ++i) cur[i] = 0xEE;  // no bitmap where one should be
+  AniWriter w;
   w.AddFrame(cur);
-  std::vector<uint8_t> file = w.Build();
-  QFile out(dir.path() + "/an_lr.ani");
-  ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-  out.write(reinterpret_cast<const char*>(file.data()), qint64(file.size()));
-  out.close();
-  QWidget board;
-  QtBoardCursor cursor(&board, dir.path());  // no trailing slash: still found
-  cursor.SetAnimCursor(1);
-  EXPECT_EQ(cursor.FileLoads(), 1);
-  EXPECT_EQ(board.cursor().shape(), Qt::ArrowCursor);
-  EXPECT_FALSE(cursor.IsAnimated());
+  const std::vector<uint8_t> file = w.Build();
+  WriteBytes(other / "an_lr.ani", std::string(file.begin(), file.end()));
+  const struct {
+    std::string folder;
+    int kind;
+  } cases[] = {{dir.Slash(), 1}, {dir.Slash(), 2}, {"/nonexistent/", 1}, {other.Slash(), 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder + " " + std::to_string(c.kind));
+    QWidget board;
+    board.setCursor(Qt::CrossCursor);
+    QtBoardCursor cursor(&board, QString::fromStdString(c.folder));
+    cursor.SetAnimCursor(c.kind);
+    EXPECT_EQ(board.cursor().shape(), Qt::CrossCursor);
+    board.setCursor(Qt::WaitCursor);
+    cursor.RestoreCursor();  // the caller's restore still balances
+    EXPECT_EQ(board.cursor().shape(), Qt::CrossCursor);
+  }
 }
 
 }  // namespace
