@@ -347,6 +347,7 @@ TEST_F(Editor, LoadsThatFailTellWhyAndKeepTheBoard) {
 
 TEST_F(Editor, NamesThatAreNoPlainFileAreRefused) {
   core.EditorBoard.At(1, 1) = 8;
+  tk.answers = {kResultYes};
   for (const std::string number : {"../x", "a/b", "a\\b", ".", ".."}) {
     tk.messages.clear();
     Save(number);
@@ -355,6 +356,7 @@ TEST_F(Editor, NamesThatAreNoPlainFileAreRefused) {
     EXPECT_THAT(tk.messages, ElementsAre(FieldsAre(refused, kStyleExclamation, "Сохранить"),
                                          FieldsAre(refused, kStyleExclamation, "Открыть")));
   }
+  EXPECT_EQ(tk.answers.size(), 1u);  // refused before any replace question
   EXPECT_TRUE(fs::is_empty(dir.path));
   EXPECT_EQ(core.EditorBoard.At(1, 1), 8);
   EXPECT_EQ(Size(), "16x22");
