@@ -11,6 +11,7 @@
 #include "game/map_file.h"
 #include "game/rules.h"
 #include "shell/scripted_toolkit.h"
+#include "tests/game/bottom_rows.h"
 #include "tests/game/silent_view.h"
 #include "tests/temp_folder.h"
 
@@ -20,11 +21,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::FieldsAre;
 
-std::string Map(const std::string& row15) {
-  std::string t;
-  for (int i = 0; i < 14; ++i) t += std::string(22, '0') + "\r\n";
-  return t + row15 + "\r\n" + std::string(22, '1') + "\r\n";
-}
+std::string Map(const std::string& row15) { return BottomRowsText({row15, std::string(22, '1')}); }
 const std::string kSelfSolving = Map("2200000000000000000000");  // won after the first settling
 const std::string kOnePush = Map("2020000000000000000000");      // either push wins
 const std::string kThreeKinds = Map("3040304000000000000000");   // another board
@@ -295,9 +292,7 @@ TEST_F(GameFlow, Timer2DuringTheNextLevelsSettleNeitherSkipsNorDoublesALevel) {
 
 TEST_F(GameFlow, ActivationAtAnyPauseOfALevelStartLeavesItToTheRunningOne) {
   // A cube falls into place, and a pair on the bottom row vanishes under a cube resting on it.
-  std::string map;
-  for (int i = 0; i < 13; ++i) map += std::string(22, '0') + "\r\n";
-  map += "0000040000000000000000\r\n0300000000000000000000\r\n2200000400000000000000\r\n";
+  const std::string map = BottomRowsText({"000004", "03", "22000004"});
   WriteMap(1, map);
   Board expected = Settled(map);
   SettleQuietly(expected);

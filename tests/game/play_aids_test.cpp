@@ -3,19 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "game/game.h"
 #include "game/map_file.h"
 #include "shell/scripted_toolkit.h"
 #include "tests/game/bottom_rows.h"
 #include "tests/game/silent_view.h"
+#include "tests/temp_folder.h"
 
 namespace tumbol {
 namespace {
-
-namespace fs = std::filesystem;
 
 class RecordingAids : public AidsView {
  public:
@@ -88,24 +84,16 @@ TEST(PlayAids, AnswersCountOnlyForTheBoardAskedAbout) {
 class Undo : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("tumbol_undo_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
     // Two kinds that never meet, a ledge to fall from, and a pair to win.
-    std::string map;
-    for (int i = 0; i < 13; ++i) map += std::string(22, '0') + "\r\n";
-    map += "0000000000000000000300\r\n";
-    map += "0203000000000000000111\r\n";
-    map += "1111111111111111111111\r\n";
-    std::ofstream(dir / "pole1.txt", std::ios::binary) << map;
-    game.path_work = dir.string() + "/";
+    WriteBytes(dir / "pole1.txt", BottomRowsText({"0000000000000000000300", "0203000000000000000111", std::string(22, '1')}));
+    game.path_work = dir.Slash();
     game.StartLevel();
     start = game.board;
   }
-  void TearDown() override { fs::remove_all(dir); }
   // Presses the cube at row, col on the half that pushes it dir.
   void Push(int row, int col, int dir) { game.Picture1_MouseDown(24 * (col - 1) + (dir > 0 ? 4 : 20), 24 * row - 12); }
 
-  fs::path dir;
+  TempFolder dir;
   ScriptedToolkit tk;
   SilentView ui;
   Game game{tk, ui, ui, ui, ui};

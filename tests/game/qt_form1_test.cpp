@@ -13,10 +13,11 @@
 #include <future>
 
 #include "game/qt_form1.h"
-#include "game/rules.h"
+#include "game/level_metrics.h"
 #include "game/solver.h"
 #include "shell/qt_board_cursor.h"
 #include "shell/scripted_toolkit.h"
+#include "tests/game/bottom_rows.h"
 #include "tests/temp_folder.h"
 
 namespace tumbol {
@@ -48,9 +49,7 @@ class Form1Test : public ::testing::Test {
   // Loads level 1 with the given row 15 over a floor of bricks; the skins
   // are missing, so their messages are dropped.
   void LoadLevel(const std::string& row15) {
-    std::string map;
-    for (int i = 0; i < 14; ++i) map += std::string(22, '0') + "\r\n";
-    WriteBytes(dir / "pole1.txt", map + row15 + "\r\n" + std::string(22, '1') + "\r\n");
+    WriteBytes(dir / "pole1.txt", BottomRowsText({row15, std::string(22, '1')}));
     form.Form_Load(folder);
     form.game().RedrawBoard();
     tk.messages.clear();
@@ -296,49 +295,29 @@ TEST_F(Form1Test, EnterInTheNumberFieldLoadsLikeTheButton) {
   }
 }
 
-// A push from the level's first board, or from a board on its shortest
-// solution, after which it can no longer be won; with the pushes before it.
-bool FindTrap(Board board, std::vector<SolverMove>& way, SolverMove& trap) {
-  for (const SolverMove& next : SolveLevel(board).moves) {
-    for (int row = 1; row <= board.Rows(); ++row)
-      for (int col = 1; col <= board.Cols(); ++col)
-        for (const int dir : {-1, 1}) {
-          Board after = board;
-          if (!TryPush(after, row, col, dir)) continue;
-          SettleQuietly(after);
-          if (SolveLevel(after).outcome != SolveOutcome::kUnsolvable) continue;
-          trap = {row, col, dir};
-          return true;
-        }
-    TryPush(board, next.row, next.col, next.dir);
-    SettleQuietly(board);
-    way.push_back(next);
-  }
-  return false;
-}
-
 TEST_F(Form1Test, LostSignAfterATrapGoesOnUndoAndWithANewLevel) {
   LoadLevel("2030000000000000000000");
   fs::copy_file(fs::path(TUMBOL_SOURCE_DIR) / "data" / "pole10.txt", dir / "pole10.txt");
   form.Text1->setText(QStringLiteral("10"));
   form.game().StartLevel();
-  std::vector<SolverMove> way;
-  SolverMove trap;
-  ASSERT_TRUE(FindTrap(form.game().board, way, trap)) << "level 10 has a losing push on its way";
+  const std::vector<SolverMove> way = SolveLevel(form.game().board).moves;
+  const std::vector<Trap> traps = FindTraps(form.game().board, way, 20000);
+  const auto trap = std::find_if(traps.begin(), traps.end(), [](const Trap& t) { return !t.unknown; });
+  ASSERT_NE(trap, traps.end()) << "level 10 has a losing push on its way";
   const auto press = [&](const SolverMove& m) {
     QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, Cell(m.row, m.col, m.dir > 0));
   };
   const auto signBecomes = [&](bool shown) {
     return QTest::qWaitFor([&] { return form.Picture1->LostSignShown() == shown; }, 5000);
   };
-  for (const SolverMove& m : way) press(m);
+  for (int i = 0; i < trap->step; ++i) press(way[size_t(i)]);
   QTest::qWait(300);
   EXPECT_FALSE(form.Picture1->LostSignShown()) << "still winnable";
-  press(trap);
+  press(trap->move);
   EXPECT_TRUE(signBecomes(true));
   QTest::keyClick(form.Text1, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_TRUE(signBecomes(false)) << "undone";
-  press(trap);
+  press(trap->move);
   EXPECT_TRUE(signBecomes(true));
   form.game().StartLevel();
   EXPECT_FALSE(form.Picture1->LostSignShown()) << "a new level";

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "game/map_file.h"
 #include "tests/game/bottom_rows.h"
 #include "game/quiet_play.h"
@@ -25,6 +27,7 @@ TEST(CellFromPoint, CeilingWithMirroredNegatives) {
   EXPECT_EQ(CellFromPoint(-24), 1);
   EXPECT_EQ(CellFromPoint(-47.9), 1);
   EXPECT_EQ(CellFromPoint(-48), 2);
+  for (const double far : {1e9, -1e9, std::nan("")}) EXPECT_EQ(CellFromPoint(far), 32767) << far;
 }
 
 TEST(PushDirection, MiddleOfCellPushesRight) {
