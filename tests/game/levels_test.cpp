@@ -13,6 +13,7 @@
 #include "game/quiet_play.h"
 #include "game/solver.h"
 #include "shell/data_file.h"
+#include "tests/game/bottom_rows.h"
 
 namespace tumbol {
 namespace {
@@ -123,6 +124,14 @@ TEST(ShippedLevels, MeetTheDesignTargets) {
       EXPECT_GE(tempting, 1) << "level " << n << " should hide a losing push that vanishes a pair";
     }
   }
+}
+
+// A cube walked along the bottom row is one decision however far it goes;
+// its pair vanishing there is no chain.
+TEST(MeasureSolution, FollowsAWalkingCubeToTheBottomRow) {
+  const SolutionShape shape = MeasureSolution(BottomRows({"20002"}), {{16, 1, +1}, {16, 2, +1}, {16, 3, +1}});
+  EXPECT_EQ(shape.decisions, 1);
+  EXPECT_EQ(shape.chains, 0);
 }
 
 }  // namespace
