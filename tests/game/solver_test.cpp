@@ -133,6 +133,12 @@ TEST(SolveLevel, EmptyUnpairableAndHopelessBoards) {
   EXPECT_EQ(SolveLevel(BottomRows({"2010200", "1111111"})).outcome, SolveOutcome::kUnsolvable);
 
   EXPECT_EQ(SolveLevel(Board()).outcome, SolveOutcome::kUnknown);  // no cells at all
+
+  // The very first cell counts like any other: off its ledge, down, and two steps.
+  Board corner = BottomRows({"00002", "11111"});
+  corner.At(1, 1) = 2;
+  corner.At(2, 1) = kBrick;
+  EXPECT_EQ(SolveLevel(corner).moves.size(), 3u);
 }
 
 TEST(SolveLevel, StateLimitGivesUnknownWithoutGrowingPastIt) {
