@@ -15,8 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   AniCursor cursor;
   cursor.steps.push_back({5, 5});  // must not survive the read
   std::string error = "stale";
-  const bool ok = ParseAni(bytes, &cursor, &error);
-  if (!ok) {
+  if (!ParseAni(bytes, &cursor, &error)) {
     if (error.empty() || error == "stale" || !cursor.frames.empty() || !cursor.steps.empty()) abort();
     return 0;
   }

@@ -10,48 +10,37 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
+#include <utility>
+
+#include "tests/temp_folder.h"
 
 namespace tumbol {
 namespace {
 
 constexpr uid_t kNobody = 65534;
 
-void SetOrUnset(const char* name, const char* value) {
-  if (value != nullptr)
-    ::setenv(name, value, 1);
-  else
-    ::unsetenv(name);
-}
-
 // Runs in the death test's child: exits 0 when the decision is as expected.
 void DecideAsAPlayer(const std::string& program, const char* dataHome, const char* home,
                      const std::string& expected) {
-  if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
-    std::fprintf(stderr, "cannot drop to nobody\n");
-    std::_Exit(2);
-  }
-  SetOrUnset("XDG_DATA_HOME", dataHome);
-  SetOrUnset("HOME", home);
+  if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+    std::_Exit(2);  // cannot drop to nobody
+  for (const auto& [name, value] : {std::pair("XDG_DATA_HOME", dataHome), std::pair("HOME", home)})
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
   const std::string got = DataFolderFor(program);
-  if (got == expected) std::_Exit(0);
   std::fprintf(stderr, "data folder '%s'\n", got.c_str());
-  std::_Exit(1);
+  std::_Exit(got == expected ? 0 : 1);
 }
 
 TEST(GameFoldersDeathTest, DataFolderOnlyWhenThePlayerCannotWriteTheProgramFolder) {
-  char tmpl[] = "/tmp/tumbol_folders_XXXXXX";
-  ASSERT_NE(::mkdtemp(tmpl), nullptr);
-  const std::string dir = tmpl;
-  const std::string program = dir + "/program/";
-  ASSERT_EQ(::chmod(dir.c_str(), 0755), 0);
+  TempFolder dir;
+  const std::string program = dir.Slash() + "program/";
+  ASSERT_EQ(::chmod(dir.path.c_str(), 0755), 0);
   ASSERT_EQ(::mkdir(program.c_str(), 0755), 0);
   struct Case {
     const char* name;
     mode_t mode;
-    const char* dataHome;
-    const char* home;
+    const char *dataHome, *home;
     std::string expected;
   } const cases[] = {
       {"writable", 0777, "/xdg", "/home/p", ""},
@@ -65,7 +54,6 @@ TEST(GameFoldersDeathTest, DataFolderOnlyWhenThePlayerCannotWriteTheProgramFolde
     EXPECT_EXIT(DecideAsAPlayer(program, c.dataHome, c.home, c.expected), ::testing::ExitedWithCode(0), "")
         << c.name;
   }
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
