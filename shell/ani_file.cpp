@@ -1,7 +1,6 @@
 #include "shell/ani_file.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 
 namespace tumbol {
@@ -178,27 +177,6 @@ bool ParseAni(const std::vector<uint8_t>& data, AniCursor* out, std::string* err
   out->steps = std::move(steps);
   error->clear();
   return true;
-}
-
-bool ReadAniFile(const std::string& path, AniCursor* out, std::string* error) {
-  std::string scratch;
-  if (!error) error = &scratch;
-  *out = AniCursor();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = "cannot open " + path;
-    return false;
-  }
-  // Cursor files are small: refuse anything that could not be one before reading it all.
-  in.seekg(0, std::ios::end);
-  std::streamoff size = in.tellg();
-  if (size < 0 || size > std::streamoff(kAniMaxFrames) * std::streamoff(kAniMaxIconBytes)) {
-    *error = "file too large";
-    return false;
-  }
-  in.seekg(0);
-  std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return ParseAni(data, out, error);
 }
 
 std::vector<uint8_t> AniWriter::BuildCur(int width, int height, int hotX, int hotY,

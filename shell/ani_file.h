@@ -37,7 +37,6 @@ constexpr int kAniMaxImageSide = 256;
 // Parses an .ani file's bytes. On failure returns false, leaves `out` empty
 // and says why in `error`.
 bool ParseAni(const std::vector<uint8_t>& data, AniCursor* out, std::string* error);
-bool ReadAniFile(const std::string& path, AniCursor* out, std::string* error);
 
 // Builds the files the reader takes; the cursor generator and the tests use it.
 class AniWriter {

@@ -36,7 +36,8 @@ class CountingCues : public SoundCues {
 // The first frame of a shipped cursor file as the board would show it.
 QImage FirstFrame(const char* name) {
   AniCursor ani;
-  if (!ReadAniFile(std::string(TUMBOL_SOURCE_DIR) + "/data/" + name, &ani, nullptr)) return {};
+  const std::string file = ReadBytes(std::string(TUMBOL_SOURCE_DIR) + "/data/" + name);
+  if (!ParseAni(std::vector<uint8_t>(file.begin(), file.end()), &ani, nullptr)) return {};
   const AniFrame& f = ani.frames[size_t(ani.steps[0].frame)];
   return QImage::fromData(QByteArray(reinterpret_cast<const char*>(f.bytes.data()), int(f.bytes.size())), "CUR")
       .convertToFormat(QImage::Format_ARGB32);
