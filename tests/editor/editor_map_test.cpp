@@ -136,8 +136,8 @@ TEST_F(Editor, PaintsEachNewCellOnceTheRightButtonErasesOthersOnlyRedraw) {
 
 TEST_F(Editor, PaintingStaysOnTheSurfaceAndWithinWhatItShows) {
   Select(2);
-  Move(0, 1, 1);
-  Press(1, 1, 1);
+  Move(0, 2, 2);
+  core.Picture1_MouseDown(1, 0.75, 0.75);  // the corner pixel is on the surface
   core.Picture1_MouseMove(1, -54, Mid(1));  // left of the surface: column 2 mirrored
   core.Picture1_MouseMove(1, Mid(3), -30);  // above it: row 1 mirrored
   EXPECT_EQ(Text(1), "2000000000000000000000");
