@@ -13,6 +13,12 @@ constexpr int kFlameLeft = 1;
 constexpr int kFlameTop = 2;
 constexpr int kFlameWidth = 24;
 constexpr int kFlameHeight = 53;
+// The flame is exactly what a step paints: heat rows 1 to kFlameHeight shown
+// upside down above the bottom row, and the columns with a neighbour on
+// either side. A panel drawing any other rectangle shows black or stale rows.
+static_assert(kFlameTop + kFlameHeight == kFireRows - 1 && kFlameLeft == 1 &&
+                  kFlameLeft + kFlameWidth == kFireCols - 1,
+              "the flame's pixels must be the ones FireStep paints");
 
 // Heat to colour: black through red, orange and yellow to white.
 void HeatToColor(int32_t heat, int& r, int& g, int& b);

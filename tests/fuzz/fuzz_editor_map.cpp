@@ -20,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (board != before) abort();
     return 0;
   }
-  if (board.Rows() < 1 || board.Cols() < 1 || board.Rows() > kEditorMaxExtent ||
-      board.Cols() > kEditorMaxExtent ||
+  if (board.Rows() < 1 || board.Cols() < 1 || board.Rows() > kEditorMaxExtent || board.Cols() > kEditorMaxExtent ||
       static_cast<long long>(board.Rows()) * board.Cols() > kEditorMaxCells)
     abort();
   for (int row = 1; row <= board.Rows(); ++row)

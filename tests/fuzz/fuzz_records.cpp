@@ -46,21 +46,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Time texts: a success gives a finite value; a failure leaves days alone.
   double days = -777.0;
-  if (TimeTextToDuration(input, days)) {
-    if (!std::isfinite(days)) abort();
-  } else if (days != -777.0) {
-    abort();
-  }
+  const bool read = TimeTextToDuration(input, days);
+  if (read ? !std::isfinite(days) : days != -777.0) abort();
 
   // Entries: the parts put back together give the entry.
   std::string name = "x", timeText = "y";
-  if (SplitRecord(input, name, timeText)) {
-    if (name.find(kRecordSeparator) != std::string::npos) abort();
-    if (name + kRecordSeparator + timeText != input) abort();
-  } else {
-    if (input.find(kRecordSeparator) != std::string::npos || name != input || !timeText.empty())
-      abort();
-  }
+  const bool split = SplitRecord(input, name, timeText);
+  if (split ? name.find(kRecordSeparator) != std::string::npos || name + kRecordSeparator + timeText != input
+            : input.find(kRecordSeparator) != std::string::npos || name != input || !timeText.empty())
+    abort();
   const std::string shown = ShownRecordTime(input);
   if (!shown.empty() && !IsHms(shown)) abort();
 
@@ -70,11 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!Utf8ToCp1251(utf8, bytes) || bytes != input) abort();
   // Text the table accepts comes back as the same text.
   std::string fromText = "stale";
-  if (Utf8ToCp1251(input, fromText)) {
-    if (Cp1251ToUtf8(fromText) != input) abort();
-  } else if (fromText != "stale") {
-    abort();
-  }
+  const bool converted = Utf8ToCp1251(input, fromText);
+  if (converted ? Cp1251ToUtf8(fromText) != input : fromText != "stale") abort();
 
   // Durations from the input's bytes, in both separators.
   if (size >= sizeof(double)) {
