@@ -37,8 +37,6 @@ class PlayAids {
   // The worker's answer.
   void SearchDone(uint64_t ticket, const SolveResult& result);
 
-  bool Searching() const { return searching_; }
-
  private:
   void Search(const Board& board);
   void Answer(const SolveResult& result, bool hint);

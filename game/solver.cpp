@@ -369,16 +369,6 @@ void SettleFast(Board& board) {
       if (IsCube(board.At(r + 1, c + 1)) || board.At(r + 1, c + 1) == kEmpty) board.At(r + 1, c + 1) = g.at(r, c);
 }
 
-bool HasUnpairableKind(const Board& board) {
-  int count[kLastCube + 1] = {};
-  for (int r = 1; r <= board.Rows(); ++r)
-    for (int c = 1; c <= board.Cols(); ++c)
-      if (IsCube(board.At(r, c))) ++count[board.At(r, c)];
-  for (int k = kFirstCube; k <= kLastCube; ++k)
-    if (count[k] % 2 != 0) return true;
-  return false;
-}
-
 namespace {
 
 // Mirror images. A board whose bricks are the same seen in a mirror plays

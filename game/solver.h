@@ -54,8 +54,4 @@ SolveResult SolveLevel(const Board& start, size_t stateLimit = kDefaultSolverSta
 // same board as SettleQuietly.
 void SettleFast(Board& board);
 
-// True when some cube kind occurs an odd number of times. Cubes vanish two at
-// a time, so such a board can never be cleared.
-bool HasUnpairableKind(const Board& board);
-
 }  // namespace tumbol
