@@ -148,11 +148,11 @@ void Game::PushCube(int col, int row, double x, double /*y*/) {
 }
 
 bool Game::HintAllowed() const {
-  return FreePlayMode && !BoardBusy && !BoardInMotion() && !LevelSolved && !closing_ && BoardRows() > 0;
+  return FreePlayAtRest() && !LevelSolved && BoardRows() > 0;
 }
 
 bool Game::Undo() {
-  if (!FreePlayMode || BoardBusy || BoardInMotion() || closing_ || undoHistory_.empty()) return false;
+  if (!FreePlayAtRest() || undoHistory_.empty()) return false;
   board = std::move(undoHistory_.back());
   undoHistory_.pop_back();
   RestoreCursor();

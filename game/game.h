@@ -119,6 +119,9 @@ class Game {
   // once that board has been replaced (or the window closes) it stops.
   bool Stale(uint64_t generation) const { return closing_ || generation != boardGeneration_; }
   void PauseFor(double seconds) { toolkit_.Pause(seconds); }
+  // Free play, no press being handled, the board at rest, the window staying:
+  // when the play aids may change or ask about the board.
+  bool FreePlayAtRest() const { return FreePlayMode && !BoardBusy && !BoardInMotion() && !closing_; }
   void PressPlayButton();
   void PressRestartButton();
 
