@@ -12,7 +12,6 @@
 #include "game/qt_solver_worker.h"
 #include "game/rules.h"
 #include "game/solver.h"
-#include "shell/data_file.h"
 
 namespace tumbol {
 namespace {
@@ -21,11 +20,10 @@ int Run() {
   std::printf("level  pushes tried  median ms  worst ms  lost  unknown\n");
   std::vector<double> all;
   for (int n = 1; n <= 15; ++n) {
-    std::string text;
-    if (!ReadDataFile(std::string(TUMBOL_SOURCE_DIR) + "/data/pole" + std::to_string(n) + ".txt", text)) continue;
     Board board;
     bool warning = false;
-    ParseLevelMap(text, board, warning);
+    if (!ReadLevelFile(std::string(TUMBOL_SOURCE_DIR) + "/data/pole" + std::to_string(n) + ".txt", board, warning))
+      continue;
     SettleQuietly(board);
     std::vector<double> ms;
     int lost = 0, unknown = 0;

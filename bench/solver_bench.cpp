@@ -8,17 +8,14 @@
 
 #include "game/solver.h"
 #include "game/map_file.h"
-#include "shell/data_file.h"
 
 namespace tumbol {
 namespace {
 
 Board Level(int n) {
-  std::string text;
-  ReadDataFile(std::string(TUMBOL_SOURCE_DIR) + "/data/pole" + std::to_string(n) + ".txt", text);
   Board board;
   bool warning = false;
-  ParseLevelMap(text, board, warning);
+  ReadLevelFile(std::string(TUMBOL_SOURCE_DIR) + "/data/pole" + std::to_string(n) + ".txt", board, warning);
   return board;
 }
 
@@ -54,7 +51,9 @@ Board FromRows(const char* const (&rows)[kBoardRows]) {
   return board;
 }
 
-void Report(benchmark::State& state, const SolveResult& r) {
+void SolveAndReport(benchmark::State& state, const Board& board) {
+  SolveResult r;
+  for (auto _ : state) r = SolveLevel(board);
   state.counters["pushes"] = static_cast<double>(r.moves.size());
   state.counters["states"] = static_cast<double>(r.statesExplored);
   state.counters["storeMB"] = static_cast<double>(r.storeBytes) / 1e6;
@@ -67,9 +66,7 @@ void BM_SolveFourteenCubes(benchmark::State& state) {
       "0NNNNN000000000000NNNN", "0000000000000000000000", "0000035000000004200000", "0000NNNNN0000NNNNN0000",
       "0000000000000000000000", "0006000000000000000000", "0NNNN0NN00000NN0NNNN00", "0000000000000000000000",
       "0000000000000300000000", "00NN0NNNN0000NNNN0NN00", "0340000502006000000300", "NNNNNNNNNNNNNNNNNNNNNN"});
-  SolveResult r;
-  for (auto _ : state) r = SolveLevel(board);
-  Report(state, r);
+  SolveAndReport(state, board);
 }
 BENCHMARK(BM_SolveFourteenCubes)->Unit(benchmark::kMillisecond);
 
@@ -79,9 +76,7 @@ void BM_SolveFortyCubes(benchmark::State& state) {
       "0000000000000000000000", "0000000000000000000000", "0000000000000000000000", "0000000000000000000000",
       "0000000000000000000000", "0000000000000000000000", "0000000000000000000000", "0000000000000000000000",
       "23456789ABCDEFGHIJKL00", "LKJIHGFEDCBA9876543200", "0000000000000000000000", "1111111111111111111111"});
-  SolveResult r;
-  for (auto _ : state) r = SolveLevel(board);
-  Report(state, r);
+  SolveAndReport(state, board);
 }
 BENCHMARK(BM_SolveFortyCubes)->Unit(benchmark::kMillisecond)->Iterations(1);
 

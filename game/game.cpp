@@ -3,8 +3,6 @@
 #include "game/duration.h"
 #include "game/map_file.h"
 #include "game/rules.h"
-#include "shell/data_file.h"
-#include "shell/file_exists.h"
 #include "shell/text_lines.h"
 
 namespace tumbol {
@@ -30,15 +28,13 @@ void Game::LoadLevelMap() {
   // A map the player saved in the editor comes before the shipped one.
   const std::string name = FoundFile(Folders(), "pole" + number + ".txt");
   LoadFailed = false;
-  std::string contents;
+  bool warning = false;
   // A number that is no plain file name part (a path, "..") names no file.
-  if (!IsPlainFileNamePart(number) || !FileExists(name) || !ReadDataFile(name, contents)) {
+  if (!IsPlainFileNamePart(number) || !ReadLevelFile(name, board, warning)) {
     toolkit_.MsgBox("Файла '" + name + "' не существует!", kStyleExclamation, "Открыть");
     LoadFailed = true;
     return;
   }
-  bool warning = false;
-  ParseLevelMap(contents, board, warning);
   SlideBuffer = Board(board.Rows(), board.Cols());
   ++boardGeneration_;
   undoHistory_.clear();

@@ -1,5 +1,7 @@
 #include "game/map_file.h"
 
+#include "shell/data_file.h"
+#include "shell/file_exists.h"
 #include "shell/text_lines.h"
 
 namespace tumbol {
@@ -17,6 +19,14 @@ void ParseLevelMap(const std::string& contents, Board& board, bool& warning) {
       board.At(row, col) = CodeFromChar((*line)[col - 1], warning);
     }
   }
+}
+
+bool ReadLevelFile(const std::string& path, Board& board, bool& warning) {
+  std::string contents;
+  if (!FileExists(path) || !ReadDataFile(path, contents)) return false;
+  warning = false;
+  ParseLevelMap(contents, board, warning);
+  return true;
 }
 
 std::string BoardRowText(const Board& board, int row) {

@@ -12,6 +12,10 @@ namespace tumbol {
 // ignored silently.
 void ParseLevelMap(const std::string& contents, Board& board, bool& warning);
 
+// Reads and parses a map file as the game does; false, board untouched, when
+// the file is missing, empty or cannot be read as a data file.
+bool ReadLevelFile(const std::string& path, Board& board, bool& warning);
+
 // The text of a board as map lines (no line ends), for tools and tests.
 std::string BoardRowText(const Board& board, int row);
 

@@ -12,7 +12,6 @@
 #include "game/map_file.h"
 #include "game/quiet_play.h"
 #include "game/solver.h"
-#include "shell/data_file.h"
 #include "tests/game/bottom_rows.h"
 
 namespace tumbol {
@@ -43,12 +42,9 @@ std::map<int, TableRow> ReadTable() {
 }
 
 Board LoadLevel(int n, bool& warning) {
-  std::string text;
   Board board;
-  warning = true;
-  if (!ReadDataFile(kData + "pole" + std::to_string(n) + ".txt", text)) return board;
-  warning = false;
-  ParseLevelMap(text, board, warning);
+  warning = true;  // a file that cannot be read fails the level as a warning would
+  ReadLevelFile(kData + "pole" + std::to_string(n) + ".txt", board, warning);
   return board;
 }
 

@@ -13,19 +13,8 @@
 #include "game/map_file.h"
 #include "game/quiet_play.h"
 #include "game/solver.h"
-#include "shell/file_exists.h"
-#include "shell/data_file.h"
-#include "tools/tumbol_levels/levels_tool.h"
 
 namespace tumbol {
-
-bool ReadLevelFile(const std::string& path, Board& board, bool& warning) {
-  std::string contents;
-  if (!FileExists(path) || !ReadDataFile(path, contents)) return false;
-  warning = false;
-  ParseLevelMap(contents, board, warning);
-  return true;
-}
 
 namespace {
 
@@ -116,10 +105,15 @@ long PeakMemoryKb() {
   return kb;
 }
 
-// The arguments of solve and traps: [--limit N] FILE. False after a message.
-bool ReadSolveArgs(int argc, char** argv, size_t& limit, Board& board, const char*& path) {
-  limit = kDefaultSolverStateLimit;
-  path = nullptr;
+// What solve and traps work on: [--limit N] FILE, and the level read from it.
+struct SolveJob {
+  size_t limit = kDefaultSolverStateLimit;
+  const char* path = nullptr;
+  Board board;
+};
+
+// False after a message.
+bool ReadSolveArgs(int argc, char** argv, SolveJob& job) {
   for (int i = 2; i < argc; ++i) {
     if (std::strcmp(argv[i], "--limit") == 0 && i + 1 < argc) {
       char* end = nullptr;
@@ -128,18 +122,18 @@ bool ReadSolveArgs(int argc, char** argv, size_t& limit, Board& board, const cha
         std::fprintf(stderr, "tumbol-levels: --limit wants a positive number of states\n");
         return false;
       }
-      limit = static_cast<size_t>(n);
-    } else if (path == nullptr) {
-      path = argv[i];
+      job.limit = static_cast<size_t>(n);
+    } else if (job.path == nullptr) {
+      job.path = argv[i];
     } else {
       std::fprintf(stderr, "tumbol-levels: %s takes one map file\n", argv[1]);
       return false;
     }
   }
-  if (path == nullptr) return false;
+  if (job.path == nullptr) return false;
   bool warning = false;
-  if (!ReadLevelFile(path, board, warning)) {
-    std::fprintf(stderr, "tumbol-levels: %s: missing or empty map file\n", path);
+  if (!ReadLevelFile(job.path, job.board, warning)) {
+    std::fprintf(stderr, "tumbol-levels: %s: missing or empty map file\n", job.path);
     return false;
   }
   return true;
@@ -156,12 +150,11 @@ int Unsolved(const SolveResult& r) {
 }
 
 int Solve(int argc, char** argv) {
-  size_t limit = 0;
-  Board board;
-  const char* path = nullptr;
-  if (!ReadSolveArgs(argc, argv, limit, board, path)) return 2;
-  const SolveResult r = SolveLevel(board, limit);
-  std::fprintf(stderr, "%s: %zu states in %.3f s, %.0f states/s, peak memory %ld kB\n", path,
+  SolveJob job;
+  if (!ReadSolveArgs(argc, argv, job)) return 2;
+  const Board& board = job.board;
+  const SolveResult r = SolveLevel(board, job.limit);
+  std::fprintf(stderr, "%s: %zu states in %.3f s, %.0f states/s, peak memory %ld kB\n", job.path,
                r.statesExplored, r.seconds, r.seconds > 0 ? r.statesExplored / r.seconds : 0.0,
                PeakMemoryKb());
   if (r.outcome != SolveOutcome::kSolved) return Unsolved(r);
@@ -173,13 +166,11 @@ int Solve(int argc, char** argv) {
 }
 
 int Traps(int argc, char** argv) {
-  size_t limit = 0;
-  Board board;
-  const char* path = nullptr;
-  if (!ReadSolveArgs(argc, argv, limit, board, path)) return 2;
-  const SolveResult r = SolveLevel(board, limit);
+  SolveJob job;
+  if (!ReadSolveArgs(argc, argv, job)) return 2;
+  const SolveResult r = SolveLevel(job.board, job.limit);
   if (r.outcome != SolveOutcome::kSolved) return Unsolved(r);
-  const std::vector<Trap> traps = FindTraps(board, r.moves, limit);
+  const std::vector<Trap> traps = FindTraps(job.board, r.moves, job.limit);
   for (const Trap& t : traps)
     std::printf("%d %s%s%s\n", t.step, MoveText(t.move).c_str(), t.vanishes ? " *" : "", t.unknown ? " unknown" : "");
   std::printf("traps: %zu\n", traps.size());
