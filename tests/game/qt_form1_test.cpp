@@ -18,6 +18,7 @@
 #include "shell/qt_board_cursor.h"
 #include "shell/scripted_toolkit.h"
 #include "tests/game/bottom_rows.h"
+#include "tests/game/silent_view.h"
 #include "tests/temp_folder.h"
 
 namespace tumbol {
@@ -26,12 +27,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::FieldsAre;
-
-class CountingCues : public SoundCues {
- public:
-  void PlaySoundCue(int cue) override { cues.push_back(cue); }
-  std::vector<int> cues;
-};
 
 // The first frame of a shipped cursor file as the board would show it.
 QImage FirstFrame(const char* name) {
@@ -77,7 +72,7 @@ class Form1Test : public ::testing::Test {
   TempFolder dir;
   const QString folder = QString::fromStdString(dir.path.string());
   ScriptedToolkit tk;
-  CountingCues cues;
+  SilentView cues;  // keeps the sound cues played
   QtBoardCursor cursor{nullptr, QString()};
   Form1 form{tk, cues, cursor};
 };
