@@ -102,6 +102,27 @@ struct Piece {
   long length = 0;
 };
 
+// The compass of the General MIDI instruments the tracks may use, as MIDI notes:
+// a voice's declared range must lie inside its instrument's. Programs not
+// listed are not checked.
+struct Compass {
+  int first, last, low, high;  // programs first..last play low..high
+};
+constexpr Compass kCompasses[] = {
+    {0, 3, 21, 108},   {4, 5, 28, 103},   {6, 6, 29, 89},    {7, 7, 36, 96},    {8, 8, 60, 108},
+    {9, 9, 79, 108},   {10, 10, 60, 96},  {11, 11, 53, 89},  {12, 12, 45, 96},  {13, 13, 65, 108},
+    {14, 14, 60, 77},  {15, 15, 36, 96},  {16, 23, 24, 108}, {24, 25, 40, 88},  {26, 31, 40, 88},
+    {32, 39, 28, 67},  {40, 40, 55, 103}, {41, 41, 48, 91},  {42, 42, 36, 84},  {43, 43, 28, 67},
+    {44, 45, 28, 103}, {46, 46, 23, 103}, {47, 47, 36, 57},  {48, 55, 28, 103}, {56, 56, 52, 84},
+    {57, 57, 40, 72},  {58, 58, 28, 58},  {59, 59, 52, 82},  {60, 60, 34, 77},  {61, 63, 36, 96},
+    {64, 64, 56, 87},  {65, 65, 49, 81},  {66, 66, 44, 76},  {67, 67, 36, 69},  {68, 68, 58, 91},
+    {69, 69, 52, 81},  {70, 70, 34, 75},  {71, 71, 50, 91},  {72, 72, 74, 108}, {73, 76, 60, 96},
+    {77, 77, 55, 91},  {78, 78, 60, 96},  {79, 79, 60, 84},
+};
+
+// Patches that swell in slowly (string ensembles, choirs, pads): they smear short notes.
+bool SlowAttack(int program) { return (program >= 48 && program <= 54) || (program >= 88 && program <= 95); }
+
 class Parser {
  public:
   Parser(std::string file, bool countRangeErrors) : file_(std::move(file)), lenientRange_(countRangeErrors) {}
@@ -247,6 +268,9 @@ class Parser {
   void ParseAfterNote(const std::string& s, size_t& i, Token& t) const {
     t.duration = ParseDuration(s, i);
     while (i < s.size() && (s[i] == '~' || s[i] == '^')) (s[i++] == '~' ? t.tie : t.staccato) = true;
+    if (i < s.size() && s[i] == '\\')
+      Fail("'" + s.substr(i, s.find_first_of(" \t|{}", i) - i) +
+           "' applies to the notes after it: put it before them, apart from the note before it");
     if (i < s.size() && !std::isspace(static_cast<unsigned char>(s[i])) && s[i] != '|' && s[i] != '}' &&
         s[i] != '{')
       Fail("cannot read '" + s.substr(i, 8) + "' after a note");
@@ -340,7 +364,7 @@ class Parser {
       } else {
         Fail(std::string("cannot read '") + s.substr(i, 8) + "'", st.bar);
       }
-      st.any = true;
+      if (t.kind != Token::kBar) st.any = true;  // bar lines may come before an upbeat
       v.tokens.push_back(t);
     }
   }
@@ -382,6 +406,10 @@ class Parser {
     }
     if (v.channel == 9) Fail("channel 9 is the drum kit; use another");
     if (!hasRange) Fail("voice '" + v.name + "' needs a range");
+    for (const Compass& c : kCompasses)
+      if (v.program >= c.first && v.program <= c.last && (v.low < c.low || v.high > c.high))
+        Fail("voice '" + v.name + "': range " + PitchName(v.low) + "–" + PitchName(v.high) + " goes beyond program " +
+             std::to_string(v.program) + "'s compass " + PitchName(c.low) + "–" + PitchName(c.high));
     Current().voices.push_back(v);
   }
 
@@ -542,7 +570,7 @@ class Parser {
           break;
         }
       }
-      pl.first = false;
+      if (t.kind != Token::kBar) pl.first = false;
     }
   }
 
@@ -792,6 +820,7 @@ struct Structure {
   int bars = 0, distinct = 0;
   double longestRepeat = 0;  // seconds of a 4-bar block played back to back
   double seconds = 0;
+  std::string smeared;  // a slow-attack voice that plays mostly short notes
 };
 
 Structure Measure(const Track& t) {
@@ -835,6 +864,15 @@ Structure Measure(const Track& t) {
   s.bars = static_cast<int>(keys.size());
   s.distinct = static_cast<int>(std::set<std::string>(keys.begin(), keys.end()).size());
   s.seconds = t.Seconds(t.end);
+  for (size_t i = 0; i < t.pieces.size(); ++i) {
+    for (const Voice& v : t.pieces[i].voices) {
+      if (!SlowAttack(v.program) || v.notes.empty()) continue;
+      size_t shortNotes = 0;
+      for (const Voice::Note& note : v.notes)
+        shortNotes += t.Seconds(t.offsets[i] + note.end) - t.Seconds(t.offsets[i] + note.start) < 0.75;
+      if (shortNotes * 4 > v.notes.size()) s.smeared = v.name;
+    }
+  }
   // Runs of bars k with bar k == bar k+4: a run of 4 or more is a 4-bar block heard again at once.
   const size_t n = keys.size();
   for (size_t k = 0; k + 4 < n;) {
@@ -980,6 +1018,7 @@ int Check(std::vector<std::string> files) {
       if (s.longestRepeat > kMaxRepeatSeconds) faults += "; a 4-bar block repeats back to back for more than 20 s";
       if (share < kMinDistinctShare) faults += "; fewer than 40 % of the bars differ";
       if (t.outOfRange) faults += "; notes out of range";
+      if (!s.smeared.empty()) faults += "; voice " + s.smeared + " has a slow-attack patch under short notes";
       std::printf("%s: %d piece(s), %.1f s, %d bars, %.0f %% distinct, longest 4-bar repeat %.1f s, %d notes out of range: %s\n",
                   f.c_str(), int(t.pieces.size()), s.seconds, s.bars, 100 * share, s.longestRepeat, t.outOfRange,
                   faults.empty() ? "ok" : ("FAILS" + faults).c_str());
