@@ -448,6 +448,8 @@ class Parser {
     int shortBarLine = 0, shortBarNo = 0;
     std::map<int, size_t> tied;  // pitch -> index of its note in v->notes
     bool first = true;
+    long played = 0;  // tokens played, repeats counted each time
+    int depth = 0;    // of \repeat and \tuplet braces
   };
 
   void CloseBar(Play& pl, const Token& t, Piece& p, bool atEnd) {
@@ -485,9 +487,11 @@ class Parser {
   // Plays tokens [from, to) `times` times, durations scaled by num/den.
   void PlayRange(Play& pl, Piece& p, size_t from, size_t to, long num, long den) {
     std::vector<Token>& tokens = pl.v->tokens;
+    if (++pl.depth > 8) Fail("\\repeat and \\tuplet nested more than 8 deep");
     for (size_t i = from; i < to; ++i) {
       const Token& t = tokens[i];
       line_ = t.line;
+      if (++pl.played > 1000000) Fail("voice " + pl.v->name + " plays more than a million notes", t.bar);
       switch (t.kind) {
         case Token::kBar:
           CloseBar(pl, t, p, false);
@@ -573,6 +577,7 @@ class Parser {
       }
       if (t.kind != Token::kBar) pl.first = false;
     }
+    --pl.depth;
   }
 
   void Compile(Piece& p) {
