@@ -16,6 +16,10 @@
 
 namespace tumbol {
 
+// The window lists a long table's first rows only: the table has ten ranks,
+// and a file may hold millions of lines.
+constexpr size_t kShownRecordRows = 1000;
+
 // The user's decimal separator for the records file (',' or '.').
 char LocaleDecimalSeparator();
 

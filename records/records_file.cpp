@@ -205,14 +205,14 @@ bool Utf8ToCp1251(const std::string& text, std::string& out) {
 }
 
 void LoadRecords(Toolkit& toolkit, const GameFolders& folders,
-                 std::vector<std::string>& RecordLines) {
+                 std::vector<std::string>& RecordLines, size_t maxEntries) {
   const std::string path = FoundFile(folders, kRecordsFileName);
   std::string contents;
-  if (!FileExists(path) || !ReadDataFile(path, contents, kMaxRecordsFileBytes)) {
+  if (!FileExists(path) || !ReadDataFile(path, contents)) {
     toolkit.MsgBox("Файла '" + path + "' не существует!", kStyleExclamation, "Открыть");
     return;
   }
-  const std::vector<std::string_view> kept = KeptLines(contents);
+  const std::vector<std::string_view> kept = KeptLines(contents, maxEntries);
   if (kept.empty()) return;
   RecordLines.clear();
   for (const auto line : kept) RecordLines.push_back(Cp1251ToUtf8(std::string(line)));

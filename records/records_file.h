@@ -1,6 +1,7 @@
 #pragma once
 // The table of records in record.txt: one entry a line, a name, "[:]" and a
 // time text; Windows-1251 bytes on disk, UTF-8 in memory.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,9 +13,6 @@ namespace tumbol {
 constexpr char kRecordsFileName[] = "record.txt";
 constexpr char kRecordSeparator[] = "[:]";
 constexpr char kRecordsTitle[] = "Таблица рекордов";
-// A table of ten entries is a few hundred bytes; a file beyond this is no
-// table, and reading it would only fill the memory and the records window.
-constexpr size_t kMaxRecordsFileBytes = size_t{1} << 20;
 
 // A duration in days as the default text of a double: at most 15 significant
 // digits, decimalSep as the separator, no grouping, and the exponent form
@@ -45,9 +43,9 @@ bool Utf8ToCp1251(const std::string& text, std::string& out);
 // Reads record.txt (the player's copy when there is one, else the shipped
 // one) into RecordLines (UTF-8, stripped, blank lines skipped). A missing file
 // brings the "does not exist" message; a missing or all-blank file leaves
-// RecordLines as it was.
+// RecordLines as it was. Only the first maxEntries entries are kept.
 void LoadRecords(Toolkit& toolkit, const GameFolders& folders,
-                 std::vector<std::string>& RecordLines);
+                 std::vector<std::string>& RecordLines, size_t maxEntries = SIZE_MAX);
 
 // Rewrites the file from RecordLines, each line in Windows-1251 ending in CR
 // LF, in the folder the game writes to. The old file is replaced in one step;

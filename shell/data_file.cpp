@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 namespace tumbol {
 
@@ -15,22 +15,8 @@ FileFaults g_fileFaults;
 
 namespace {
 
-// What the player reads in the failure message.
-std::string Reason(int err) {
-  switch (err) {
-    case EACCES:
-    case EPERM: return "нет прав на запись";
-    case EROFS: return "диск открыт только для чтения";
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: return "на диске не хватает места";
-    case EISDIR: return "на этом месте находится папка";
-    default: return std::strerror(err);
-  }
-}
-
 bool Fail(int err, std::string& error) {
-  error = Reason(err);
+  error = FileErrorReason(err);
   return false;
 }
 
@@ -153,6 +139,36 @@ bool WriteInPlace(const std::string& target, bool create, const std::string& con
 }
 
 }  // namespace
+
+std::string FileErrorReason(int err) {
+  switch (err) {
+    case EACCES:
+    case EPERM: return "нет прав на запись";
+    case EROFS: return "диск открыт только для чтения";
+    case ENOSPC: return "на диске не хватает места";
+    case EDQUOT: return "исчерпана дисковая квота пользователя";
+    case EFBIG: return "файл больше, чем здесь разрешено записать";
+    case EISDIR: return "на этом месте находится папка";
+    case ENOTDIR: return "на пути к файлу вместо папки стоит файл";
+    case ENOENT: return "на пути к файлу нет такой папки";
+    case ENAMETOOLONG: return "слишком длинное имя файла или пути";
+    case ELOOP: return "на пути к файлу слишком много символических ссылок";
+    case EMLINK: return "в папке слишком много ссылок";
+    case EIO: return "ошибка ввода-вывода: диск не прочитался или не записался";
+    case ENOMEM: return "не хватает памяти";
+    case EMFILE:
+    case ENFILE: return "открыто слишком много файлов";
+    case EBUSY:
+    case ETXTBSY: return "файл занят другой программой";
+    case EAGAIN: return "файл временно недоступен";
+    case ESTALE:
+    case ENXIO:
+    case ENODEV: return "диск с файлом недоступен";
+    case EEXIST: return "на этом месте уже есть другой файл";
+    case EINVAL: return "это имя файла здесь недопустимо";
+    default: return "системная ошибка № " + std::to_string(err);
+  }
+}
 
 bool ReadDataFile(const std::string& path, std::string& contents, size_t maxBytes) {
   // Look before opening: opening a device or a FIFO can block or act.

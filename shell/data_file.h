@@ -18,6 +18,9 @@ constexpr size_t kMaxDataFileBytes = size_t{64} << 20;
 bool ReadDataFile(const std::string& path, std::string& contents,
                   size_t maxBytes = kMaxDataFileBytes);
 
+// Why making a folder or writing a file failed, in the player's words.
+std::string FileErrorReason(int err);
+
 // Failures tests inject where the real ones cannot be arranged. Each is off
 // by default and the game never sets them.
 struct FileFaults {

@@ -109,7 +109,7 @@ TEST_F(RecordsFileTest, MissingEmptyBlankOrHugeFileKeepsTheTableReadEarlier) {
     std::string contents;
     size_t messages;
   } cases[] = {{"empty counts as missing", "", 1},
-               {"too big is no table", std::string(kMaxRecordsFileBytes + 1, '\r'), 1},
+               {"too big is no table", std::string(kMaxDataFileBytes + 1, '\r'), 1},
                {"blank lines only", "   \r\n\r\n  ", 0}};
   lines = {"A[:]0,5"};
   for (const auto& c : cases) {
@@ -120,9 +120,14 @@ TEST_F(RecordsFileTest, MissingEmptyBlankOrHugeFileKeepsTheTableReadEarlier) {
     EXPECT_EQ(lines, std::vector<std::string>{"A[:]0,5"}) << c.what;
   }
   fs::remove(file);
-  tk.inputs = {"B"};
+  tk.inputs = {"B", "C"};
   EXPECT_TRUE(CheckNewRecord(tk, path_work, lines, 0.1, ','));
   EXPECT_EQ(ReadBytes(file), "B[:]0,1\r\n");
+  std::string longTable;  // a table is a table however long
+  while (longTable.size() <= 2 << 20) longTable += "B[:]0,1\r\n";
+  WriteBytes(file, longTable);
+  EXPECT_TRUE(CheckNewRecord(tk, path_work, lines, 0.05, ','));
+  EXPECT_EQ(ReadBytes(file), "C[:]0,05\r\n" + longTable.substr(9));
 }
 
 TEST_F(RecordsFileTest, ANewRecordTakesThePlaceOfTheFirstSlowerEntry) {
@@ -185,7 +190,7 @@ TEST_F(RecordsFileTest, FailedWriteKeepsTheTableAndTells) {
   EXPECT_FALSE(CheckNewRecord(tk, path_work, lines, 0.1, ','));
   g_fileFaults = FileFaults();
   EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Не удалось записать файл '" + file.string() +
-                                                     "': Input/output error.\rТаблица рекордов осталась прежней.",
+                                                     "': " + FileErrorReason(EIO) + ".\rТаблица рекордов осталась прежней.",
                                                  kStyleExclamation, "Таблица рекордов")));
   EXPECT_EQ(ReadBytes(file), before);
   EXPECT_EQ(lines, (std::vector<std::string>{"Игрок[:]0,5", "B[:]0,9"}));

@@ -2,6 +2,7 @@
 // files, links, FIFOs, devices, permissions and a real size limit. Cases that
 // need permissions to hold run as an unprivileged user.
 #include <fcntl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -11,10 +12,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "shell/data_file.h"
 #include "shell/file_exists.h"
+#include "shell/game_folders.h"
 #include "tests/temp_folder.h"
 
 namespace tumbol {
@@ -90,7 +93,8 @@ TEST(DataFile, WriterKeepsOrRefusesAsThePlayerSetUp) {
     return [&, mode] { EXPECT_EQ(static_cast<unsigned>(fs::status(file).permissions()), mode); };
   };
   const char* const noRight = "нет прав на запись";
-  const char* const full = "на диске не хватает места";
+  const std::string eio = FileErrorReason(EIO);
+  const std::string tooBig = FileErrorReason(EFBIG);
   const Case cases[] = {
       {"new file gets the usual mode", none, "", modeIs(0644)},
       {"mode kept", old(0640), "", modeIs(0640)},
@@ -103,9 +107,9 @@ TEST(DataFile, WriterKeepsOrRefusesAsThePlayerSetUp) {
        noRight, modeIs(0444), true},
       {"folder without new files: written in place", oldInReadOnlyFolder, "", modeIs(0666), true},
       {"folder without new files and no file yet", readOnlyFolder, noRight, none, true},
-      {"full disk", old(0644), full, none, false, 8},
-      {"full disk in place: old contents back", oldInReadOnlyFolder, full, none, true, 8},
-      {"rename fails", [&] { WriteBytes(file, oldBytes), g_fileFaults.renameError = EIO; }, "Input/output error", none},
+      {"size limit", old(0644), tooBig.c_str(), none, false, 8},
+      {"size limit in place: old contents back", oldInReadOnlyFolder, tooBig.c_str(), none, true, 8},
+      {"rename fails", [&] { WriteBytes(file, oldBytes), g_fileFaults.renameError = EIO; }, eio.c_str(), none},
       {"folder in the file's place", [&] { fs::create_directory(file); }, "на этом месте находится папка",
        [&] { EXPECT_TRUE(fs::is_directory(file)); }},
       {"FIFO in the file's place", [&] { ::mkfifo(file.c_str(), 0666); }, "на этом месте находится не обычный файл",
@@ -134,6 +138,23 @@ TEST(DataFile, WriterKeepsOrRefusesAsThePlayerSetUp) {
   g_fileFaults = FileFaults();
   std::signal(SIGXFSZ, oldHandler);
   ::umask(oldMask);
+}
+
+// Every reason is Russian, whatever the error; a full disk, a quota and a
+// size limit each say which.
+TEST(DataFile, EveryFailureReadsInRussian) {
+  for (int err = 1; err < 200; ++err) {
+    const std::string reason = FileErrorReason(err);
+    EXPECT_EQ(reason.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"), std::string::npos)
+        << err << ": " << reason;
+  }
+  EXPECT_EQ(std::set<std::string>({FileErrorReason(ENOSPC), FileErrorReason(EDQUOT), FileErrorReason(EFBIG)}).size(), 3u);
+  EXPECT_THAT(FileErrorReason(4095), ::testing::EndsWith("4095"));
+  TempFolder dir;
+  WriteBytes(dir / "file", "x");
+  std::string error;
+  EXPECT_FALSE(MakeDataFolder(GameFolders(dir.Slash(), dir.Slash() + "file/tumbol/"), error));
+  EXPECT_EQ(error, FileErrorReason(ENOTDIR));
 }
 
 }  // namespace
