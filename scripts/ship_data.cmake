@@ -5,7 +5,7 @@
 # A shipped file is brought in when the build folder lacks it, or when the copy
 # there is still the one last brought in (its hash is kept under
 # TO/CMakeFiles/shipped/). A copy the player changed stays; a line says so
-# when the shipped file is newer than it.
+# once for each new version of the shipped file.
 # FROM is only read.
 if(NOT IS_DIRECTORY "${FROM}" OR NOT IS_DIRECTORY "${TO}")
   message(FATAL_ERROR "ship_data.cmake: FROM and TO must name folders")
@@ -35,7 +35,6 @@ foreach(name IN LISTS shipped)
     if(NOT lastHash STREQUAL newHash)
       message(STATUS "Kept your ${copy}; the shipped one has changed: ${FROM}/${name}")
     endif()
-    continue()
   endif()
   if(NOT lastHash STREQUAL newHash)
     file(WRITE "${stamps}/${name}" "${newHash}")
