@@ -4,14 +4,17 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <set>
 #include <string>
 
@@ -138,6 +141,43 @@ TEST(DataFile, WriterKeepsOrRefusesAsThePlayerSetUp) {
   g_fileFaults = FileFaults();
   std::signal(SIGXFSZ, oldHandler);
   ::umask(oldMask);
+}
+
+// A save killed at any moment leaves no empty or cut file, and what it left
+// is tidied at the next start: a file written in place gets its old contents
+// back unless the new ones were whole, and no temporary file stays. A
+// player's own files and a save another game is making are left alone.
+TEST(DataFile, KilledSavesLeaveNoShortFileAndAreTidiedAtTheNextStart) {
+  TempFolder folder;
+  const fs::path file = folder / "record.txt";
+  const std::string shorter(1 << 20, 's'), longer(2 << 20, 'L');
+  std::mt19937 random(23);
+  for (const bool linked : {true, false}) {
+    SCOPED_TRACE(linked ? "in place" : "by rename");
+    WriteBytes(file, longer);
+    if (linked) fs::create_hard_link(file, folder / "link");
+    for (int kill = 0; kill < 20; ++kill) {
+      const pid_t child = ::fork();
+      std::string error;
+      for (int i = 0; child == 0; ++i) WriteDataFile(file.string(), i % 2 ? longer : shorter, error);
+      ::usleep(std::uniform_int_distribution<useconds_t>(0, 30000)(random));
+      ::kill(child, SIGKILL);
+      ::waitpid(child, nullptr, 0);
+      EXPECT_GE(fs::file_size(file), shorter.size());
+      RecoverInterruptedSaves(folder.Slash());
+      const std::string now = ReadBytes(file);
+      EXPECT_TRUE(now == shorter || now == longer) << now.size();
+      EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), linked ? 2 : 1);
+    }
+    fs::remove(folder / "link");
+  }
+  WriteBytes(folder / "record.txt.backup", "the player's");
+  WriteBytes(folder / "pole3.txt.x1Y2z3", "being saved");
+  const int saving = ::open((folder / "pole3.txt.x1Y2z3").c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(saving, LOCK_EX), 0);
+  RecoverInterruptedSaves(folder.Slash());
+  ::close(saving);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 3);
 }
 
 // Every reason is Russian, whatever the error; a full disk, a quota and a
