@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -24,11 +25,15 @@ bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
 // is carried over by hand as U+0098 in both directions.
 bool Convert(const char* to, const char* from, const std::string& text, std::string& out,
              bool toUtf8) {
+  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    out = text;  // the same in both
+    return true;
+  }
   iconv_t cd = ::iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   std::string result;
   result.reserve(text.size() * 2);
-  char buffer[256];
+  char buffer[1 << 16];
   char* in = const_cast<char*>(text.data());
   size_t inLeft = text.size();
   bool ok = true;
@@ -212,27 +217,23 @@ void LoadRecords(Toolkit& toolkit, const GameFolders& folders,
     toolkit.MsgBox("Файла '" + path + "' не существует!", kStyleExclamation, "Открыть");
     return;
   }
-  const std::vector<std::string_view> kept = KeptLines(contents, maxEntries);
+  // Line ends and blanks are the same bytes in both code pages, so the text
+  // up to the last entry wanted is converted at once.
+  std::vector<std::string_view> kept = KeptLines(contents, maxEntries);
   if (kept.empty()) return;
-  RecordLines.clear();
-  for (const auto line : kept) RecordLines.push_back(Cp1251ToUtf8(std::string(line)));
+  contents.resize(static_cast<size_t>(kept.back().data() + kept.back().size() - contents.data()));
+  const std::string text = Cp1251ToUtf8(contents);
+  kept = KeptLines(text);
+  RecordLines.assign(kept.begin(), kept.end());
 }
 
 bool SaveRecords(Toolkit& toolkit, const GameFolders& folders,
                  const std::vector<std::string>& RecordLines) {
   const std::string path = WrittenFile(folders, kRecordsFileName);
-  std::string contents;
-  std::string error;
-  bool ok = true;
-  for (const auto& line : RecordLines) {
-    std::string bytes;
-    if (!Utf8ToCp1251(line, bytes)) {
-      ok = false;
-      error = "в таблице есть знаки, которых нет в кодировке Windows-1251";
-      break;
-    }
-    contents += bytes + kCRLF;
-  }
+  std::string text, contents;
+  for (const auto& line : RecordLines) text += line + kCRLF;
+  std::string error = "в таблице есть знаки, которых нет в кодировке Windows-1251";
+  bool ok = Utf8ToCp1251(text, contents);
   if (ok) ok = MakeDataFolder(folders, error) && WriteDataFile(path, contents, error);
   if (!ok) {
     toolkit.MsgBox("Не удалось записать файл '" + path + "': " + error + "." + kCR +
