@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "records/fire.h"
+#include "records/records_file.h"
 #include "shell/game_folders.h"
 #include "shell/toolkit.h"
 
@@ -74,7 +75,7 @@ class Form3 : public QDialog {
   QTimer Timer3;                      // starts the flame, once
   QTimer FrameTimer;                  // one flame frame per display refresh
 
-  std::vector<std::string> RecordList;  // the entries of record.txt
+  RecordTable RecordList;               // the entries of record.txt
   Fire fire;                            // Heat, NextHeat, SparkRow
   bool Closing = false;
 

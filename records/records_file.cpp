@@ -209,8 +209,21 @@ bool Utf8ToCp1251(const std::string& text, std::string& out) {
   return Convert("CP1251", "UTF-8", text, out, false);
 }
 
+void RecordTable::Add(std::string_view entry) {
+  starts_.push_back(static_cast<uint32_t>(text_.size()));
+  text_.append(entry);
+  text_ += kCRLF;
+}
+
+void RecordTable::Replace(size_t i, const std::string& entry) {
+  const size_t start = starts_[i], oldEnd = End(i);
+  text_.replace(start, oldEnd - start, entry);
+  const uint32_t shift = static_cast<uint32_t>(entry.size() - (oldEnd - start));  // wraps when shorter
+  for (size_t j = i + 1; j < starts_.size(); ++j) starts_[j] += shift;
+}
+
 void LoadRecords(Toolkit& toolkit, const GameFolders& folders,
-                 std::vector<std::string>& RecordLines, size_t maxEntries) {
+                 RecordTable& RecordLines, size_t maxEntries) {
   const std::string path = FoundFile(folders, kRecordsFileName);
   std::string contents;
   if (!FileExists(path) || !ReadDataFile(path, contents)) {
@@ -219,21 +232,30 @@ void LoadRecords(Toolkit& toolkit, const GameFolders& folders,
   }
   // Line ends and blanks are the same bytes in both code pages, so the text
   // up to the last entry wanted is converted at once.
-  std::vector<std::string_view> kept = KeptLines(contents, maxEntries);
-  if (kept.empty()) return;
-  contents.resize(static_cast<size_t>(kept.back().data() + kept.back().size() - contents.data()));
+  size_t count = 0, end = 0;
+  ForEachKeptLine(contents, [&](std::string_view line) {
+    end = static_cast<size_t>(line.data() + line.size() - contents.data());
+    return ++count < maxEntries;
+  });
+  if (count == 0) return;
+  contents.resize(end);
   const std::string text = Cp1251ToUtf8(contents);
-  kept = KeptLines(text);
-  RecordLines.assign(kept.begin(), kept.end());
+  contents = std::string();
+  RecordTable table;
+  table.Reserve(text.size() + count + 2, count);
+  ForEachKeptLine(text, [&](std::string_view line) {
+    table.Add(line);
+    return true;
+  });
+  RecordLines = std::move(table);
 }
 
 bool SaveRecords(Toolkit& toolkit, const GameFolders& folders,
-                 const std::vector<std::string>& RecordLines) {
+                 const RecordTable& RecordLines) {
   const std::string path = WrittenFile(folders, kRecordsFileName);
-  std::string text, contents;
-  for (const auto& line : RecordLines) text += line + kCRLF;
+  std::string contents;
   std::string error = "в таблице есть знаки, которых нет в кодировке Windows-1251";
-  bool ok = Utf8ToCp1251(text, contents);
+  bool ok = Utf8ToCp1251(RecordLines.Text(), contents);
   if (ok) ok = MakeDataFolder(folders, error) && WriteDataFile(path, contents, error);
   if (!ok) {
     toolkit.MsgBox("Не удалось записать файл '" + path + "': " + error + "." + kCR +
@@ -271,7 +293,7 @@ std::string AskRecordName(Toolkit& toolkit) {
 }  // namespace
 
 bool CheckNewRecord(Toolkit& toolkit, const GameFolders& folders,
-                    std::vector<std::string>& RecordLines, double totalTime, char decimalSep) {
+                    RecordTable& RecordLines, double totalTime, char decimalSep) {
   LoadRecords(toolkit, folders, RecordLines);
   if (RecordLines.empty()) return false;
   size_t place = RecordLines.size();
@@ -288,10 +310,10 @@ bool CheckNewRecord(Toolkit& toolkit, const GameFolders& folders,
   if (place == RecordLines.size()) return false;
   const std::string name = AskRecordName(toolkit);
   const std::string replaced = RecordLines[place];
-  RecordLines[place] = name + kRecordSeparator + DurationToTimeText(totalTime, decimalSep);
+  RecordLines.Replace(place, name + kRecordSeparator + DurationToTimeText(totalTime, decimalSep));
   if (SaveRecords(toolkit, folders, RecordLines)) return true;
   // The file kept the old table; so does the game.
-  RecordLines[place] = replaced;
+  RecordLines.Replace(place, replaced);
   return false;
 }
 
