@@ -205,7 +205,8 @@ bool WriteInPlace(const std::string& target, bool create, const struct stat* old
   }
   const std::string copy = target + kCopySuffix;
   int ignored = 0;
-  const int copyFd = haveOld && old != nullptr ? PlaceLockedFile(target, copy, oldContents, old->st_mode & 0666, ignored) : -1;
+  const int copyFd =
+      haveOld && old != nullptr ? PlaceLockedFile(target, copy, oldContents, old->st_mode & 0666, ignored) : -1;
   bool ok = Overwrite(fd, contents, err);
   const bool whole = ok || !haveOld || Overwrite(fd, oldContents, ignored);
   ::close(fd);  // flushed: closing cannot lose anything
@@ -232,11 +233,16 @@ void Recover(const std::string& folder, const std::string& target) {
     struct stat st {};
     bool remove = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     if (remove && copy) {
+      // Put back only into a regular file: opening anything else may block or act.
+      const std::string path = folder + "/" + of;
+      const bool there = ::stat(path.c_str(), &st) == 0;
+      const bool gone = !there && errno == ENOENT;  // nothing to put back
+      const int file =
+          there && S_ISREG(st.st_mode) ? ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC) : -1;
       std::string old;
-      const int file = ::open((folder + "/" + of).c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
       int err = 0;
       // A copy that cannot go back yet stays for the next time.
-      remove = file < 0 ? errno == ENOENT : !ReadDataFile(folder + "/" + name, old) || Overwrite(file, old, err);
+      remove = gone || (file >= 0 && (!ReadDataFile(folder + "/" + name, old) || Overwrite(file, old, err)));
       if (file >= 0) ::close(file);
     }
     if (remove) ::unlinkat(::dirfd(dir), name.c_str(), 0);

@@ -188,7 +188,8 @@ TEST(DataFile, EveryFailureReadsInRussian) {
     EXPECT_EQ(reason.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"), std::string::npos)
         << err << ": " << reason;
   }
-  EXPECT_EQ(std::set<std::string>({FileErrorReason(ENOSPC), FileErrorReason(EDQUOT), FileErrorReason(EFBIG)}).size(), 3u);
+  EXPECT_EQ(std::set<std::string>({FileErrorReason(ENOSPC), FileErrorReason(EDQUOT), FileErrorReason(EFBIG)}).size(),
+            3u);
   EXPECT_THAT(FileErrorReason(4095), ::testing::EndsWith("4095"));
   TempFolder dir;
   WriteBytes(dir / "file", "x");

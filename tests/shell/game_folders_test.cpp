@@ -54,7 +54,8 @@ TEST(GameFoldersDeathTest, DataFolderUnlessTheProgramFolderIsThePlayersOwn) {
       {"writable, someone else's", program, 0777, false, true, "/xdg", "/home/p", root ? "/xdg/tumbol/" : ""},
       {"read-only", program, 0555, true, true, "/xdg/", "/home/p", "/xdg/tumbol/"},
       {"read-only, no XDG_DATA_HOME", program, 0555, true, true, nullptr, "/home/p", "/home/p/.local/share/tumbol/"},
-      {"read-only, relative XDG_DATA_HOME", program, 0555, true, true, "data", "/home/p", "/home/p/.local/share/tumbol/"},
+      {"read-only, relative XDG_DATA_HOME", program, 0555, true, true, "data", "/home/p",
+       "/home/p/.local/share/tumbol/"},
       {"read-only, no HOME", program, 0555, true, true, nullptr, nullptr, userHome + "/.local/share/tumbol/"},
       {"installed under /usr, run by its owner", "/usr/lib/", 0, true, false, "/xdg", "/home/p", "/xdg/tumbol/"},
   };
