@@ -225,12 +225,19 @@ void Recover(const std::string& folder, const std::string& target) {
   if (dir == nullptr) return;
   while (const struct dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
+    struct stat st {};
+    char real[PATH_MAX];
+    // A game file that is a symbolic link is saved through it, beside the file it names.
+    if (target.empty() && IsGameFile(name) && ::fstatat(::dirfd(dir), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISLNK(st.st_mode) && ::realpath((folder + "/" + name).c_str(), real) != nullptr) {
+      const std::string path = real;
+      Recover(FolderOf(path), path.substr(path.rfind('/') + 1));
+    }
     bool copy = false;
     const std::string of = LeftoverOf(name, copy);
     if (of.empty() || !(target.empty() ? IsGameFile(of) : of == target)) continue;
     const int fd = ::openat(::dirfd(dir), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) continue;
-    struct stat st {};
     bool remove = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     if (remove && copy) {
       // Put back only into a regular file: opening anything else may block or act.

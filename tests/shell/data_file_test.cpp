@@ -171,13 +171,18 @@ TEST(DataFile, KilledSavesLeaveNoShortFileAndAreTidiedAtTheNextStart) {
     }
     fs::remove(folder / "link");
   }
+  fs::create_directory(folder / "maps");  // a map saved through a link leaves its leftovers there
+  fs::create_symlink("maps/level.txt", folder / "pole5.txt");
+  WriteBytes(folder / "maps" / "level.txt", "map");
+  WriteBytes(folder / "maps" / "level.txt.Q7w8E9", "left by a kill");
   WriteBytes(folder / "record.txt.backup", "the player's");
   WriteBytes(folder / "pole3.txt.x1Y2z3", "being saved");
   const int saving = ::open((folder / "pole3.txt.x1Y2z3").c_str(), O_RDONLY);
   ASSERT_EQ(::flock(saving, LOCK_EX), 0);
   RecoverInterruptedSaves(folder.Slash());
   ::close(saving);
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 3);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 5);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder / "maps"), {}), 1);
 }
 
 // Every reason is Russian, whatever the error; a full disk, a quota and a
