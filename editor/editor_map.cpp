@@ -210,10 +210,13 @@ void EditorCore::SaveEditorMap() {
                     kStyleExclamation, kTitleSave);
     return;
   }
-  // The question names the file a save really replaces: the player's own copy.
+  // The question names the map the player would lose, the one the game
+  // finds under this number: the player's copy or the shipped one, which a
+  // copy in the data folder would hide.
   const std::string name = WrittenFile(folders_, "pole" + number + ".txt");
-  if (FileExists(name)) {
-    const int answer = toolkit_.MsgBox("Файл '" + name + "' уже существует!" + kCR + "Заменить существующий файл?",
+  const std::string found = FoundFile(folders_, "pole" + number + ".txt");
+  if (FileExists(found)) {
+    const int answer = toolkit_.MsgBox("Файл '" + found + "' уже существует!" + kCR + "Заменить существующий файл?",
                                        kStyleQuestion, kTitleSave);
     if (answer != kResultYes) return;
   }

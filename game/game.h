@@ -9,6 +9,7 @@
 
 #include "game/board.h"
 #include "game/seams.h"
+#include "records/records_file.h"
 #include "shell/game_folders.h"
 #include "shell/toolkit.h"
 
@@ -60,7 +61,7 @@ class Game {
   uint8_t flag_anim = 0;        // board cursor in force: 0 arrow, 1 push right, 2 push left
   bool PressedButton = false;
   int16_t PressedButtonIndex = 0;
-  std::vector<std::string> RecordLines;  // the records table as last read
+  RecordTable RecordLines;  // the records table as last read
   // Called after the last level of a game with its total time.
   std::function<void(double)> checkNewRecord;
 

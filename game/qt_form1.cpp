@@ -13,6 +13,7 @@
 #include "game/duration.h"
 #include "records/qt_form3.h"
 #include "records/records_file.h"
+#include "shell/data_file.h"
 #include "shell/file_exists.h"
 #include "shell/qt_fit_font.h"
 #include "shell/text_lines.h"
@@ -146,6 +147,7 @@ void Form1::Form_Load(const QString& programFolder) {
   if (!folder.endsWith('/')) folder += '/';
   game_.path_work = folder.toStdString();
   game_.dataFolder = DataFolderFor(game_.path_work);
+  RecoverInterruptedSaves(WrittenFile(game_.Folders(), ""));
   music.path_work = game_.path_work;
   music.FillPlaylist();
   game_.FreePlayMode = true;
