@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# The game under a headless sway, as an unprivileged user: natively on
+# Wayland and as a user starts it (both displays offered, no platform
+# chosen). In each: the corners of the window show the desktop, a drag of
+# its frame by (+100, +50) moves it by that, and a press on the game window
+# while the records window is open leaves the records window on top.
+# Exits 77 (skipped) where sway or grim is not installed.
+# TUMBOL_SHOTS=folder keeps the screenshots.
+set -uo pipefail
+build=$1
+for tool in sway swaymsg swaybg grim jq convert; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+fail() { echo "FAIL: $*"; exit 1; }
+[ -x "$build/tumbol_virtual_pointer" ] || fail "tumbol_virtual_pointer was not built (libwayland-dev)"
+
+# sway refuses root; the unprivileged user reads a copy of the game.
+dir=$(mktemp -d /tmp/tumbol-sway.XXXXXX)
+chmod 755 "$dir"
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$dir"' EXIT
+cp "$build/tumbol" "$build/tumbol_virtual_pointer" "$0" "$dir/"
+for f in "$build"/pole*.txt "$build"/record.txt "$build"/skins.bmp "$build"/skinsp.jpg \
+         "$build"/*.wav "$build"/*.ani; do
+  [ -e "$f" ] && cp "$f" "$dir/"
+done
+chmod -R a+rX "$dir"
+run_as=()
+if [ "$(id -u)" -eq 0 ]; then
+  chown nobody "$dir"
+  run_as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+fi
+if [ "${2:-}" != inner ]; then
+  "${run_as[@]}" env -i PATH="$PATH" TUMBOL_SHOTS="${TUMBOL_SHOTS:-}" bash "$dir/$(basename "$0")" "$dir" inner
+  exit $?
+fi
+
+# From here on: the unprivileged user, in $dir.
+cd "$build"
+export HOME=$build/home XDG_RUNTIME_DIR=$build/run
+mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+export WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1
+desk='#206040'  # the desktop's colour
+cat >sway.conf <<EOF
+output HEADLESS-1 resolution 1024x768 position 0 0 bg $desk solid_color
+exec echo "\$DISPLAY" >$build/display
+EOF
+sway -c sway.conf >sway.log 2>&1 &
+for _ in $(seq 100); do [ -s display ] && break; sleep 0.1; done
+[ -s display ] || fail "sway did not start: $(tail -5 sway.log)"
+export WAYLAND_DISPLAY=wayland-1 SWAYSOCK
+SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock)
+x_display=$(cat display)
+coproc pointer { ./tumbol_virtual_pointer 1024 768 2>&1; }
+point() {
+  echo "$*" >&"${pointer[1]}"
+  read -r -t 5 answer <&"${pointer[0]}" && [ "$answer" = ok ] || fail "the pointer: $answer"
+}
+point move 1000 760
+
+# The rectangle of the window named $1, as "x y w h", or nothing.
+rect() {
+  swaymsg -t get_tree | jq -r --arg n "$1" \
+    'first(.. | objects | select(.name? == $n and .visible? == true) | .rect | "\(.x) \(.y) \(.width) \(.height)") // empty'
+}
+wait_for() {  # condition, what (evaluated when it fails)
+  for _ in $(seq 100); do eval "$1" && return 0; sleep 0.1; done
+  eval fail "\"$2\""
+}
+pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
+
+check_mode() {  # name, then the environment of the game
+  local mode=$1
+  shift
+  env "$@" SDL_AUDIODRIVER=dummy ./tumbol >"game-$mode.log" 2>&1 &
+  game=$!
+  wait_for '[ -n "$(rect Тумбол)" ]' '$mode: no game window: $(tail -3 "game-$mode.log")'
+  read -r x y w h <<<"$(rect Тумбол)"
+  [ "$w $h" = "760 614" ] || fail "$mode: the window is $w x $h"
+  sleep 0.5
+  grim "shot-$mode.png"
+  [ -n "${TUMBOL_SHOTS:-}" ] && cp "shot-$mode.png" "$TUMBOL_SHOTS/" 2>/dev/null
+  for corner in "$x $y" "$((x + w - 1)) $y" "$x $((y + h - 1))" "$((x + w - 1)) $((y + h - 1))"; do
+    [ "$(pixel "shot-$mode.png" $corner)" = "${desk#\#}" ] ||
+      fail "$mode: the corner at $corner shows $(pixel "shot-$mode.png" $corner), not the desktop"
+  done
+  [ "$(pixel "shot-$mode.png" $((x + 380)) $((y + 10)))" != "${desk#\#}" ] || fail "$mode: the window is not drawn"
+
+  # The left frame, off every control.
+  point move $((x + 10)) $((y + 300))
+  point down
+  sleep 0.3
+  for step in 1 2 3 4 5; do point move $((x + 10 + step * 20)) $((y + 300 + step * 10)); sleep 0.05; done
+  point up
+  wait_for '[ "$(rect Тумбол)" = "$((x + 100)) $((y + 50)) $w $h" ]' \
+    '$mode: the drag by (+100, +50) moved the window from $x,$y to $(rect Тумбол)'
+  read -r x y w h <<<"$(rect Тумбол)"
+
+  # The records button, then the game window's frame.
+  point move $((x + 540)) $((y + 587))
+  point down
+  point up
+  wait_for '[ -n "$(rect Рекордсмены)" ]' '$mode: no records window'
+  # The right frame, clear of the records window.
+  point move $((x + 750)) $((y + 300))
+  point down
+  point up
+  sleep 1
+  on_top=$(swaymsg -t get_tree | jq -r '[.. | objects | select(.type? == "floating_con") | .name] | last')
+  [ "$on_top" = Рекордсмены ] || fail "$mode: after a press on the game window, $on_top is on top: $(swaymsg -t get_tree | jq -c '.. | objects | select(.type? == "floating_con") | {name, rect, focused}')"
+  grim "shot-$mode-records.png"
+  [ -n "${TUMBOL_SHOTS:-}" ] && cp "shot-$mode-records.png" "$TUMBOL_SHOTS/" 2>/dev/null
+  kill "$game"
+  wait "$game" 2>/dev/null
+  wait_for '[ -z "$(rect Тумбол)" ]' '$mode: the game did not end'
+  echo "$mode: all checks passed"
+}
+
+check_mode wayland QT_QPA_PLATFORM=wayland
+check_mode user DISPLAY="$x_display"
