@@ -14,28 +14,28 @@ done
 fail() { echo "FAIL: $*"; exit 1; }
 [ -x "$build/tumbol_virtual_pointer" ] || fail "tumbol_virtual_pointer was not built (libwayland-dev)"
 
-# sway refuses root; the unprivileged user reads a copy of the game.
-dir=$(mktemp -d /tmp/tumbol-sway.XXXXXX)
-chmod 755 "$dir"
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$dir"' EXIT
-cp "$build/tumbol" "$build/tumbol_virtual_pointer" "$0" "$dir/"
-for f in "$build"/pole*.txt "$build"/record.txt "$build"/skins.bmp "$build"/skinsp.jpg \
-         "$build"/*.wav "$build"/*.ani; do
-  [ -e "$f" ] && cp "$f" "$dir/"
-done
-chmod -R a+rX "$dir"
-run_as=()
-if [ "$(id -u)" -eq 0 ]; then
-  chown nobody "$dir"
-  run_as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-fi
 if [ "${2:-}" != inner ]; then
-  "${run_as[@]}" env -i PATH="$PATH" TUMBOL_SHOTS="${TUMBOL_SHOTS:-}" bash "$dir/$(basename "$0")" "$dir" inner
+  # sway refuses root: an unprivileged user runs a copy of the game.
+  dir=$(mktemp -d /tmp/tumbol-sway.XXXXXX)
+  trap 'rm -rf "$dir"' EXIT
+  cp "$build/tumbol" "$build/tumbol_virtual_pointer" "$0" "$dir/"
+  for f in "$build"/pole*.txt "$build"/record.txt "$build"/skins.bmp "$build"/skinsp.jpg; do
+    [ -e "$f" ] && cp "$f" "$dir/"
+  done
+  chmod -R a+rX "$dir"
+  run_as=()
+  if [ "$(id -u)" -eq 0 ]; then
+    chown nobody "$dir"
+    run_as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+  fi
+  "${run_as[@]}" env -i PATH="$PATH" TUMBOL_SHOTS="${TUMBOL_SHOTS:-}" ASAN_OPTIONS="${ASAN_OPTIONS:-}" \
+    UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" bash "$dir/$(basename "$0")" "$dir" inner
   exit $?
 fi
 
-# From here on: the unprivileged user, in $dir.
+# From here on: the unprivileged user, in the copy.
 cd "$build"
+trap 'kill $(jobs -p) 2>/dev/null' EXIT
 export HOME=$build/home XDG_RUNTIME_DIR=$build/run
 mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 export WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1
@@ -47,7 +47,8 @@ EOF
 sway -c sway.conf >sway.log 2>&1 &
 for _ in $(seq 100); do [ -s display ] && break; sleep 0.1; done
 [ -s display ] || fail "sway did not start: $(tail -5 sway.log)"
-export WAYLAND_DISPLAY=wayland-1 SWAYSOCK
+export WAYLAND_DISPLAY SWAYSOCK
+WAYLAND_DISPLAY=$(cd "$XDG_RUNTIME_DIR" && ls wayland-* | grep -v lock | head -1)
 SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock)
 x_display=$(cat display)
 coproc pointer { ./tumbol_virtual_pointer 1024 768 2>&1; }
