@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The game under a headless sway, as an unprivileged user: natively on
 # Wayland and as a user starts it (both displays offered, no platform
-# chosen). In each: the corners of the window show the desktop, a drag of
+# chosen, which is XWayland). In each: the corners of the window show the desktop, a drag of
 # its frame by (+100, +50) moves it by that, and a press on the game window
 # while the records window is open leaves the records window on top.
 # Exits 77 (skipped) where sway or grim is not installed.
@@ -69,14 +69,16 @@ wait_for() {  # condition, what (evaluated when it fails)
 }
 pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
 
-check_mode() {  # name, then the environment of the game
-  local mode=$1
-  shift
+check_mode() {  # name, the shell sway should see, then the environment of the game
+  local mode=$1 shell=$2
+  shift 2
   env "$@" SDL_AUDIODRIVER=dummy ./tumbol >"game-$mode.log" 2>&1 &
   game=$!
   wait_for '[ -n "$(rect Тумбол)" ]' '$mode: no game window: $(tail -3 "game-$mode.log")'
   read -r x y w h <<<"$(rect Тумбол)"
   [ "$w $h" = "760 614" ] || fail "$mode: the window is $w x $h"
+  seen=$(swaymsg -t get_tree | jq -r 'first(.. | objects | select(.name? == "Тумбол") | .shell)')
+  [ "$seen" = "$shell" ] || fail "$mode: the game runs on $seen, not $shell"
   sleep 0.5
   grim "shot-$mode.png"
   [ -n "${TUMBOL_SHOTS:-}" ] && cp "shot-$mode.png" "$TUMBOL_SHOTS/" 2>/dev/null
@@ -116,5 +118,6 @@ check_mode() {  # name, then the environment of the game
   echo "$mode: all checks passed"
 }
 
-check_mode wayland QT_QPA_PLATFORM=wayland
-check_mode user DISPLAY="$x_display"
+check_mode wayland xdg_shell QT_QPA_PLATFORM=wayland
+# As a sway session starts a program: both displays, the session type.
+check_mode user xwayland DISPLAY="$x_display" XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=sway
