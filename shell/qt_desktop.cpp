@@ -30,7 +30,8 @@ QWidget* BlockingModal(QWidget* window) {
 }
 
 void ReturnKeyboard(QWidget* window) {
-  if (window == nullptr || !window->isVisible() || BlockingModal(window) != nullptr) return;
+  if (window == nullptr || !window->isVisible() || window->isMinimized() || BlockingModal(window) != nullptr)
+    return;
   window->raise();
   window->activateWindow();
 }

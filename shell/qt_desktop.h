@@ -26,7 +26,7 @@ QWidget* BlockingModal(QWidget* window);
 
 // Gives window the keyboard back once a modal window over it has closed,
 // also where the desktop would hand it to another program. Does nothing
-// while window is hidden or still blocked.
+// while window is hidden, minimised or still blocked.
 void ReturnKeyboard(QWidget* window);
 
 // Keeps the modal windows of the program over the game window on desktops
