@@ -226,7 +226,10 @@ void Form1::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   // Copied, not blended: outside the outline the window stays transparent.
   painter.setCompositionMode(QPainter::CompositionMode_Source);
-  if (!face.isNull()) return painter.drawImage(event->rect(), face, event->rect());
+  if (!face.isNull()) {
+    painter.drawImage(event->rect(), face, event->rect());
+    return;
+  }
   painter.fillRect(rect(), palette().window());
   if (!skin.isNull()) painter.drawPixmap(0, 0, skin);
 }

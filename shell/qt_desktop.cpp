@@ -47,6 +47,8 @@ ModalGuard::~ModalGuard() {
 bool ModalGuard::Blocked() {
   QWidget* modal = BlockingModal(window_);
   if (modal == nullptr) return false;
+  // Hiding it may hand the focus to the game window for a moment: that is
+  // no new press to answer.
   if (lastShown_.isValid() && lastShown_.elapsed() < 500) return true;
   lastShown_.start();
   // QWidget's own hide and show: QDialog's hide would end its exec().

@@ -47,7 +47,7 @@ class ModalGuard : public QObject, public QAbstractNativeEventFilter {
 
  private:
   QWidget* window_;
-  QElapsedTimer lastShown_;  // showing it anew moves the focus away and back once
+  QElapsedTimer lastShown_;  // when the blocking window was last shown anew
 };
 
 }  // namespace tumbol
