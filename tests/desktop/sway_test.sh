@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # The game under a headless sway, as an unprivileged user: natively on
-# Wayland and as a user starts it (both displays offered, no platform
-# chosen, which is XWayland). In each: the corners of the window show the desktop, a drag of
-# its frame by (+100, +50) moves it by that, and a press on the game window
-# while the records window is open leaves the records window on top.
+# Wayland, and as a user starts it (both displays offered, no platform
+# chosen: XWayland). In each: the corners of the window show the desktop,
+# a drag of its frame by (+100, +50) moves it by that, and a press on the
+# game window while the records window is open leaves that one on top.
 # Exits 77 (skipped) where sway or grim is not installed.
 # TUMBOL_SHOTS=folder keeps the screenshots.
 set -uo pipefail
 build=$1
-for tool in sway swaymsg swaybg grim jq convert; do
+for tool in sway swaymsg grim; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 fail() { echo "FAIL: $*"; exit 1; }
+for tool in swaybg jq convert setpriv; do
+  command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/deps.sh installs it)"
+done
 [ -x "$build/tumbol_virtual_pointer" ] || fail "tumbol_virtual_pointer was not built (libwayland-dev)"
 
 if [ "${2:-}" != inner ]; then
