@@ -82,18 +82,20 @@ check_mode() {  # name, the shell sway should see, then the environment of the g
   [ "$w $h" = "760 614" ] || fail "$mode: the window is $w x $h"
   seen=$(swaymsg -t get_tree | jq -r 'first(.. | objects | select(.name? == "Тумбол") | .shell)')
   [ "$seen" = "$shell" ] || fail "$mode: the game runs on $seen, not $shell"
-  sleep 0.5
-  grim "shot-$mode.png"
+  # Once the window is drawn (its title plate is not the desktop), its
+  # corners are.
+  wait_for 'grim "shot-$mode.png" && [ "$(pixel "shot-$mode.png" $((x + 380)) $((y + 10)))" != "${desk#\#}" ]' \
+    '$mode: the window is not drawn'
   [ -n "${TUMBOL_SHOTS:-}" ] && cp "shot-$mode.png" "$TUMBOL_SHOTS/" 2>/dev/null
   for corner in "$x $y" "$((x + w - 1)) $y" "$x $((y + h - 1))" "$((x + w - 1)) $((y + h - 1))"; do
     [ "$(pixel "shot-$mode.png" $corner)" = "${desk#\#}" ] ||
       fail "$mode: the corner at $corner shows $(pixel "shot-$mode.png" $corner), not the desktop"
   done
-  [ "$(pixel "shot-$mode.png" $((x + 380)) $((y + 10)))" != "${desk#\#}" ] || fail "$mode: the window is not drawn"
 
   # The left frame, off every control.
   point move $((x + 10)) $((y + 300))
   point down
+  # The game asks sway to move it; the pointer goes on once sway has that.
   sleep 0.3
   for step in 1 2 3 4 5; do point move $((x + 10 + step * 20)) $((y + 300 + step * 10)); sleep 0.05; done
   point up
@@ -110,9 +112,9 @@ check_mode() {  # name, the shell sway should see, then the environment of the g
   point move $((x + 750)) $((y + 300))
   point down
   point up
-  sleep 1
-  on_top=$(swaymsg -t get_tree | jq -r '[.. | objects | select(.type? == "floating_con") | .name] | last')
-  [ "$on_top" = Рекордсмены ] || fail "$mode: after a press on the game window, $on_top is on top: $(swaymsg -t get_tree | jq -c '.. | objects | select(.type? == "floating_con") | {name, rect, focused}')"
+  floating() { swaymsg -t get_tree | jq -c '[.. | objects | select(.type? == "floating_con") | [.name, .focused]]'; }
+  wait_for '[ "$(floating)" = "[[\"Тумбол\",false],[\"Рекордсмены\",true]]" ]' \
+    '$mode: after a press on the game window, bottom to top: $(floating)'
   grim "shot-$mode-records.png"
   [ -n "${TUMBOL_SHOTS:-}" ] && cp "shot-$mode-records.png" "$TUMBOL_SHOTS/" 2>/dev/null
   kill "$game"
