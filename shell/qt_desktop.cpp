@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <vector>
 #include <xcb/xcb.h>
 
 namespace tumbol {
@@ -51,10 +52,18 @@ bool ModalGuard::Blocked() {
   // no new press to answer.
   if (lastShown_.isValid() && lastShown_.elapsed() < 500) return true;
   lastShown_.start();
-  // QWidget's own hide and show: QDialog's hide would end its exec().
-  modal->QWidget::setVisible(false);
-  modal->QWidget::setVisible(true);
-  modal->raise();
+  // The blocking window and the modal windows it belongs to (the editor
+  // under its question), outermost first, each to come up over the last.
+  std::vector<QWidget*> chain;
+  for (QWidget* w = modal; w != nullptr && w != window_ && w->isVisible();
+       w = w->parentWidget() != nullptr ? w->parentWidget()->window() : nullptr)
+    chain.insert(chain.begin(), w);
+  for (QWidget* w : chain) {
+    // QWidget's own hide and show: QDialog's hide would end its exec().
+    w->QWidget::setVisible(false);
+    w->QWidget::setVisible(true);
+    w->raise();
+  }
   modal->activateWindow();
   return true;
 }
