@@ -238,16 +238,19 @@ void Form1::paintEvent(QPaintEvent* event) {
 // switch picture) come on to the window; only those on its own surface count.
 void Form1::mousePressEvent(QMouseEvent* event) {
   dragging_ = childAt(event->position().toPoint()) == nullptr;
+  moveOffered_ = false;
   if (!dragging_) return;
   drag_ = event->position().toPoint();
   if (event->buttons() != Qt::LeftButton) return;
   // The window system moves the window where it can (on Wayland only it
   // may) and holds the pointer meanwhile, so no move or release of this
-  // drag reaches the window: restore the board now. Moving by hand is left
-  // for X servers without a window manager.
+  // drag reaches the window: restore the board now.
   game_.RestoreCursor();
   game_.ReleaseButtonImage();
-  if (windowHandle() != nullptr && windowHandle()->startSystemMove()) dragging_ = false;
+  // A compositor takes the move only while the button is down; an X window
+  // manager asked now could miss a quick click's release and go on moving
+  // the window after it, so it is asked at the first move.
+  if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) OfferMove();
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {
@@ -255,7 +258,16 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
   if (!dragging_ && childAt(at) != nullptr) return;
   game_.RestoreCursor();
   game_.ReleaseButtonImage();
-  if (dragging_ && event->buttons() == Qt::LeftButton) move(pos() - (drag_ - at));
+  if (!dragging_ || event->buttons() != Qt::LeftButton) return;
+  move(pos() - (drag_ - at));
+  if (!moveOffered_) OfferMove();
+}
+
+void Form1::OfferMove() {
+  moveOffered_ = true;
+  // Moving by hand goes on only where nobody takes the move (an X server
+  // without a window manager).
+  if (windowHandle() != nullptr && windowHandle()->startSystemMove()) dragging_ = false;
 }
 
 void Form1::mouseReleaseEvent(QMouseEvent*) {

@@ -121,6 +121,7 @@ class Form1 : public QWidget, private GameView, private AidsView {
   void Form_Activate();
   void Form_Deactivate();
   void ShowAbout();
+  void OfferMove();  // hands the drag to the window system
   void Timer3_Timer();
   void Text1_Changed();
   QLabel* MakeLabel(int left, int top, int width, int height, const QString& text);
@@ -131,6 +132,7 @@ class Form1 : public QWidget, private GameView, private AidsView {
   SolverWorker worker_;  // after aids_: its answers go there
   QPoint drag_;                 // dragX, dragY: where the window was grabbed
   bool dragging_ = false;       // the button went down on the surface, not on a control
+  bool moveOffered_ = false;    // this drag was offered to the window system
   bool firstActivation_ = false;
   bool wasActive_ = false;
   // Another window of the program (the editor, the records window, the

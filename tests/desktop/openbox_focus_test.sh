@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Under Xvfb with openbox and another program's window on the screen: the
-# game window opens in the middle of the screen, and has the keyboard again
-# each time the editor (after its question) or the About box closes.
+# game window opens in the middle of the screen, a drag of its frame moves
+# it, and it has the keyboard again each time the editor (after its
+# question) or the About box closes.
 set -uo pipefail
 build=$1
 for tool in Xvfb openbox xdotool xwininfo display; do
@@ -32,11 +33,24 @@ wait_for 'xdotool search --name "^other$" >/dev/null 2>&1' 'the other window did
 QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy "$dir/tumbol" >"$dir/game.log" 2>&1 &
 wait_for 'game=$(xdotool search --name "^Тумбол$" 2>/dev/null | head -1); [ -n "$game" ]' \
   'the game window did not appear: $(tail -3 "$dir/game.log")'
-wait_for '[ "$(xdotool getactivewindow 2>/dev/null)" = "$game" ]' 'the game window never had the keyboard'
 eval "$(xdotool getwindowgeometry --shell "$game")"
 # (openbox keeps a border of 1 pixel round a window without a title bar)
 [ $((X - 132)) -le 0 ] && [ $((X - 132)) -ge -1 ] && [ $((Y - 77)) -le 0 ] && [ $((Y - 77)) -ge -1 ] ||
   fail "the game window opened at $X,$Y, not in the middle of the screen"
+# The player clicks the game window's frame, as after the other program;
+# a quick click leaves the window where it is.
+xdotool mousemove $((X + 10)) $((Y + 300)) click 1
+wait_for '[ "$(xdotool getactivewindow 2>/dev/null)" = "$game" ]' \
+  'a click on the game window gave it no keyboard: $(xdotool getactivewindow getwindowname 2>&1)'
+# A drag of the frame by (+100, +50), handed to openbox at its first step
+# (1 pixel), moves the window with the pointer from there.
+x0=$X y0=$Y
+xdotool mousedown 1 mousemove $((x0 + 11)) $((y0 + 300))
+for step in 1 2 3 4 5; do xdotool mousemove $((x0 + 10 + step * 20)) $((y0 + 300 + step * 10)); sleep 0.05; done
+xdotool mouseup 1
+xdotool mousemove $((x0 + 300)) $((y0 + 400))
+wait_for 'eval "$(xdotool getwindowgeometry --shell "$game")"; [ "$X $Y" = "$((x0 + 99)) $((y0 + 50))" ]' \
+  'the drag by (+100, +50) moved the window from $x0,$y0 to $X,$Y'
 has_keyboard() {  # what was closed
   closed=$1
   wait_for '[ "$(xdotool getactivewindow 2>/dev/null)" = "$game" ]' \
