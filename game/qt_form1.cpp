@@ -259,8 +259,8 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
   game_.RestoreCursor();
   game_.ReleaseButtonImage();
   if (!dragging_ || event->buttons() != Qt::LeftButton) return;
-  move(pos() - (drag_ - at));
   if (!moveOffered_) OfferMove();
+  if (dragging_) move(pos() - (drag_ - at));
 }
 
 void Form1::OfferMove() {

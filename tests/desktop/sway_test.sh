@@ -2,8 +2,8 @@
 # The game under a headless sway, as an unprivileged user: natively on
 # Wayland, and as a user starts it (both displays offered, no platform
 # chosen: XWayland). In each: the corners of the window show the desktop,
-# a drag of its frame by (+100, +50) moves it by that (less the first pixel
-# on X11), and a press on the game window while the records window is open
+# drags of its frame by (+100, +50) and then (-60, -40) move it by that
+# (less the first pixel on X11), and a press on the game window while the records window is open
 # leaves that one on top.
 # Exits 77 (skipped) where sway or grim is not installed.
 # TUMBOL_SHOTS=folder keeps the screenshots.
@@ -73,8 +73,28 @@ wait_for() {  # condition, what (evaluated when it fails)
 }
 pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
 
-check_mode() {  # name, the shell sway should see, how far a drag by 100 moves, the game's environment
-  local mode=$1 shell=$2 moved_x=$3
+# Drags the game window's left frame (off every control) by ($1, $2): a
+# first step of 1 pixel, then on. Natively the game hands the move to sway
+# at the press, on X11 at that first step, which the window therefore does
+# not follow; each time the pointer waits until sway has the request.
+drag() {
+  local dx=$1 dy=$2 x y w h
+  read -r x y w h <<<"$(rect Тумбол)"
+  point move $((x + 10)) $((y + 300))
+  point down
+  sleep 0.3
+  point move $((x + 11)) $((y + 300))
+  sleep 0.3
+  for step in 1 2 3 4 5; do point move $((x + 10 + step * dx / 5)) $((y + 300 + step * dy / 5)); sleep 0.05; done
+  point up
+  local want="$((x + dx - first_step)) $((y + dy)) $w $h"
+  wait_for '[ "$(rect Тумбол)" = "$want" ]' \
+    '$mode: the drag by ($dx, $dy) moved the window from $x,$y to $(rect Тумбол)'
+}
+
+check_mode() {  # name, the shell sway should see, the step a drag loses, the game's environment
+  local mode=$1 shell=$2
+  first_step=$3
   shift 3
   env "$@" SDL_AUDIODRIVER=dummy ./tumbol >"game-$mode.log" 2>&1 &
   game=$!
@@ -93,19 +113,9 @@ check_mode() {  # name, the shell sway should see, how far a drag by 100 moves, 
       fail "$mode: the corner at $corner shows $(pixel "shot-$mode.png" $corner), not the desktop"
   done
 
-  # The left frame, off every control: a first step of 1 pixel, then on to
-  # (+100, +50). Natively the game hands the move to sway at the press, on
-  # X11 at that first step (which the window therefore does not follow);
-  # each time the pointer waits until sway has the request.
-  point move $((x + 10)) $((y + 300))
-  point down
-  sleep 0.3
-  point move $((x + 11)) $((y + 300))
-  sleep 0.3
-  for step in 1 2 3 4 5; do point move $((x + 10 + step * 20)) $((y + 300 + step * 10)); sleep 0.05; done
-  point up
-  wait_for '[ "$(rect Тумбол)" = "$((x + moved_x)) $((y + 50)) $w $h" ]' \
-    '$mode: the drag by (+100, +50) moved the window from $x,$y to $(rect Тумбол)'
+  # Twice, so the second starts away from where sway would centre it.
+  drag 100 50
+  drag -60 -40
   read -r x y w h <<<"$(rect Тумбол)"
 
   # The records button, then the game window's frame.
@@ -128,6 +138,6 @@ check_mode() {  # name, the shell sway should see, how far a drag by 100 moves, 
   echo "$mode: all checks passed"
 }
 
-check_mode wayland xdg_shell 100 QT_QPA_PLATFORM=wayland
+check_mode wayland xdg_shell 0 QT_QPA_PLATFORM=wayland
 # As a sway session starts a program: both displays, the session type.
-check_mode user xwayland 99 DISPLAY="$x_display" XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=sway
+check_mode user xwayland 1 DISPLAY="$x_display" XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=sway
