@@ -132,6 +132,14 @@ check_mode() {  # name, the shell sway should see, the step a drag loses, the ga
     '$mode: after a press on the game window, bottom to top: $(floating)'
   grim "shot-$mode-records.png"
   [ -n "${TUMBOL_SHOTS:-}" ] && cp "shot-$mode-records.png" "$TUMBOL_SHOTS/" 2>/dev/null
+  # Its close button: the game window has the keyboard again, where it was.
+  read -r rx ry _ <<<"$(rect Рекордсмены)"
+  point move $((rx + 290)) $((ry + 380))
+  point move $((rx + 292)) $((ry + 384))
+  point down
+  point up
+  wait_for '[ "$(floating)" = "[[\"Тумбол\",true]]" ]' '$mode: after the records window, $(floating)'
+  [ "$(rect Тумбол)" = "$x $y $w $h" ] || fail "$mode: the game window went from $x,$y to $(rect Тумбол)"
   kill "$game"
   wait "$game" 2>/dev/null
   wait_for '[ -z "$(rect Тумбол)" ]' '$mode: the game did not end'
