@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTime>
+#include <QWindow>
 
 #include "editor/qt_form2.h"
 #include "game/duration.h"
@@ -60,7 +61,9 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   pal.setColor(QPalette::Window, QColor(40, 34, 30));
   pal.setColor(QPalette::WindowText, QColor(240, 226, 190));
   setPalette(pal);
-  setAutoFillBackground(true);
+  // Per-pixel alpha: the desktop shows outside the outline wherever windows
+  // are composited (Wayland, XWayland, a compositing X desktop).
+  setAttribute(Qt::WA_TranslucentBackground);
 
   Picture1->setGeometry(27, 29, 705, 513);
   Picture1->onPress = [this](double x, double y) {
@@ -197,25 +200,59 @@ void Form1::OpenEditor() {
   if (onOpenEditor) return onOpenEditor();
   Form2 editor(toolkit_, game_.Folders(), this);
   editor.exec();
+  ReturnKeyboard(this);
 }
 
 void Form1::OpenRecords() {
   if (onOpenRecords) return onOpenRecords();
   Form3 records(toolkit_, game_.Folders(), ImageList2[5], this);
+  CentreOnScreen(&records);
   records.exec();
+  ReturnKeyboard(this);
 }
 
-void Form1::paintEvent(QPaintEvent*) {
-  if (skin.isNull()) return;
-  QPainter painter(this);
+void Form1::SetOutline(const QRegion& outline) {
+  setMask(outline);
+  // An empty outline (an all-white skin) is no mask to Qt: the window then
+  // shows whole rather than vanishing.
+  if (outline.isEmpty()) return;
+  face = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+  face.fill(Qt::transparent);
+  QPainter painter(&face);
+  painter.setClipRegion(outline);
   painter.drawPixmap(0, 0, skin);
+  update();
+}
+
+void Form1::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  // Copied, not blended: outside the outline the window stays transparent.
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  if (!face.isNull()) {
+    painter.drawImage(event->rect(), face, event->rect());
+    return;
+  }
+  painter.fillRect(rect(), palette().window());
+  if (!skin.isNull()) painter.drawPixmap(0, 0, skin);
 }
 
 // Presses and moves that a control leaves unhandled (a label, a hidden
 // switch picture) come on to the window; only those on its own surface count.
 void Form1::mousePressEvent(QMouseEvent* event) {
   dragging_ = childAt(event->position().toPoint()) == nullptr;
-  if (dragging_) drag_ = event->position().toPoint();
+  moveOffered_ = false;
+  if (!dragging_) return;
+  drag_ = event->position().toPoint();
+  if (event->buttons() != Qt::LeftButton) return;
+  // The window system moves the window where it can (on Wayland only it
+  // may) and holds the pointer meanwhile, so no move or release of this
+  // drag reaches the window: restore the board now.
+  game_.RestoreCursor();
+  game_.ReleaseButtonImage();
+  // A compositor takes the move only while the button is down; an X window
+  // manager asked now could miss a quick click's release and go on moving
+  // the window after it, so it is asked at the first move.
+  if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) OfferMove();
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {
@@ -223,7 +260,16 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
   if (!dragging_ && childAt(at) != nullptr) return;
   game_.RestoreCursor();
   game_.ReleaseButtonImage();
-  if (dragging_ && event->buttons() == Qt::LeftButton) move(pos() - (drag_ - at));
+  if (!dragging_ || event->buttons() != Qt::LeftButton) return;
+  if (!moveOffered_) OfferMove();
+  if (dragging_) move(pos() - (drag_ - at));
+}
+
+void Form1::OfferMove() {
+  moveOffered_ = true;
+  // Moving by hand goes on only where nobody takes the move (an X server
+  // without a window manager).
+  if (windowHandle() != nullptr && windowHandle()->startSystemMove()) dragging_ = false;
 }
 
 void Form1::mouseReleaseEvent(QMouseEvent*) {
@@ -296,6 +342,9 @@ void Form1::changeEvent(QEvent* event) {
   if (active == wasActive_) return;
   wasActive_ = active;
   if (!active) return Form_Deactivate();
+  // A press on the game window while a modal window blocks it activates
+  // nothing; the modal window comes back on top.
+  if (modalGuard_.Blocked()) return;
   const bool counts = !firstActivation_ || ownWindowVisited_;
   ownWindowVisited_ = false;
   if (counts) Form_Activate();

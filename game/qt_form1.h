@@ -19,6 +19,7 @@
 #include "game/qt_solver_worker.h"
 #include "shell/music.h"
 #include "shell/qt_audio.h"
+#include "shell/qt_desktop.h"
 #include "shell/qt_music_switch.h"
 #include "shell/qt_read_ahead.h"
 #include "shell/toolkit.h"
@@ -54,6 +55,9 @@ class Form1 : public QWidget, private GameView, private AidsView {
 
   // The load handler: runs before the window is first shown.
   void Form_Load(const QString& programFolder = QString());
+  // The outline cut from the skin: the input region (and the shape on X
+  // servers without a compositor); outside it the window is see-through.
+  void SetOutline(const QRegion& outline);
 
   Game& game() { return game_; }
   BoardPicture* Picture1 = nullptr;     // the board
@@ -72,6 +76,7 @@ class Form1 : public QWidget, private GameView, private AidsView {
   QTimer Timer3;                        // the clocks, every second
   std::vector<QPixmap> ImageList2;      // button pictures, 1-based (entry 0 unused)
   QPixmap skin;                         // skins.bmp, the window face
+  QImage face;                          // the skin, transparent outside the outline
   QWidget* splash = nullptr;            // frmSplash until the first activation
   PictureReadAhead* readAhead = nullptr;  // skins decoded early by the start-up
 
@@ -116,6 +121,7 @@ class Form1 : public QWidget, private GameView, private AidsView {
   void Form_Activate();
   void Form_Deactivate();
   void ShowAbout();
+  void OfferMove();  // hands the drag to the window system
   void Timer3_Timer();
   void Text1_Changed();
   QLabel* MakeLabel(int left, int top, int width, int height, const QString& text);
@@ -126,6 +132,7 @@ class Form1 : public QWidget, private GameView, private AidsView {
   SolverWorker worker_;  // after aids_: its answers go there
   QPoint drag_;                 // dragX, dragY: where the window was grabbed
   bool dragging_ = false;       // the button went down on the surface, not on a control
+  bool moveOffered_ = false;    // this drag was offered to the window system
   bool firstActivation_ = false;
   bool wasActive_ = false;
   // Another window of the program (the editor, the records window, the
@@ -133,6 +140,7 @@ class Form1 : public QWidget, private GameView, private AidsView {
   // those is an activation of the game window. A message box, an input box
   // or another application is not.
   bool ownWindowVisited_ = false;
+  ModalGuard modalGuard_{this};  // the editor, records window and boxes stay over this one
 };
 
 }  // namespace tumbol

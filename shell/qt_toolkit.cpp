@@ -10,6 +10,8 @@
 #include <QRandomGenerator>
 #include <QTimer>
 
+#include "shell/qt_desktop.h"
+
 namespace tumbol {
 
 QString QtToolkit::DisplayText(const std::string& text) {
@@ -41,12 +43,14 @@ int QtToolkit::MsgBox(const std::string& text, int style, const std::string& tit
     box.setDefaultButton(no);
     box.setEscapeButton(no);
     box.exec();
+    ReturnKeyboard(box.parentWidget());
     return box.clickedButton() == yes ? kResultYes : kResultNo;
   }
   QPushButton* ok = box.addButton(QStringLiteral("ОК"), QMessageBox::AcceptRole);
   box.setDefaultButton(ok);
   box.setEscapeButton(ok);
   box.exec();
+  ReturnKeyboard(box.parentWidget());
   return kResultOk;
 }
 
@@ -58,7 +62,9 @@ std::string QtToolkit::InputBox(const std::string& prompt, const std::string& ti
   dialog.setTextValue(QString::fromStdString(defaultText));
   dialog.setOkButtonText(QStringLiteral("ОК"));
   dialog.setCancelButtonText(QStringLiteral("Отмена"));
-  if (dialog.exec() != QDialog::Accepted) return {};
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  ReturnKeyboard(dialog.parentWidget());
+  if (!accepted) return {};
   return dialog.textValue().toStdString();
 }
 

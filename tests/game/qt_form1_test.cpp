@@ -16,6 +16,7 @@
 #include "game/level_metrics.h"
 #include "game/solver.h"
 #include "shell/qt_board_cursor.h"
+#include "shell/qt_region.h"
 #include "shell/scripted_toolkit.h"
 #include "tests/game/bottom_rows.h"
 #include "tests/game/silent_view.h"
@@ -240,6 +241,48 @@ TEST_F(Form1Test, OnlyComingBackFromAnotherWindowOfTheProgramSettles) {
     EXPECT_EQ(board.At(5, 5), c.settles ? 0 : 2);
     board.At(5, 5) = 0;
     board.At(15, 5) = 0;
+  }
+}
+
+TEST_F(Form1Test, APressOnTheGameWindowWhileAModalWindowIsOpenSettlesNothingAndBringsItBack) {
+  LoadLevel("2300000000000000000000");
+  Activate(&form);
+  Board& board = form.game().board;
+  QDialog records(&form);
+  records.setModal(true);
+  Activate(&records);
+  board.At(5, 5) = 2;  // a cube in the air
+  // What a desktop that raises the clicked window does to the blocked one.
+  QApplication::setActiveWindow(&form);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return records.isActiveWindow(); }, 2000));
+  EXPECT_TRUE(records.isVisible());
+  EXPECT_EQ(board.At(5, 5), 2);
+  records.hide();
+  Activate(&form);
+  EXPECT_EQ(board.At(5, 5), 0);
+}
+
+TEST_F(Form1Test, OutsideTheOutlineTheWindowIsSeeThrough) {
+  QImage white(760, 614, QImage::Format_RGB32);
+  white.fill(Qt::white);
+  const struct {
+    const char* skin;
+    bool seeThrough;  // at the corner
+  } cases[] = {{"shipped", true}, {"all white", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.skin);
+    fs::remove(dir / "skins.bmp");
+    if (c.seeThrough)
+      fs::copy_file(fs::path(TUMBOL_SOURCE_DIR) / "data" / "skins.bmp", dir / "skins.bmp");
+    else
+      white.save(QString::fromStdString(Path("skins.bmp")), "BMP");
+    Form1 window{tk, cues, cursor};
+    window.Form_Load(folder);
+    const QImage skin = window.skin.toImage().convertToFormat(QImage::Format_ARGB32);
+    window.SetOutline(WindowOutline(skin, window.size(), {}));
+    const QImage shown = window.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(qAlpha(shown.pixel(0, 0)), c.seeThrough ? 0 : 255);
+    EXPECT_EQ(shown.pixel(380, 10), skin.pixel(380, 10));  // the title plate
   }
 }
 
