@@ -220,19 +220,28 @@ TEST_F(GameFlow, HoverCursorFollowsTheHalves) {
   EXPECT_EQ(game.flag_anim, 0);
 }
 
-TEST_F(GameFlow, LoadPressedWhileALevelSlidesInOrAPairVanishesShowsOnlyTheNewMap) {
+// Holding Enter in the number field: a load request at every pause. Each
+// waits for the running start to unwind instead of running inside it.
+TEST_F(GameFlow, LoadsRequestedWhileALevelSlidesInOrAPairVanishesNeverNestAndTheLastShowsWhole) {
   WriteMap(1, kOnePush);
   WriteMap(2, kThreeKinds);
   for (bool sliding : {true, false}) {
     SCOPED_TRACE(sliding ? "sliding in" : "vanishing");
     ui.text1 = "1";
     if (!sliding) game.StartLevel();
-    AtFirstPause([&] {
-      ui.text1 = "2";
-      game.Image1_MouseDown(0);
-    });
+    int depth = 0, deepest = 0, requests = 0;
+    tk.onPause = [&] {
+      deepest = std::max(deepest, ++depth);
+      if (++requests <= 41) {
+        ui.text1 = requests % 2 ? "2" : "1";
+        requests % 3 ? game.Image1_MouseDown(0) : game.Timer2_Timer();
+      }
+      --depth;
+    };
     sliding ? game.StartLevel() : PushFirstCubeRight();
+    EXPECT_EQ(deepest, 1);
     EXPECT_EQ(game.board, Settled(kThreeKinds));  // whole, not mixed with rows of map 1
+    EXPECT_EQ(game.LevelStartTime, tk.now);
     EXPECT_EQ(Wins(), 0);
     EXPECT_TRUE(tk.messages.empty());
     EXPECT_FALSE(game.LevelSolved);
