@@ -285,7 +285,7 @@ TEST_F(Form1Test, F2ShowsTheFirstPushOfAShortestWinBesideTheCubeUntilThePlayersN
   // Long enough to be seen, through presses that push nothing; gone with
   // the next push, undo or load.
   QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, Cell(15, 20, true));
-  QTest::qWaitFor([&] { return !form.Picture1->HintShowing() || form.Picture1->HintAgeMs() > 2500; }, 10000);
+  QTest::qWaitFor([&] { return !form.Picture1->HintShowing() || form.Picture1->HintAgeMs() > 1500; }, 10000);
   EXPECT_TRUE(form.Picture1->HintShowing());
   const std::function<void()> moves[] = {
       [&] { QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, Cell(first.row, first.col, first.dir > 0)); },
