@@ -215,14 +215,14 @@ void LostSign::paintEvent(QPaintEvent*) {
   painter.setPen(QPen(kGold.lighter(100 + static_cast<int>(40 * glow)), 1 + 1.5 * glow));
   painter.setBrush(QColor(88 + static_cast<int>(60 * glow), 20, 18));
   painter.drawRoundedRect(r, 4, 4);
-  const QRectF cube(r.left() + 6, r.center().y() - 6, 12, 12);
+  const QRectF cube(r.left() + 6, r.center().y() - 5, 10, 10);
   painter.setPen(QPen(QColor(230, 210, 170), 1.5));
   painter.setBrush(Qt::NoBrush);
   painter.drawRoundedRect(cube, 2, 2);
   painter.setPen(QPen(QColor(255, 110, 90), 2, Qt::SolidLine, Qt::RoundCap));
   painter.drawLine(cube.bottomLeft() + QPointF(-2, 2), cube.topRight() + QPointF(2, -2));
   QFont font(QStringLiteral("Liberation Serif"));
-  font.setPixelSize(13);
+  font.setPixelSize(12);
   font.setBold(true);
   painter.setFont(font);
   painter.setPen(QColor(255, 226, 170));

@@ -65,7 +65,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   Picture1->onPress = [this](double x, double y) { game_.Picture1_MouseDown(x, y); };
   // In the frame above the board, right of the title.
   lostSign = new LostSign(this);
-  lostSign->setGeometry(474, 7, 172, 19);
+  lostSign->setGeometry(476, 10, 168, 17);
   Picture1->onMove = [this](double x, double y) { game_.Picture1_MouseMove(x, y); };
   Picture1->onRelease = [this] { game_.Picture1_MouseUp(); };
 
