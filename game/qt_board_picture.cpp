@@ -1,7 +1,6 @@
 #include "game/qt_board_picture.h"
 
 #include <QMouseEvent>
-#include <QHelpEvent>
 #include <QPainter>
 #include <QToolTip>
 #include <cmath>
@@ -15,6 +14,7 @@ constexpr int kCellPixels = 32;
 constexpr double kPointsPerPixel = 0.75;
 constexpr int kPulseFrameMs = 50;
 constexpr double kPulsePeriodMs = 900;
+constexpr int kGlowMs = 1500;  // the lost sign's answer to F2
 // The gold of the window's frame.
 const QColor kGold(232, 188, 96);
 
@@ -163,14 +163,6 @@ void BoardPicture::mouseReleaseEvent(QMouseEvent*) {
   if (onRelease) onRelease();
 }
 
-}  // namespace tumbol
-
-namespace tumbol {
-
-namespace {
-constexpr int kGlowMs = 1500;
-}
-
 LostSign::LostSign(QWidget* parent) : QWidget(parent) {
   hide();
   glowTimer_.setInterval(kPulseFrameMs);
@@ -183,7 +175,7 @@ LostSign::LostSign(QWidget* parent) : QWidget(parent) {
 
 const char* LostSign::Tip(bool freePlay) {
   return freePlay ? "Этот уровень уже не пройти. Отмените ход (Ctrl+Z) или загрузите карту заново."
-                  : "Этот уровень уже не пройти. Начните его заново.";
+                  : "Этот уровень уже не пройти. Начните его заново: кнопка «Заново».";
 }
 
 void LostSign::SetFreePlay(bool freePlay) { setToolTip(QString::fromUtf8(Tip(freePlay))); }
