@@ -66,10 +66,10 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   setAttribute(Qt::WA_TranslucentBackground);
 
   Picture1->setGeometry(27, 29, 705, 513);
-  Picture1->onPress = [this](double x, double y) {
-    Picture1->StopHint();
-    game_.Picture1_MouseDown(x, y);
-  };
+  Picture1->onPress = [this](double x, double y) { game_.Picture1_MouseDown(x, y); };
+  // In the frame above the board, right of the title.
+  lostSign = new LostSign(this);
+  lostSign->setGeometry(476, 10, 168, 17);
   Picture1->onMove = [this](double x, double y) { game_.Picture1_MouseMove(x, y); };
   Picture1->onRelease = [this] { game_.Picture1_MouseUp(); };
 
@@ -190,6 +190,7 @@ void Form1::ShowModeControls(bool freePlay) {
   Text1->setVisible(freePlay);
   Label3->setVisible(freePlay);
   Label2->setVisible(!freePlay);
+  lostSign->SetFreePlay(freePlay);
 }
 
 void Form1::SetButtonPressed(int index, bool pressed) {
@@ -312,7 +313,9 @@ bool Form1::PlayKey(QObject* watched, QKeyEvent* key) {
     return true;
   }
   if (key->key() == Qt::Key_F2) {
+    // No hints in a game, but a lost board answers with its sign there too.
     if (game_.HintAllowed()) aids_.HintRequested(game_.board);
+    else if (aids_.Lost()) lostSign->Point();
     return true;
   }
   if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && watched == Text1) {
@@ -323,16 +326,6 @@ bool Form1::PlayKey(QObject* watched, QKeyEvent* key) {
     return true;
   }
   return false;
-}
-
-void Form1::BoardAtRest() {
-  Picture1->StopHint();
-  aids_.BoardAtRest(game_.board);
-}
-
-void Form1::LevelReplaced() {
-  Picture1->StopHint();
-  aids_.LevelReplaced();
 }
 
 void Form1::changeEvent(QEvent* event) {

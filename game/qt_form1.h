@@ -60,7 +60,9 @@ class Form1 : public QWidget, private GameView, private AidsView {
   void SetOutline(const QRegion& outline);
 
   Game& game() { return game_; }
+  const PlayAids& aids() const { return aids_; }
   BoardPicture* Picture1 = nullptr;     // the board
+  LostSign* lostSign = nullptr;         // in the frame: this level can no longer be won
   std::array<ImageButton*, 8> Image1{}; // the picture buttons
   QLabel* Label1 = nullptr;             // column/row under the pointer
   QLabel* Label2 = nullptr;             // lives
@@ -108,13 +110,16 @@ class Form1 : public QWidget, private GameView, private AidsView {
   void OpenRecords() override;
   void RequestClose() override { close(); }
   void Minimise() override { showMinimized(); }
-  void BoardAtRest() override;
-  void LevelReplaced() override;
+  void PlayerChangedBoard(bool undo) override { aids_.BoardChanging(undo); }
+  void BoardAtRest() override { aids_.BoardAtRest(game_.board); }
+  void LevelReplaced() override { aids_.LevelReplaced(); }
   // AidsView
   void StartSearch(const Board& board, uint64_t ticket) override { worker_.Start(board, ticket); }
   void CancelSearch() override { worker_.Cancel(); }
-  void ShowLostSign(bool shown) override { Picture1->ShowLostSign(shown); }
-  void ShowHint(const SolverMove& move) override { Picture1->FlashHint(move.row, move.col, move.dir); }
+  void ShowLostSign(bool shown) override { lostSign->setVisible(shown); }
+  void ShowHint(const SolverMove& move) override { Picture1->ShowHint(move.row, move.col, move.dir); }
+  void HideHint() override { Picture1->StopHint(); }
+  void PointAtLostSign() override { lostSign->Point(); }
   // The keys beyond the original: undo, hint, Enter to load. True when taken.
   bool PlayKey(QObject* watched, QKeyEvent* key);
 

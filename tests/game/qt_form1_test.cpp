@@ -310,14 +310,35 @@ TEST_F(Form1Test, OnlyTheLeftButtonAloneOnTheSurfaceDragsTheWindow) {
   Send(&form, QEvent::MouseButtonRelease, {40, 320}, Qt::LeftButton, Qt::NoButton);
 }
 
-TEST_F(Form1Test, F2FlashesTheFirstPushOfAShortestWin) {
-  LoadLevel("2020000000000000000000");
-  QTest::keyClick(form.Text1, Qt::Key_F2);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return form.Picture1->HintShowing(); }, 5000));
-  const SolveResult best = SolveLevel(form.game().board);
-  ASSERT_EQ(best.outcome, SolveOutcome::kSolved);
-  const SolverMove& first = best.moves.front();
+TEST_F(Form1Test, F2ShowsTheFirstPushOfAShortestWinBesideTheCubeUntilThePlayersNextMove) {
+  const auto hinted = [&] {
+    QTest::keyClick(form.Text1, Qt::Key_F2);
+    return QTest::qWaitFor([&] { return form.Picture1->HintShowing(); }, 5000);
+  };
+  LoadLevel("2020003030000000000000");
+  ASSERT_TRUE(hinted());
+  const SolverMove first = SolveLevel(form.game().board).moves.front();
   EXPECT_EQ(form.Picture1->Hint(), (std::array<int, 3>{first.row, first.col, first.dir}));
+  // The cube stays in sight inside its ring; the arrow lies in the empty cell it goes to.
+  const QImage shown = form.Picture1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage frame = form.Picture1->Frame().convertToFormat(QImage::Format_RGB32);
+  const QRect cube((first.col - 1) * 32 + 4, (first.row - 1) * 32 + 4, 24, 24);
+  EXPECT_EQ(shown.copy(cube), frame.copy(cube));
+  EXPECT_NE(shown.copy(cube.translated(32 * first.dir, 0)), frame.copy(cube.translated(32 * first.dir, 0)));
+  // Long enough to be seen, through presses that push nothing; gone with
+  // the next push, undo or load.
+  QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, Cell(15, 20, true));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !form.Picture1->HintShowing() || form.Picture1->HintAgeMs() > 1500; }, 10000) &&
+              form.Picture1->HintShowing());
+  const std::function<void()> moves[] = {
+      [&] { QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, Cell(first.row, first.col, first.dir > 0)); },
+      [&] { QTest::keyClick(form.Text1, Qt::Key_Z, Qt::ControlModifier); },
+      [&] { QTest::keyClick(form.Text1, Qt::Key_Return); }};
+  for (const auto& move : moves) {
+    ASSERT_TRUE(form.Picture1->HintShowing() || hinted());
+    move();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.Picture1->HintShowing(); }, 2000));
+  }
 }
 
 TEST_F(Form1Test, EnterInTheNumberFieldLoadsLikeTheButton) {
@@ -334,35 +355,46 @@ TEST_F(Form1Test, EnterInTheNumberFieldLoadsLikeTheButton) {
   }
 }
 
-TEST_F(Form1Test, LostSignAfterATrapGoesOnUndoAndWithANewLevel) {
-  LoadLevel("2030000000000000000000");
+TEST_F(Form1Test, LostSignInTheFrameFromTheLoadOrATrapUntilUndoOrANewLevel) {
+  const auto signBecomes = [&](bool shown) {
+    return QTest::qWaitFor([&] { return form.lostSign->isVisibleTo(&form) == shown; }, 5000);
+  };
+  LoadLevel("2030000000000000000000");  // a lone 2 and a lone 3
+  form.game().StartLevel();
+  EXPECT_TRUE(signBecomes(true)) << "lost as loaded";
+  // In the frame, clear of the cells and of the window's buttons; its tip
+  // names the way back of the mode, and F2 answers with it in both.
+  EXPECT_FALSE((QRegion(form.Picture1->geometry()) + form.Image1[4]->geometry()).intersects(form.lostSign->geometry()));
+  for (bool freePlay : {true, false}) {
+    if (!freePlay) QTest::mousePress(form.Image1[5], Qt::LeftButton);  // a game: level 1, the same map
+    ASSERT_TRUE(signBecomes(true));
+    EXPECT_EQ(form.lostSign->toolTip().contains(QStringLiteral("Ctrl+Z")), freePlay);
+    EXPECT_FALSE(form.lostSign->Glowing());
+    QTest::keyClick(&form, Qt::Key_F2);
+    EXPECT_TRUE(form.lostSign->Glowing());
+    EXPECT_FALSE(form.Picture1->HintShowing());
+  }
+  form.game().ToggleGameMode();  // back to free play
+
   fs::copy_file(fs::path(TUMBOL_SOURCE_DIR) / "data" / "pole10.txt", dir / "pole10.txt");
   form.Text1->setText(QStringLiteral("10"));
   form.game().StartLevel();
+  EXPECT_FALSE(form.lostSign->isVisibleTo(&form)) << "a new level";
   const std::vector<SolverMove> way = SolveLevel(form.game().board).moves;
   const std::vector<Trap> traps = FindTraps(form.game().board, way, 20000);
   const auto trap = std::find_if(traps.begin(), traps.end(), [](const Trap& t) { return !t.unknown; });
   ASSERT_NE(trap, traps.end()) << "level 10 has a losing push on its way";
-  const auto press = [&](const SolverMove& m) {
-    QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, Cell(m.row, m.col, m.dir > 0));
-  };
-  const auto signBecomes = [&](bool shown) {
-    return QTest::qWaitFor([&] { return form.Picture1->LostSignShown() == shown; }, 5000);
-  };
+  const auto press = [&](const SolverMove& m) { QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, Cell(m.row, m.col, m.dir > 0)); };
   for (int i = 0; i < trap->step; ++i) press(way[size_t(i)]);
-  QTest::qWait(300);
-  EXPECT_FALSE(form.Picture1->LostSignShown()) << "still winnable";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.aids().Searching(); }, 5000));
+  EXPECT_FALSE(form.lostSign->isVisibleTo(&form)) << "still winnable";
   press(trap->move);
   EXPECT_TRUE(signBecomes(true));
   QTest::keyClick(form.Text1, Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_TRUE(signBecomes(false)) << "undone";
-  press(trap->move);
-  EXPECT_TRUE(signBecomes(true));
-  form.game().StartLevel();
-  EXPECT_FALSE(form.Picture1->LostSignShown()) << "a new level";
+  EXPECT_FALSE(form.lostSign->isVisibleTo(&form)) << "undone";
 }
 
-TEST_F(Form1Test, TheWindowNeverWaitsForTheSolver) {
+TEST_F(Form1Test, TheWindowNeverWaitsForTheSolverAndAPushVoidsItsAnswersAtOnce) {
   LoadLevel("2030300000000000000000");
   std::promise<void> release;
   const std::shared_future<void> released = release.get_future().share();
@@ -370,19 +402,31 @@ TEST_F(Form1Test, TheWindowNeverWaitsForTheSolver) {
   Form1 blocked(tk, cues, cursor, [&](const Board&, const std::atomic<bool>&) {
     ++searches;
     released.wait();  // deaf to being stopped: a search that takes its time
-    return SolveResult{};
+    return SolveResult{SolveOutcome::kSolved, {{15, 4, -1}}};
   });
   blocked.Form_Load(folder);
   const Board start = blocked.game().board;
   QTest::mouseClick(blocked.Picture1, Qt::LeftButton, {}, Cell(15, 1, true));
   EXPECT_TRUE(QTest::qWaitFor([&] { return searches.load() == 1; }, 2000));
   QTest::keyClick(blocked.Text1, Qt::Key_F2);
+  // Its answer for the board before this push comes while the 3s vanish.
+  struct Deliveries : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* e) override { return count += e->type() == QEvent::MetaCall, false; }
+  } answers;
+  qApp->installEventFilter(&answers);
+  bool once = true;
+  tk.onPause = [&] {
+    if (!std::exchange(once, false)) return;
+    release.set_value();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answers.count > 0; }, 5000));
+    EXPECT_FALSE(blocked.Picture1->HintShowing());
+  };
   QTest::mouseClick(blocked.Picture1, Qt::LeftButton, {}, Cell(15, 5, false));
   EXPECT_EQ(blocked.game().board.At(15, 3), 0) << "the 3s met while the search is stuck";
   QTest::keyClick(blocked.Text1, Qt::Key_Z, Qt::ControlModifier);
   QTest::keyClick(blocked.Text1, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(blocked.game().board, start);
-  release.set_value();
 }
 
 }  // namespace
