@@ -74,6 +74,9 @@ struct Voice {
   bool melody = false;
   int line = 0;
   std::vector<Token> tokens;
+  // While reading: the written bar number, whether the bar has music yet, whether the voice has any token.
+  int writtenBar = 1;
+  bool barHasMusic = false, started = false;
   // Compiled:
   struct Note {
     long start, end;  // ticks; end = where it stops sounding
@@ -252,7 +255,10 @@ class Parser {
   void Tokenize(Voice& v, const std::string& s) {
     size_t i = 0;
     // Written bar numbers: a bar line closes a bar only when something came since the last one.
-    auto& st = tokenizeState_[&v];
+    struct {
+      int& bar;
+      bool &content, &any;
+    } st{v.writtenBar, v.barHasMusic, v.started};
     auto skip = [&] {
       while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
     };
@@ -577,11 +583,6 @@ class Parser {
   }
 
  private:
-  struct TokenizeState {
-    int bar = 1;
-    bool content = false, any = false;
-  };
-  std::map<const Voice*, TokenizeState> tokenizeState_;
   std::string file_;
   bool lenientRange_;
   int line_ = 0;
@@ -703,6 +704,29 @@ bool Keeps(const Voice& v, Filter filter, const std::string& name) {
   return filter == Filter::kOnly ? match : !match;
 }
 
+// Notes whose note-off must wait: MIDI ends every sounding copy of a key on a channel
+// at once, so when two voices on one channel hold the same pitch, the earlier
+// release waits for the later. Keyed by voice index and note index.
+std::set<std::pair<size_t, size_t>> HeldOver(const Piece& p, Filter filter, const std::string& voiceName) {
+  std::set<std::pair<size_t, size_t>> held;
+  std::map<std::pair<int, int>, std::vector<std::pair<size_t, size_t>>> byKey;  // (channel, pitch) -> notes
+  for (size_t vi = 0; vi < p.voices.size(); ++vi) {
+    if (!Keeps(p.voices[vi], filter, voiceName)) continue;
+    for (size_t ni = 0; ni < p.voices[vi].notes.size(); ++ni)
+      byKey[{p.voices[vi].channel, p.voices[vi].notes[ni].pitch}].push_back({vi, ni});
+  }
+  for (const auto& [key, notes] : byKey) {
+    for (const auto& a : notes) {
+      const Voice::Note& na = p.voices[a.first].notes[a.second];
+      for (const auto& b : notes) {
+        const Voice::Note& nb = p.voices[b.first].notes[b.second];
+        if (a != b && nb.start < na.end && nb.end > na.end) held.insert(a);
+      }
+    }
+  }
+  return held;
+}
+
 std::vector<uint8_t> WriteMidi(const Track& t, Filter filter, const std::string& voiceName) {
   std::deque<TrackData> tracks(1);  // a deque: the conductor's reference stays valid
   TrackData& conductor = tracks[0];
@@ -720,7 +744,9 @@ std::vector<uint8_t> WriteMidi(const Track& t, Filter filter, const std::string&
       while ((1 << power) < sig.second) ++power;
       conductor.Meta(t.offsets[i] + tick, 0x58, std::string{char(sig.first), char(power), 24, 8});
     }
-    for (const Voice& v : p.voices) {
+    const std::set<std::pair<size_t, size_t>> held = HeldOver(p, filter, voiceName);
+    for (size_t vi = 0; vi < p.voices.size(); ++vi) {
+      const Voice& v = p.voices[vi];
       if (!Keeps(v, filter, voiceName)) continue;
       tracks.emplace_back();
       TrackData& d = tracks.back();
@@ -734,9 +760,10 @@ std::vector<uint8_t> WriteMidi(const Track& t, Filter filter, const std::string&
       d.Short(at, 2, 0xB0 | ch, 64, 0);
       for (const Voice::Control& c : v.controls)
         d.Short(at + c.tick, 2, 0xB0 | ch, static_cast<uint8_t>(c.number), static_cast<uint8_t>(c.value));
-      for (const Voice::Note& n : v.notes) {
+      for (size_t ni = 0; ni < v.notes.size(); ++ni) {
+        const Voice::Note& n = v.notes[ni];
         d.Short(at + n.start, 3, 0x90 | ch, static_cast<uint8_t>(n.pitch), static_cast<uint8_t>(n.velocity));
-        d.Short(at + n.end, 1, 0x80 | ch, static_cast<uint8_t>(n.pitch), 0);
+        if (!held.count({vi, ni})) d.Short(at + n.end, 1, 0x80 | ch, static_cast<uint8_t>(n.pitch), 0);
       }
       d.Short(at + p.length, 2, 0xB0 | ch, 64, 0);  // a pedal left down lifts at the piece's end
     }
@@ -820,6 +847,9 @@ Structure Measure(const Track& t) {
 }
 
 // ---- level figures of a rendered wave file ----
+// Per file: seconds, peak (dBFS), median level (of 100 ms RMS windows over all
+// channels, windows under -60 dBFS left out), the loudest 100 ms, the loudest
+// 10 ms, the first millisecond's level and the steepest fall over 10 ms (dB).
 
 struct Wave {
   int rate = 0, channels = 0;
@@ -869,8 +899,8 @@ double Power(const Wave& w, size_t from, size_t to) {
 }
 
 int MeasureWaves(const std::vector<std::string>& paths) {
-  std::printf("%-28s %8s %8s %8s %9s %8s %8s\n", "file", "seconds", "peak", "median", "loudest", "first1ms",
-              "last10ms");
+  std::printf("%-28s %8s %8s %8s %9s %8s %8s %8s\n", "file", "seconds", "peak", "median", "loudest", "body10ms",
+              "first1ms", "fall10ms");
   int rc = 0;
   for (const std::string& path : paths) {
     Wave w;
@@ -897,10 +927,20 @@ int MeasureWaves(const std::vector<std::string>& paths) {
     std::sort(levels.begin(), levels.end());
     const double median = levels.empty() ? -120.0 : levels.size() % 2 ? levels[levels.size() / 2]
                                                     : (levels[levels.size() / 2 - 1] + levels[levels.size() / 2]) / 2;
+    // The steepest fall over 10 ms from a level above -50 dBFS, the end of the file
+    // counting as silence: a sound cut off instead of decaying falls by 30 dB or more.
     const size_t ms = static_cast<size_t>(w.rate / 1000);
-    std::printf("%-28s %8.2f %8.2f %8.2f %9.2f %8.2f %8.2f\n", path.c_str(), double(frames) / w.rate,
-                20 * std::log10(std::max(peak, 1e-6)), median, Db(loudest), Db(Power(w, 0, ms)),
-                Db(Power(w, frames > 10 * ms ? frames - 10 * ms : 0, frames)));
+    std::vector<double> fives;
+    for (size_t at = 0; at < frames; at += 5 * ms) fives.push_back(std::max(-100.0, Db(Power(w, at, at + 5 * ms))));
+    fives.push_back(-100.0);
+    fives.push_back(-100.0);
+    double fall = 0;
+    for (size_t i = 0; i + 2 < fives.size(); ++i)
+      if (fives[i] >= -50) fall = std::max(fall, fives[i] - fives[i + 2]);
+    double body = 0;  // the loudest 10 ms, against which a click at the start shows
+    for (size_t at = 0; at < frames; at += ms) body = std::max(body, Power(w, at, at + 10 * ms));
+    std::printf("%-28s %8.2f %8.2f %8.2f %9.2f %8.2f %8.2f %8.2f\n", path.c_str(), double(frames) / w.rate,
+                20 * std::log10(std::max(peak, 1e-6)), median, Db(loudest), Db(body), Db(Power(w, 0, ms)), fall);
   }
   return rc;
 }
