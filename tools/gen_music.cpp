@@ -10,6 +10,7 @@
 //   gen-music --only VOICE FILE OUT    just that voice (for balance checks)
 //   gen-music --without VOICE FILE OUT everything but that voice
 //   gen-music --check [FILE...]        structure figures; fails on a track that loops
+//   gen-music --credits [FILE...]      each piece's title, composer and the score it was checked against
 //   gen-music --measure WAV...         level figures of rendered audio (scripts/music-levels)
 #include <sys/stat.h>
 
@@ -80,7 +81,7 @@ struct Voice {
   // Compiled:
   struct Note {
     long start, end;  // ticks; end = where it stops sounding
-    int pitch, velocity, line, bar;
+    int pitch, velocity;
   };
   struct Control {
     long tick;
@@ -101,6 +102,27 @@ struct Piece {
   std::vector<std::pair<long, std::pair<int, int>>> times;  // tick, time signature
   long length = 0;
 };
+
+// The compass of the General MIDI instruments the tracks may use, as MIDI notes:
+// a voice's declared range must lie inside its instrument's. Programs not
+// listed are not checked.
+struct Compass {
+  int first, last, low, high;  // programs first..last play low..high
+};
+constexpr Compass kCompasses[] = {
+    {0, 3, 21, 108},   {4, 5, 28, 103},   {6, 6, 29, 89},    {7, 7, 36, 96},    {8, 8, 60, 108},
+    {9, 9, 79, 108},   {10, 10, 60, 96},  {11, 11, 53, 89},  {12, 12, 45, 96},  {13, 13, 65, 108},
+    {14, 14, 60, 77},  {15, 15, 36, 96},  {16, 23, 24, 108}, {24, 31, 40, 88},
+    {32, 39, 28, 67},  {40, 40, 55, 103}, {41, 41, 48, 91},  {42, 42, 36, 84},  {43, 43, 28, 67},
+    {44, 45, 28, 103}, {46, 46, 23, 103}, {47, 47, 36, 57},  {48, 55, 28, 103}, {56, 56, 52, 84},
+    {57, 57, 40, 72},  {58, 58, 28, 58},  {59, 59, 52, 82},  {60, 60, 34, 77},  {61, 63, 36, 96},
+    {64, 64, 56, 87},  {65, 65, 49, 81},  {66, 66, 44, 76},  {67, 67, 36, 69},  {68, 68, 58, 91},
+    {69, 69, 52, 81},  {70, 70, 34, 75},  {71, 71, 50, 91},  {72, 72, 74, 108}, {73, 76, 60, 96},
+    {77, 77, 55, 91},  {78, 78, 60, 96},  {79, 79, 60, 84},
+};
+
+// Patches that swell in slowly (string ensembles, choirs, pads): they smear short notes.
+bool SlowAttack(int program) { return (program >= 48 && program <= 54) || (program >= 88 && program <= 95); }
 
 class Parser {
  public:
@@ -247,6 +269,9 @@ class Parser {
   void ParseAfterNote(const std::string& s, size_t& i, Token& t) const {
     t.duration = ParseDuration(s, i);
     while (i < s.size() && (s[i] == '~' || s[i] == '^')) (s[i++] == '~' ? t.tie : t.staccato) = true;
+    if (i < s.size() && s[i] == '\\')
+      Fail("'" + s.substr(i, s.find_first_of(" \t|{}", i) - i) +
+           "' applies to the notes after it: put it before them, apart from the note before it");
     if (i < s.size() && !std::isspace(static_cast<unsigned char>(s[i])) && s[i] != '|' && s[i] != '}' &&
         s[i] != '{')
       Fail("cannot read '" + s.substr(i, 8) + "' after a note");
@@ -340,7 +365,7 @@ class Parser {
       } else {
         Fail(std::string("cannot read '") + s.substr(i, 8) + "'", st.bar);
       }
-      st.any = true;
+      if (t.kind != Token::kBar) st.any = true;  // bar lines may come before an upbeat
       v.tokens.push_back(t);
     }
   }
@@ -382,6 +407,10 @@ class Parser {
     }
     if (v.channel == 9) Fail("channel 9 is the drum kit; use another");
     if (!hasRange) Fail("voice '" + v.name + "' needs a range");
+    for (const Compass& c : kCompasses)
+      if (v.program >= c.first && v.program <= c.last && (v.low < c.low || v.high > c.high))
+        Fail("voice '" + v.name + "': range " + PitchName(v.low) + "–" + PitchName(v.high) + " goes beyond program " +
+             std::to_string(v.program) + "'s compass " + PitchName(c.low) + "–" + PitchName(c.high));
     Current().voices.push_back(v);
   }
 
@@ -415,23 +444,25 @@ class Parser {
     Voice* v;
     long pos = 0, inBar = 0, barLength = 0, partial = 0, lastDuration = kDivision;
     int velocity = 78, bars = 0;
-    long shortBarAt = -1;  // a bar short by the upbeat: only the last may be
+    bool shortBar = false;  // a bar short by the upbeat was seen: only the last may be
     int shortBarLine = 0, shortBarNo = 0;
     std::map<int, size_t> tied;  // pitch -> index of its note in v->notes
     bool first = true;
+    long played = 0;  // tokens played, repeats counted each time
+    int depth = 0;    // of \repeat and \tuplet braces
   };
 
-  void CloseBar(Play& pl, const Token& t, Piece& p, bool atEnd) {
+  void CloseBar(Play& pl, const Token& t, bool atEnd) {
     if (pl.inBar == 0) return;
     line_ = t.line;
-    if (pl.shortBarAt >= 0) {
+    if (pl.shortBar) {
       line_ = pl.shortBarLine;
       Fail("only the last bar may be short by the upbeat (voice " + pl.v->name + ")", pl.shortBarNo);
     }
     const long expected = pl.bars == 0 && pl.partial > 0 ? pl.partial : pl.barLength;
     if (pl.inBar != expected) {
       if (pl.partial > 0 && pl.bars > 0 && pl.inBar == pl.barLength - pl.partial) {
-        pl.shortBarAt = pl.pos;
+        pl.shortBar = true;
         pl.shortBarLine = t.line;
         pl.shortBarNo = t.bar;
       } else {
@@ -443,7 +474,6 @@ class Parser {
     pl.inBar = 0;
     ++pl.bars;
     pl.v->barLines.push_back(pl.pos);
-    (void)p;
   }
 
   static std::string Ticks(long ticks) {
@@ -453,15 +483,17 @@ class Parser {
     return s.str();
   }
 
-  // Plays tokens [from, to) `times` times, durations scaled by num/den.
+  // Plays tokens [from, to) of the voice, durations scaled by num/den (tuplets).
   void PlayRange(Play& pl, Piece& p, size_t from, size_t to, long num, long den) {
     std::vector<Token>& tokens = pl.v->tokens;
+    if (++pl.depth > 8) Fail("\\repeat and \\tuplet nested more than 8 deep");
     for (size_t i = from; i < to; ++i) {
       const Token& t = tokens[i];
       line_ = t.line;
+      if (++pl.played > 1000000) Fail("voice " + pl.v->name + " plays more than a million notes", t.bar);
       switch (t.kind) {
         case Token::kBar:
-          CloseBar(pl, t, p, false);
+          CloseBar(pl, t, false);
           break;
         case Token::kOpen:
           Fail("a '{' belongs after \\repeat N or \\tuplet a/b", t.bar);
@@ -532,7 +564,7 @@ class Parser {
               v.notes[index].end = pl.pos + sounding;
             } else {
               index = v.notes.size();
-              v.notes.push_back({pl.pos, pl.pos + sounding, pitch, pl.velocity, t.line, t.bar});
+              v.notes.push_back({pl.pos, pl.pos + sounding, pitch, pl.velocity});
             }
             if (t.tie) tiedNow[pitch] = index;
           }
@@ -542,8 +574,9 @@ class Parser {
           break;
         }
       }
-      pl.first = false;
+      if (t.kind != Token::kBar) pl.first = false;
     }
+    --pl.depth;
   }
 
   void Compile(Piece& p) {
@@ -555,7 +588,7 @@ class Parser {
       pl.barLength = kWhole * p.timeNum / p.timeDen;
       PlayRange(pl, p, 0, v.tokens.size(), 1, 1);
       Token end = v.tokens.back();
-      CloseBar(pl, end, p, true);
+      CloseBar(pl, end, true);
       line_ = end.line;
       if (!pl.tied.empty()) Fail("voice " + v.name + " ends on a tie", end.bar);
       v.length = pl.pos;
@@ -792,6 +825,7 @@ struct Structure {
   int bars = 0, distinct = 0;
   double longestRepeat = 0;  // seconds of a 4-bar block played back to back
   double seconds = 0;
+  std::string smeared;  // a slow-attack voice that plays mostly short notes
 };
 
 Structure Measure(const Track& t) {
@@ -835,6 +869,15 @@ Structure Measure(const Track& t) {
   s.bars = static_cast<int>(keys.size());
   s.distinct = static_cast<int>(std::set<std::string>(keys.begin(), keys.end()).size());
   s.seconds = t.Seconds(t.end);
+  for (size_t i = 0; i < t.pieces.size(); ++i) {
+    for (const Voice& v : t.pieces[i].voices) {
+      if (!SlowAttack(v.program) || v.notes.empty()) continue;
+      size_t shortNotes = 0;
+      for (const Voice::Note& note : v.notes)
+        shortNotes += t.Seconds(t.offsets[i] + note.end) - t.Seconds(t.offsets[i] + note.start) < 0.75;
+      if (shortNotes * 4 > v.notes.size()) s.smeared = v.name;
+    }
+  }
   // Runs of bars k with bar k == bar k+4: a run of 4 or more is a 4-bar block heard again at once.
   const size_t n = keys.size();
   for (size_t k = 0; k + 4 < n;) {
@@ -964,6 +1007,7 @@ int Usage() {
                "       gen-music --only VOICE FILE OUT  just that voice\n"
                "       gen-music --without VOICE FILE OUT\n"
                "       gen-music --check [FILE...]      structure figures of the note texts\n"
+               "       gen-music --credits [FILE...]    title, composer, score checked against\n"
                "       gen-music --measure WAV...       level figures of rendered audio\n");
   return 2;
 }
@@ -980,12 +1024,28 @@ int Check(std::vector<std::string> files) {
       if (s.longestRepeat > kMaxRepeatSeconds) faults += "; a 4-bar block repeats back to back for more than 20 s";
       if (share < kMinDistinctShare) faults += "; fewer than 40 % of the bars differ";
       if (t.outOfRange) faults += "; notes out of range";
+      if (!s.smeared.empty()) faults += "; voice " + s.smeared + " has a slow-attack patch under short notes";
       std::printf("%s: %d piece(s), %.1f s, %d bars, %.0f %% distinct, longest 4-bar repeat %.1f s, %d notes out of range: %s\n",
                   f.c_str(), int(t.pieces.size()), s.seconds, s.bars, 100 * share, s.longestRepeat, t.outOfRange,
                   faults.empty() ? "ok" : ("FAILS" + faults).c_str());
       if (!faults.empty()) rc = 1;
     } catch (const Failure& e) {
       std::printf("%s\n", e.message.c_str());
+      rc = 1;
+    }
+  }
+  return rc;
+}
+
+int Credits(std::vector<std::string> files) {
+  if (files.empty()) files = Texts("./");
+  int rc = 0;
+  for (const std::string& f : files) {
+    try {
+      for (const Piece& p : Load(f, true).pieces)
+        std::printf("%s\t%s\t%s\t%s\n", f.c_str(), p.title.c_str(), p.composer.c_str(), p.checked.c_str());
+    } catch (const Failure& e) {
+      std::fprintf(stderr, "gen-music: %s\n", e.message.c_str());
       rc = 1;
     }
   }
@@ -1014,6 +1074,7 @@ int Compile(const std::string& in, const std::string& out, Filter filter, const 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (!args.empty() && args[0] == "--check") return Check({args.begin() + 1, args.end()});
+  if (!args.empty() && args[0] == "--credits") return Credits({args.begin() + 1, args.end()});
   if (!args.empty() && args[0] == "--measure") {
     if (args.size() < 2) return Usage();
     return MeasureWaves({args.begin() + 1, args.end()});
