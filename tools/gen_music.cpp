@@ -1,51 +1,668 @@
-// Composes the nine background tracks data/music1.mid ... music9.mid:
-// Standard MIDI files (type 1) of two to three minutes each, a calm piece of
-// melody, harmony and bass in its own key, tempo and instruments. The pieces
-// come from a seeded random walk over chord progressions and motifs, so a run
-// always writes the same bytes. Run from the repository root: gen-music [repo]
+// Compiles the note texts tools/music/musicN.txt into the game's background
+// tracks data/musicN.mid (Standard MIDI, type 1, 480 ticks a quarter note).
+// The format is described in tools/music/README.md. The same text always
+// gives the same bytes. A text with a bar that does not add up, a note out of
+// its voice's range, voices of unequal length or anything unreadable is
+// refused with file:line and bar, and nothing is written for it.
+//
+//   gen-music [ROOT]                   every ROOT/tools/music/musicN.txt -> ROOT/data/musicN.mid
+//   gen-music FILE OUT                 one text
+//   gen-music --only VOICE FILE OUT    just that voice (for balance checks)
+//   gen-music --without VOICE FILE OUT everything but that voice
+//   gen-music --check [FILE...]        structure figures; fails on a track that loops
+//   gen-music --measure WAV...         level figures of rendered audio (scripts/music-levels)
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <fstream>
-#include <random>
+#include <iterator>
+#include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int kDivision = 480;  // ticks per quarter note
+constexpr long kDivision = 480;        // ticks per quarter note
+constexpr long kWhole = 4 * kDivision;
+constexpr double kTailSeconds = 2.0;   // silence after the last bar, so the last chord decays
+constexpr double kGapSeconds = 2.0;    // between two pieces of one track
+constexpr double kMaxRepeatSeconds = 20.0;
+constexpr double kMinDistinctShare = 0.40;
+
+// ---- reading the text ----
+
+struct Failure {
+  std::string message;
+};
+
+bool ReadSmallFile(const std::string& path, std::string& out, std::string& why) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return why = "cannot open", false;
+  if (!S_ISREG(st.st_mode)) return why = "not a regular file", false;
+  if (st.st_size > (1 << 20)) return why = "larger than 1 MiB", false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return why = "cannot open", false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  out = s.str();
+  return true;
+}
+
+struct Token {
+  enum Kind { kNote, kRest, kBar, kOpen, kClose, kCommand } kind = kNote;
+  std::vector<int> pitches;  // one for a note, several for a chord
+  long duration = 0;         // ticks; 0 = the voice's last duration
+  bool tie = false, staccato = false;
+  std::string command;       // without the backslash
+  int a = 0, b = 0;          // command arguments: \tuplet a/b, \time a/b, \repeat a, \tempo a, \vel a
+  long length = 0;           // \partial
+  int line = 0;
+  int bar = 0;               // written bar number, for messages
+};
+
+struct Voice {
+  std::string name;
+  int program = 0, channel = 0, volume = 100, pan = 64, reverb = 40, gate = 95;
+  int low = 0, high = 127;
+  bool melody = false;
+  int line = 0;
+  std::vector<Token> tokens;
+  // Compiled:
+  struct Note {
+    long start, end;  // ticks; end = where it stops sounding
+    int pitch, velocity, line, bar;
+  };
+  struct Control {
+    long tick;
+    int number, value;
+  };
+  std::vector<Note> notes;
+  std::vector<Control> controls;
+  std::vector<long> barLines;  // ticks where bars end
+  long length = 0;
+};
+
+struct Piece {
+  std::string title, composer, checked;
+  int tempo = 0, timeNum = 0, timeDen = 0;
+  int line = 0;
+  std::vector<Voice> voices;
+  std::vector<std::pair<long, int>> tempos;              // tick, quarter notes a minute
+  std::vector<std::pair<long, std::pair<int, int>>> times;  // tick, time signature
+  long length = 0;
+};
+
+class Parser {
+ public:
+  Parser(std::string file, bool countRangeErrors) : file_(std::move(file)), lenientRange_(countRangeErrors) {}
+
+  std::vector<Piece> pieces;
+  int outOfRange = 0;
+
+  void Parse(const std::string& text) {
+    std::istringstream in(text);
+    std::string raw;
+    int lineNo = 0;
+    while (std::getline(in, raw)) {
+      ++lineNo;
+      line_ = lineNo;
+      const size_t hash = raw.find('#');
+      std::string line = raw.substr(0, hash);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      std::istringstream words(line);
+      std::string first;
+      if (!(words >> first)) continue;
+      const size_t colon = first.find(':');
+      if (colon != std::string::npos) {
+        const std::string name = first.substr(0, colon);
+        Voice* v = Current().voices.empty() ? nullptr : FindVoice(name);
+        if (!v) Fail("music for the undeclared voice '" + name + "'");
+        const size_t at = line.find(':');
+        Tokenize(*v, line.substr(at + 1));
+        continue;
+      }
+      std::string rest;
+      std::getline(words, rest);
+      rest = Trim(rest);
+      if (first == "piece") {
+        if (!pieces.empty() && !pieces.back().voices.empty()) CheckDeclarations(pieces.back());
+        pieces.emplace_back();
+        pieces.back().line = lineNo;
+      } else if (first == "title") {
+        Current().title = rest;
+      } else if (first == "composer") {
+        Current().composer = rest;
+      } else if (first == "checked") {
+        Current().checked = rest;
+      } else if (first == "tempo") {
+        Current().tempo = Number(rest, 20, 400, "tempo");
+      } else if (first == "time") {
+        ParseTime(rest, Current().timeNum, Current().timeDen);
+      } else if (first == "voice") {
+        DeclareVoice(rest);
+      } else {
+        Fail("unknown line '" + first + "'");
+      }
+    }
+    if (pieces.empty()) Fail("no piece in the text");
+    for (Piece& p : pieces) {
+      line_ = p.line;
+      CheckDeclarations(p);
+      Compile(p);
+    }
+  }
+
+ private:
+  Piece& Current() {
+    if (pieces.empty()) {  // the first piece needs no `piece` line
+      pieces.emplace_back();
+      pieces.back().line = line_;
+    }
+    return pieces.back();
+  }
+  Voice* FindVoice(const std::string& name) {
+    for (Voice& v : Current().voices)
+      if (v.name == name) return &v;
+    return nullptr;
+  }
+
+  [[noreturn]] void Fail(const std::string& what, int bar = -1) const {
+    std::string where = file_ + ":" + std::to_string(line_);
+    if (bar >= 0) where += ": bar " + std::to_string(bar);
+    throw Failure{where + ": " + what};
+  }
+
+  static std::string Trim(const std::string& s) {
+    const size_t a = s.find_first_not_of(" \t");
+    if (a == std::string::npos) return "";
+    return s.substr(a, s.find_last_not_of(" \t") - a + 1);
+  }
+
+  int Number(const std::string& s, int lo, int hi, const std::string& what) const {
+    size_t used = 0;
+    int v = 0;
+    try {
+      v = std::stoi(s, &used);
+    } catch (...) {
+      Fail(what + " needs a number, not '" + s + "'");
+    }
+    if (Trim(s.substr(used)) != "" || v < lo || v > hi)
+      Fail(what + " must be a whole number from " + std::to_string(lo) + " to " + std::to_string(hi) + ", not '" +
+           s + "'");
+    return v;
+  }
+
+  void ParseTime(const std::string& s, int& num, int& den) const {
+    const size_t slash = s.find('/');
+    if (slash == std::string::npos) Fail("a time signature looks like 3/4, not '" + s + "'");
+    num = Number(s.substr(0, slash), 1, 32, "the time signature's count");
+    den = Number(s.substr(slash + 1), 1, 32, "the time signature's note value");
+    if (den != 1 && den != 2 && den != 4 && den != 8 && den != 16 && den != 32)
+      Fail("the time signature's note value must be 1, 2, 4, 8, 16 or 32");
+  }
+
+  // A pitch such as fis'' or bes, at `s[i]`; advances i.
+  int ParsePitch(const std::string& s, size_t& i) const {
+    static const int kSteps[] = {9, 11, 0, 2, 4, 5, 7};  // a b c d e f g
+    const char letter = s[i++];
+    int pitch = 48 + kSteps[letter - 'a'];
+    if ((letter == 'e' || letter == 'a') && i < s.size() && s[i] == 's') --pitch, ++i;  // es, as
+    while (i + 1 < s.size() && (s.compare(i, 2, "is") == 0 || s.compare(i, 2, "es") == 0)) {
+      pitch += s[i] == 'i' ? 1 : -1;
+      i += 2;
+    }
+    while (i < s.size() && (s[i] == '\'' || s[i] == ',')) pitch += s[i++] == '\'' ? 12 : -12;
+    if (i < s.size() && std::isalpha(static_cast<unsigned char>(s[i])))
+      Fail("cannot read the pitch near '" + s.substr(i, 8) + "'");
+    if (pitch < 0 || pitch > 127) Fail("pitch outside MIDI's range");
+    return pitch;
+  }
+
+  // A duration such as 4, 8. or 2.. at `s[i]`; 0 when none is written.
+  long ParseDuration(const std::string& s, size_t& i) const {
+    if (i >= s.size() || !std::isdigit(static_cast<unsigned char>(s[i]))) return 0;
+    int d = 0;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) d = d * 10 + (s[i++] - '0');
+    if (d != 1 && d != 2 && d != 4 && d != 8 && d != 16 && d != 32 && d != 64)
+      Fail("a duration is 1, 2, 4, 8, 16, 32 or 64, not " + std::to_string(d));
+    long ticks = kWhole / d, add = ticks;
+    while (i < s.size() && s[i] == '.') {
+      add /= 2;
+      ticks += add;
+      ++i;
+    }
+    return ticks;
+  }
+
+  void ParseAfterNote(const std::string& s, size_t& i, Token& t) const {
+    t.duration = ParseDuration(s, i);
+    while (i < s.size() && (s[i] == '~' || s[i] == '^')) (s[i++] == '~' ? t.tie : t.staccato) = true;
+    if (i < s.size() && !std::isspace(static_cast<unsigned char>(s[i])) && s[i] != '|' && s[i] != '}' &&
+        s[i] != '{')
+      Fail("cannot read '" + s.substr(i, 8) + "' after a note");
+  }
+
+  void Tokenize(Voice& v, const std::string& s) {
+    size_t i = 0;
+    // Written bar numbers: a bar line closes a bar only when something came since the last one.
+    auto& st = tokenizeState_[&v];
+    auto skip = [&] {
+      while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+    };
+    auto word = [&] {
+      skip();
+      const size_t a = i;
+      while (i < s.size() && !std::isspace(static_cast<unsigned char>(s[i])) && s[i] != '{' && s[i] != '}' &&
+             s[i] != '|')
+        ++i;
+      return s.substr(a, i - a);
+    };
+    for (;;) {
+      skip();
+      if (i >= s.size()) break;
+      Token t;
+      t.line = line_;
+      t.bar = st.bar;
+      const char c = s[i];
+      if (c == '|') {
+        ++i;
+        t.kind = Token::kBar;
+        if (st.content) ++st.bar, st.content = false;
+      } else if (c == '{' || c == '}') {
+        ++i;
+        t.kind = c == '{' ? Token::kOpen : Token::kClose;
+      } else if (c == '<') {
+        ++i;
+        for (;;) {
+          skip();
+          if (i >= s.size()) Fail("a chord without its closing '>'", st.bar);
+          if (s[i] == '>') break;
+          if (s[i] < 'a' || s[i] > 'g') Fail("cannot read '" + s.substr(i, 8) + "' in a chord", st.bar);
+          t.pitches.push_back(ParsePitch(s, i));
+        }
+        ++i;
+        if (t.pitches.empty()) Fail("an empty chord", st.bar);
+        ParseAfterNote(s, i, t);
+        st.content = true;
+      } else if (c == 'r') {
+        ++i;
+        t.kind = Token::kRest;
+        ParseAfterNote(s, i, t);
+        if (t.tie) Fail("a rest cannot be tied", st.bar);
+        st.content = true;
+      } else if (c >= 'a' && c <= 'g') {
+        t.pitches.push_back(ParsePitch(s, i));
+        ParseAfterNote(s, i, t);
+        st.content = true;
+      } else if (c == '\\') {
+        ++i;
+        t.kind = Token::kCommand;
+        t.command = word();
+        const std::string& cmd = t.command;
+        if (cmd == "tuplet" || cmd == "time") {
+          int num = 0, den = 0;
+          ParseTime(word(), num, den);
+          t.a = num, t.b = den;
+          if (cmd == "tuplet" && (num < 2 || den < 1)) Fail("a tuplet looks like \\tuplet 3/2 { ... }", st.bar);
+        } else if (cmd == "repeat") {
+          std::string n = word();
+          if (n == "volta" || n == "unfold") n = word();
+          t.a = Number(n, 1, 16, "\\repeat");
+        } else if (cmd == "tempo") {
+          t.a = Number(word(), 20, 400, "\\tempo");
+        } else if (cmd == "vel") {
+          t.a = Number(word(), 1, 127, "\\vel");
+        } else if (cmd == "partial") {
+          const std::string d = word();
+          size_t j = 0;
+          t.length = ParseDuration(d, j);
+          if (t.length == 0 || j != d.size()) Fail("\\partial needs a duration such as 8 or 4.", st.bar);
+          if (st.any) Fail("\\partial must come first in every voice", st.bar);
+          st.bar = 0;
+          t.bar = 0;
+        } else if (cmd != "pp" && cmd != "p" && cmd != "mp" && cmd != "mf" && cmd != "f" && cmd != "ff" &&
+                   cmd != "ped" && cmd != "unped") {
+          Fail("unknown command \\" + cmd, st.bar);
+        }
+      } else {
+        Fail(std::string("cannot read '") + s.substr(i, 8) + "'", st.bar);
+      }
+      st.any = true;
+      v.tokens.push_back(t);
+    }
+  }
+
+  void DeclareVoice(const std::string& rest) {
+    std::istringstream in(rest);
+    Voice v;
+    v.line = line_;
+    if (!(in >> v.name) || v.name.find(':') != std::string::npos) Fail("a voice needs a name");
+    if (FindVoice(v.name)) Fail("voice '" + v.name + "' is declared twice");
+    std::string key;
+    auto value = [&](int lo, int hi) {
+      std::string s;
+      if (!(in >> s)) Fail("'" + key + "' needs a value");
+      return Number(s, lo, hi, key);
+    };
+    bool hasRange = false;
+    while (in >> key) {
+      if (key == "program") v.program = value(0, 127);
+      else if (key == "channel") v.channel = value(0, 15);
+      else if (key == "volume") v.volume = value(0, 127);
+      else if (key == "pan") v.pan = value(0, 127);
+      else if (key == "reverb") v.reverb = value(0, 127);
+      else if (key == "gate") v.gate = value(1, 100);
+      else if (key == "melody") v.melody = true;
+      else if (key == "range") {
+        std::string lo, hi;
+        if (!(in >> lo >> hi)) Fail("range needs the lowest and the highest note");
+        size_t i = 0, j = 0;
+        if (lo.empty() || lo[0] < 'a' || lo[0] > 'g' || hi.empty() || hi[0] < 'a' || hi[0] > 'g')
+          Fail("range needs two pitches such as d' a''");
+        v.low = ParsePitch(lo, i);
+        v.high = ParsePitch(hi, j);
+        if (i != lo.size() || j != hi.size() || v.low > v.high) Fail("range needs two pitches, low then high");
+        hasRange = true;
+      } else {
+        Fail("unknown voice setting '" + key + "'");
+      }
+    }
+    if (v.channel == 9) Fail("channel 9 is the drum kit; use another");
+    if (!hasRange) Fail("voice '" + v.name + "' needs a range");
+    Current().voices.push_back(v);
+  }
+
+  void CheckDeclarations(Piece& p) {
+    line_ = p.line;
+    if (p.voices.empty()) Fail("a piece without voices");
+    if (p.tempo == 0) Fail("the piece has no tempo line");
+    if (p.timeNum == 0) Fail("the piece has no time line");
+    int melodies = 0;
+    for (const Voice& v : p.voices) {
+      melodies += v.melody;
+      for (const Voice& w : p.voices) {
+        if (&w == &v || w.channel != v.channel) continue;
+        line_ = std::max(v.line, w.line);
+        if (w.program != v.program || w.volume != v.volume || w.pan != v.pan || w.reverb != v.reverb)
+          Fail("voices '" + w.name + "' and '" + v.name + "' share channel " + std::to_string(v.channel) +
+               " but not program, volume, pan and reverb");
+      }
+      if (v.tokens.empty()) {
+        line_ = v.line;
+        Fail("voice '" + v.name + "' has no music");
+      }
+    }
+    line_ = p.line;
+    if (melodies != 1) Fail("a piece needs exactly one voice flagged 'melody'");
+  }
+
+  // ---- from tokens to notes ----
+
+  struct Play {
+    Voice* v;
+    long pos = 0, inBar = 0, barLength = 0, partial = 0, lastDuration = kDivision;
+    int velocity = 78, bars = 0;
+    long shortBarAt = -1;  // a bar short by the upbeat: only the last may be
+    int shortBarLine = 0, shortBarNo = 0;
+    std::map<int, size_t> tied;  // pitch -> index of its note in v->notes
+    bool first = true;
+  };
+
+  void CloseBar(Play& pl, const Token& t, Piece& p, bool atEnd) {
+    if (pl.inBar == 0) return;
+    line_ = t.line;
+    if (pl.shortBarAt >= 0) {
+      line_ = pl.shortBarLine;
+      Fail("only the last bar may be short by the upbeat (voice " + pl.v->name + ")", pl.shortBarNo);
+    }
+    const long expected = pl.bars == 0 && pl.partial > 0 ? pl.partial : pl.barLength;
+    if (pl.inBar != expected) {
+      if (pl.partial > 0 && pl.bars > 0 && pl.inBar == pl.barLength - pl.partial) {
+        pl.shortBarAt = pl.pos;
+        pl.shortBarLine = t.line;
+        pl.shortBarNo = t.bar;
+      } else {
+        Fail("voice " + pl.v->name + ": the bar adds up to " + Ticks(pl.inBar) + ", not " + Ticks(expected) +
+                 (atEnd ? " (at the end of the voice)" : ""),
+             t.bar);
+      }
+    }
+    pl.inBar = 0;
+    ++pl.bars;
+    pl.v->barLines.push_back(pl.pos);
+    (void)p;
+  }
+
+  static std::string Ticks(long ticks) {
+    // In quarter notes, e.g. "2.5 quarter notes".
+    std::ostringstream s;
+    s << double(ticks) / kDivision << " quarter notes";
+    return s.str();
+  }
+
+  // Plays tokens [from, to) `times` times, durations scaled by num/den.
+  void PlayRange(Play& pl, Piece& p, size_t from, size_t to, long num, long den) {
+    std::vector<Token>& tokens = pl.v->tokens;
+    for (size_t i = from; i < to; ++i) {
+      const Token& t = tokens[i];
+      line_ = t.line;
+      switch (t.kind) {
+        case Token::kBar:
+          CloseBar(pl, t, p, false);
+          break;
+        case Token::kOpen:
+          Fail("a '{' belongs after \\repeat N or \\tuplet a/b", t.bar);
+        case Token::kClose:
+          Fail("a '}' without its '{'", t.bar);
+        case Token::kCommand: {
+          const std::string& c = t.command;
+          if (c == "repeat" || c == "tuplet") {
+            if (i + 1 >= to || tokens[i + 1].kind != Token::kOpen) Fail("\\" + c + " needs a '{' after it", t.bar);
+            const size_t open = i + 1;
+            size_t close = open + 1;
+            for (int depth = 1; close < to; ++close) {
+              if (tokens[close].kind == Token::kOpen) ++depth;
+              if (tokens[close].kind == Token::kClose && --depth == 0) break;
+            }
+            if (close >= to) Fail("\\" + c + " without its closing '}'", t.bar);
+            if (c == "repeat") {
+              for (int n = 0; n < t.a; ++n) PlayRange(pl, p, open + 1, close, num, den);
+            } else {
+              PlayRange(pl, p, open + 1, close, num * t.b, den * t.a);
+            }
+            i = close;
+          } else if (c == "time") {
+            line_ = t.line;
+            if (pl.inBar != 0) Fail("\\time must come at the start of a bar", t.bar);
+            pl.barLength = kWhole * t.a / t.b;
+            if (pl.v == &p.voices[0]) p.times.push_back({pl.pos, {t.a, t.b}});
+          } else if (c == "tempo") {
+            p.tempos.push_back({pl.pos, t.a});
+          } else if (c == "partial") {
+            if (!pl.first) Fail("\\partial must come first in every voice", t.bar);
+            pl.partial = t.length;
+          } else if (c == "vel") {
+            pl.velocity = t.a;
+          } else if (c == "ped" || c == "unped") {
+            pl.v->controls.push_back({pl.pos, 64, c == "ped" ? 127 : 0});
+          } else {
+            static const std::map<std::string, int> kDynamics = {{"pp", 36}, {"p", 50},  {"mp", 64},
+                                                                  {"mf", 78}, {"f", 92}, {"ff", 106}};
+            pl.velocity = kDynamics.at(c);
+          }
+          break;
+        }
+        case Token::kNote:
+        case Token::kRest: {
+          if (t.duration) pl.lastDuration = t.duration;
+          if ((pl.lastDuration * num) % den != 0) Fail("a tuplet note shorter than the clock allows", t.bar);
+          const long length = pl.lastDuration * num / den;
+          Voice& v = *pl.v;
+          std::map<int, size_t> tiedNow;
+          std::set<int> here(t.pitches.begin(), t.pitches.end());
+          for (const auto& [pitch, index] : pl.tied)
+            if (!here.count(pitch))
+              Fail("voice " + v.name + ": " + PitchName(pitch) + " is tied to a note that does not follow", t.bar);
+          for (int pitch : t.pitches) {
+            if (pitch < v.low || pitch > v.high) {
+              if (!lenientRange_)
+                Fail("voice " + v.name + ": note " + PitchName(pitch) + " is outside its range " +
+                         PitchName(v.low) + "–" + PitchName(v.high),
+                     t.bar);
+              ++outOfRange;
+            }
+            const long sounding = std::max(1L, t.staccato ? length / 2 : length * v.gate / 100);
+            size_t index;
+            auto it = pl.tied.find(pitch);
+            if (it != pl.tied.end()) {
+              index = it->second;
+              v.notes[index].end = pl.pos + sounding;
+            } else {
+              index = v.notes.size();
+              v.notes.push_back({pl.pos, pl.pos + sounding, pitch, pl.velocity, t.line, t.bar});
+            }
+            if (t.tie) tiedNow[pitch] = index;
+          }
+          pl.tied = tiedNow;
+          pl.pos += length;
+          pl.inBar += length;
+          break;
+        }
+      }
+      pl.first = false;
+    }
+  }
+
+  void Compile(Piece& p) {
+    p.tempos.push_back({0, p.tempo});
+    p.times.push_back({0, {p.timeNum, p.timeDen}});
+    for (Voice& v : p.voices) {
+      Play pl;
+      pl.v = &v;
+      pl.barLength = kWhole * p.timeNum / p.timeDen;
+      PlayRange(pl, p, 0, v.tokens.size(), 1, 1);
+      Token end = v.tokens.back();
+      CloseBar(pl, end, p, true);
+      line_ = end.line;
+      if (!pl.tied.empty()) Fail("voice " + v.name + " ends on a tie", end.bar);
+      v.length = pl.pos;
+    }
+    std::stable_sort(p.tempos.begin(), p.tempos.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    const Voice& first = p.voices[0];
+    for (const Voice& v : p.voices) {
+      if (v.length != first.length) {
+        line_ = v.tokens.back().line;
+        Fail("voice " + v.name + " lasts " + Ticks(v.length) + " but voice " + first.name + " lasts " +
+             Ticks(first.length));
+      }
+    }
+    p.length = first.length;
+  }
+
+ public:
+  static std::string PitchName(int pitch) {
+    static const char* kNames[] = {"c", "cis", "d", "ees", "e", "f", "fis", "g", "aes", "a", "bes", "b"};
+    std::string s = kNames[pitch % 12];
+    for (int o = pitch / 12; o < 4; ++o) s += ',';
+    for (int o = 4; o < pitch / 12; ++o) s += '\'';
+    return s;
+  }
+
+ private:
+  struct TokenizeState {
+    int bar = 1;
+    bool content = false, any = false;
+  };
+  std::map<const Voice*, TokenizeState> tokenizeState_;
+  std::string file_;
+  bool lenientRange_;
+  int line_ = 0;
+};
+
+// ---- the whole track: pieces one after the other ----
+
+struct Track {
+  std::vector<Piece> pieces;
+  std::vector<long> offsets;                 // each piece's start tick
+  std::vector<std::pair<long, int>> tempos;  // the whole track's tempo map
+  long end = 0;                              // End of Track tick
+  int outOfRange = 0;
+
+  double Seconds(long tick) const {
+    double s = 0;
+    long at = 0;
+    int bpm = tempos.empty() ? 120 : tempos[0].second;
+    for (const auto& [t, b] : tempos) {
+      if (t >= tick) break;
+      s += double(t - at) * 60.0 / (bpm * kDivision);
+      at = t;
+      bpm = b;
+    }
+    return s + double(tick - at) * 60.0 / (bpm * kDivision);
+  }
+  long TicksFor(double seconds, int bpm) const { return std::lround(seconds * bpm * kDivision / 60.0); }
+};
+
+Track Load(const std::string& path, bool countRangeErrors) {
+  std::string text, why;
+  if (!ReadSmallFile(path, text, why)) throw Failure{path + ": " + why};
+  Parser parser(path, countRangeErrors);
+  parser.Parse(text);
+  Track t;
+  t.pieces = std::move(parser.pieces);
+  t.outOfRange = parser.outOfRange;
+  long at = 0;
+  for (size_t i = 0; i < t.pieces.size(); ++i) {
+    const Piece& p = t.pieces[i];
+    t.offsets.push_back(at);
+    for (const auto& [tick, bpm] : p.tempos) t.tempos.push_back({at + tick, bpm});
+    const int lastBpm = t.tempos.back().second;
+    at += p.length + t.TicksFor(i + 1 < t.pieces.size() ? kGapSeconds : kTailSeconds, lastBpm);
+  }
+  t.end = at;
+  return t;
+}
 
 // ---- writing the file ----
 
-struct Event {
-  long tick;
-  int order;  // at the same tick: 0 meta, 1 note off, 2 program, 3 note on
-  std::vector<uint8_t> bytes;
-};
+void PutVarLen(std::vector<uint8_t>& out, long value) {
+  uint8_t buf[5];
+  int n = 0;
+  do {
+    buf[n++] = static_cast<uint8_t>(value & 0x7F);
+    value >>= 7;
+  } while (value > 0);
+  while (n > 0) {
+    --n;
+    out.push_back(static_cast<uint8_t>(buf[n] | (n > 0 ? 0x80 : 0)));
+  }
+}
+
+void Put32(std::vector<uint8_t>& out, uint32_t v) {
+  for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(v >> s));
+}
 
 class TrackData {
  public:
-  void Meta(long tick, uint8_t type, std::vector<uint8_t> data) {
-    std::vector<uint8_t> b = {0xFF, type, static_cast<uint8_t>(data.size())};
+  void Meta(long tick, uint8_t type, const std::string& data) {
+    std::vector<uint8_t> b = {0xFF, type};
+    PutVarLen(b, static_cast<long>(data.size()));
     b.insert(b.end(), data.begin(), data.end());
-    events_.push_back({tick, 0, b});
+    Add(tick, 0, b);
   }
-  void Program(int channel, int program) {
-    events_.push_back({0, 2, {static_cast<uint8_t>(0xC0 | channel), static_cast<uint8_t>(program)}});
+  void Short(long tick, int order, uint8_t status, uint8_t a, uint8_t b, bool twoBytes = true) {
+    std::vector<uint8_t> e = {status, a};
+    if (twoBytes) e.push_back(b);
+    Add(tick, order, e);
   }
-  void Control(int channel, int control, int value) {
-    events_.push_back({0, 2, {static_cast<uint8_t>(0xB0 | channel), static_cast<uint8_t>(control),
-                              static_cast<uint8_t>(value)}});
-  }
-  void Note(int channel, long tick, long length, int pitch, int velocity) {
-    pitch = std::clamp(pitch, 0, 127);
-    velocity = std::clamp(velocity, 1, 127);
-    events_.push_back({tick, 3, {static_cast<uint8_t>(0x90 | channel), static_cast<uint8_t>(pitch),
-                                 static_cast<uint8_t>(velocity)}});
-    events_.push_back({tick + length, 1, {static_cast<uint8_t>(0x80 | channel), static_cast<uint8_t>(pitch), 0}});
-    end_ = std::max(end_, tick + length);
-  }
-  long End() const { return end_; }
 
   // The track chunk, closed by an End of Track event at `end`.
   std::vector<uint8_t> Chunk(long end) const {
@@ -68,256 +685,313 @@ class TrackData {
     return chunk;
   }
 
-  static void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(v >> s));
-  }
-
  private:
-  static void PutVarLen(std::vector<uint8_t>& out, long value) {
-    uint8_t buf[5];
-    int n = 0;
-    do {
-      buf[n++] = static_cast<uint8_t>(value & 0x7F);
-      value >>= 7;
-    } while (value > 0);
-    while (n > 0) {
-      --n;
-      out.push_back(static_cast<uint8_t>(buf[n] | (n > 0 ? 0x80 : 0)));
-    }
-  }
-
+  struct Event {
+    long tick;
+    int order;  // at one tick: 0 meta, 1 note off, 2 set-up and controllers, 3 note on
+    std::vector<uint8_t> bytes;
+  };
+  void Add(long tick, int order, std::vector<uint8_t> bytes) { events_.push_back({tick, order, std::move(bytes)}); }
   std::vector<Event> events_;
-  long end_ = 0;
 };
 
-// ---- composing ----
+enum class Filter { kAll, kOnly, kWithout };
 
-const std::vector<int> kMajor = {0, 2, 4, 5, 7, 9, 11};
-const std::vector<int> kMinor = {0, 2, 3, 5, 7, 8, 10};
-const std::vector<int> kDorian = {0, 2, 3, 5, 7, 9, 10};
+bool Keeps(const Voice& v, Filter filter, const std::string& name) {
+  if (filter == Filter::kAll) return true;
+  const bool match = v.name == name || (name == "melody" && v.melody);
+  return filter == Filter::kOnly ? match : !match;
+}
 
-enum class Accompaniment { Arpeggio, Pad, Waltz, Broken };
+std::vector<uint8_t> WriteMidi(const Track& t, Filter filter, const std::string& voiceName) {
+  std::deque<TrackData> tracks(1);  // a deque: the conductor's reference stays valid
+  TrackData& conductor = tracks[0];
+  std::string name;
+  for (const Piece& p : t.pieces) name += (name.empty() ? "" : " / ") + p.title;
+  conductor.Meta(0, 0x03, name);
+  for (const auto& [tick, bpm] : t.tempos) {
+    const long us = 60000000L / bpm;
+    conductor.Meta(tick, 0x51, std::string{char(us >> 16), char(us >> 8), char(us)});
+  }
+  for (size_t i = 0; i < t.pieces.size(); ++i) {
+    const Piece& p = t.pieces[i];
+    for (const auto& [tick, sig] : p.times) {
+      int power = 0;
+      while ((1 << power) < sig.second) ++power;
+      conductor.Meta(t.offsets[i] + tick, 0x58, std::string{char(sig.first), char(power), 24, 8});
+    }
+    for (const Voice& v : p.voices) {
+      if (!Keeps(v, filter, voiceName)) continue;
+      tracks.emplace_back();
+      TrackData& d = tracks.back();
+      const long at = t.offsets[i];
+      const uint8_t ch = static_cast<uint8_t>(v.channel);
+      if (i == 0) d.Meta(0, 0x03, v.name);
+      d.Short(at, 2, 0xC0 | ch, static_cast<uint8_t>(v.program), 0, false);
+      d.Short(at, 2, 0xB0 | ch, 7, static_cast<uint8_t>(v.volume));
+      d.Short(at, 2, 0xB0 | ch, 10, static_cast<uint8_t>(v.pan));
+      d.Short(at, 2, 0xB0 | ch, 91, static_cast<uint8_t>(v.reverb));
+      d.Short(at, 2, 0xB0 | ch, 64, 0);
+      for (const Voice::Control& c : v.controls)
+        d.Short(at + c.tick, 2, 0xB0 | ch, static_cast<uint8_t>(c.number), static_cast<uint8_t>(c.value));
+      for (const Voice::Note& n : v.notes) {
+        d.Short(at + n.start, 3, 0x90 | ch, static_cast<uint8_t>(n.pitch), static_cast<uint8_t>(n.velocity));
+        d.Short(at + n.end, 1, 0x80 | ch, static_cast<uint8_t>(n.pitch), 0);
+      }
+      d.Short(at + p.length, 2, 0xB0 | ch, 64, 0);  // a pedal left down lifts at the piece's end
+    }
+  }
+  std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1};
+  file.push_back(static_cast<uint8_t>(tracks.size() >> 8));
+  file.push_back(static_cast<uint8_t>(tracks.size()));
+  file.push_back(static_cast<uint8_t>(kDivision >> 8));
+  file.push_back(static_cast<uint8_t>(kDivision & 0xFF));
+  for (const TrackData& d : tracks) {
+    const std::vector<uint8_t> chunk = d.Chunk(t.end);
+    file.insert(file.end(), chunk.begin(), chunk.end());
+  }
+  return file;
+}
 
-struct Piece {
-  const char* mood;
-  int bpm;
-  int beatsPerBar;  // 3 or 4
-  int root;         // MIDI note of the tonic around the middle of the keyboard
-  const std::vector<int>* scale;
-  int melodyProgram, harmonyProgram, bassProgram;
-  Accompaniment accompaniment;
-  std::vector<int> progressionA, progressionB;  // scale degrees from 0, one chord a bar
-  int seconds;   // aimed length
-  unsigned seed;
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+// ---- structure figures ----
+
+struct Structure {
+  int bars = 0, distinct = 0;
+  double longestRepeat = 0;  // seconds of a 4-bar block played back to back
+  double seconds = 0;
 };
 
-class Composer {
- public:
-  explicit Composer(const Piece& piece) : p_(piece), rng_(piece.seed) {}
-
-  // Pitch of scale step `step` (0 = tonic, 7 = the octave above) from `base`.
-  int Pitch(int base, int step) const {
-    const int n = static_cast<int>(p_.scale->size());
-    int octave = step >= 0 ? step / n : -((-step + n - 1) / n);
-    return base + 12 * octave + (*p_.scale)[step - octave * n];
-  }
-  int Rand(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
-
-  std::vector<uint8_t> Compose() {
-    const long beat = kDivision;
-    const long bar = beat * p_.beatsPerBar;
-    const int totalBars = p_.seconds * p_.bpm / 60 / p_.beatsPerBar;
-    // Sections of 8 bars: A A B A ..., then two bars of the tonic to close.
-    const int sections = std::max(2, (totalBars - 2) / 8);
-
-    TrackData conductor, melody, harmony, bass;
-    const int usPerQuarter = 60000000 / p_.bpm;
-    conductor.Meta(0, 0x03, {'T', 'u', 'm', 'b', 'o', 'l'});
-    conductor.Meta(0, 0x51, {static_cast<uint8_t>(usPerQuarter >> 16), static_cast<uint8_t>(usPerQuarter >> 8),
-                             static_cast<uint8_t>(usPerQuarter)});
-    conductor.Meta(0, 0x58, {static_cast<uint8_t>(p_.beatsPerBar), 2, 24, 8});
-    melody.Program(0, p_.melodyProgram);
-    harmony.Program(1, p_.harmonyProgram);
-    bass.Program(2, p_.bassProgram);
-    melody.Control(0, 7, 100);
-    harmony.Control(1, 7, 78);
-    bass.Control(2, 7, 92);
-    for (int ch = 0; ch < 3; ++ch) {
-      TrackData& t = ch == 0 ? melody : ch == 1 ? harmony : bass;
-      t.Control(ch, 91, 60);  // reverb: a soft room
-      t.Control(ch, 10, ch == 0 ? 64 : ch == 1 ? 44 : 80);
-    }
-
-    const std::vector<Motif> motifs = {MakeMotif(), MakeMotif()};
-    int melodyStep = 7;  // the tonic an octave above the chord register
-    long tick = 0;
-    for (int section = 0; section < sections; ++section) {
-      const bool b = section % 4 == 2;
-      const std::vector<int>& progression = b ? p_.progressionB : p_.progressionA;
-      const Motif& motif = motifs[b ? 1 : 0];
-      // The first half of the first section is accompaniment alone.
-      for (int barInSection = 0; barInSection < 8; ++barInSection, tick += bar) {
-        const int degree = progression[barInSection % progression.size()];
-        const bool lastOfPhrase = barInSection % 4 == 3;
-        const bool quiet = section == 0 && barInSection < 4;
-        Accompany(harmony, tick, degree, barInSection);
-        Bass(bass, tick, degree, barInSection);
-        if (quiet) continue;
-        if (lastOfPhrase) {
-          // Resolve on a chord tone held through the bar.
-          melodyStep = NearestChordTone(melodyStep, degree);
-          melody.Note(0, tick, bar - beat / 4, Pitch(p_.root, melodyStep), 74);
-          continue;
-        }
-        melodyStep = NearestChordTone(melodyStep, degree);
-        const bool invert = barInSection % 4 == 2;
-        long at = tick;
-        for (size_t i = 0; i < motif.lengths.size(); ++i) {
-          const int len = motif.lengths[i];
-          if (motif.steps[i] != kRest) {
-            melodyStep += invert ? -motif.steps[i] : motif.steps[i];
-            melodyStep = std::clamp(melodyStep, 3, 13);
-            const int velocity = 72 + (i == 0 ? 8 : 0) + Rand(-4, 4);
-            melody.Note(0, at, len * beat / 2 - 20, Pitch(p_.root, melodyStep), velocity);
-          }
-          at += len * beat / 2;
-        }
+Structure Measure(const Track& t) {
+  // Each bar (the first voice's bar lines) as a key over all voices: onset in the bar,
+  // pitch, sounding length, loudness step and instrument. Bars of different pieces never
+  // join into one repeat.
+  std::vector<std::string> keys;
+  std::vector<long> starts, ends;
+  std::vector<size_t> pieceOf;
+  for (size_t i = 0; i < t.pieces.size(); ++i) {
+    const Piece& p = t.pieces[i];
+    long from = 0;
+    std::vector<std::vector<std::string>> barKeys(p.voices[0].barLines.size());
+    for (size_t vi = 0; vi < p.voices.size(); ++vi) {
+      const Voice& v = p.voices[vi];
+      const std::vector<long>& lines = p.voices[0].barLines;
+      for (const Voice::Note& n : v.notes) {
+        const size_t bar = std::upper_bound(lines.begin(), lines.end(), n.start) - lines.begin();
+        if (bar >= barKeys.size()) continue;
+        const long barStart = bar == 0 ? 0 : lines[bar - 1];
+        std::ostringstream k;
+        k << vi << ':' << v.program << ':' << n.start - barStart << ':' << n.pitch << ':' << n.end - n.start << ':'
+          << n.velocity / 14;
+        barKeys[bar].push_back(k.str());
       }
     }
-    // Close on the tonic: chord and bass held for two bars.
-    for (int step : {0, 2, 4, 7}) harmony.Note(1, tick, 2 * bar, Pitch(p_.root, step), 56);
-    bass.Note(2, tick, 2 * bar, Pitch(p_.root - 24, 0), 70);
-    melody.Note(0, tick, 2 * bar, Pitch(p_.root, 7), 70);
-    const long end = tick + 2 * bar + beat;
-
-    std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 4,
-                                 static_cast<uint8_t>(kDivision >> 8), static_cast<uint8_t>(kDivision & 0xFF)};
-    for (const TrackData* t : {&conductor, &melody, &harmony, &bass}) {
-      const std::vector<uint8_t> chunk = t->Chunk(end);
-      file.insert(file.end(), chunk.begin(), chunk.end());
-    }
-    return file;
-  }
-
- private:
-  static constexpr int kRest = 99;
-  // One bar of melody: lengths in eighth notes, and scale steps from the last note.
-  struct Motif {
-    std::vector<int> lengths;
-    std::vector<int> steps;
-  };
-
-  Motif MakeMotif() {
-    static const std::vector<std::vector<int>> rhythms4 = {
-        {2, 2, 2, 2}, {3, 1, 2, 2}, {2, 1, 1, 4}, {4, 2, 2}, {2, 2, 4}, {1, 1, 2, 4}, {3, 1, 4}};
-    static const std::vector<std::vector<int>> rhythms3 = {{2, 2, 2}, {4, 2}, {3, 1, 2}, {2, 4}, {2, 1, 1, 2}};
-    const auto& set = p_.beatsPerBar == 3 ? rhythms3 : rhythms4;
-    Motif m;
-    m.lengths = set[Rand(0, static_cast<int>(set.size()) - 1)];
-    for (size_t i = 0; i < m.lengths.size(); ++i) {
-      // Mostly steps, sometimes a leap of a third, now and then a breath.
-      const int r = Rand(0, 9);
-      m.steps.push_back(i > 0 && r == 0 ? kRest : r < 4 ? 1 : r < 7 ? -1 : r < 8 ? 2 : r < 9 ? -2 : 0);
-    }
-    if (m.steps[0] == kRest) m.steps[0] = 0;
-    return m;
-  }
-
-  int NearestChordTone(int step, int degree) const {
-    int best = step, bestDistance = 100;
-    for (int candidate = step - 3; candidate <= step + 3; ++candidate) {
-      const int rel = ((candidate - degree) % 7 + 7) % 7;
-      if ((rel == 0 || rel == 2 || rel == 4) && std::abs(candidate - step) < bestDistance) {
-        best = candidate;
-        bestDistance = std::abs(candidate - step);
-      }
-    }
-    return std::clamp(best, 3, 13);
-  }
-
-  void Accompany(TrackData& t, long tick, int degree, int barInSection) {
-    const long beat = kDivision;
-    const int chord[4] = {Pitch(p_.root, degree), Pitch(p_.root, degree + 2), Pitch(p_.root, degree + 4),
-                          Pitch(p_.root, degree + 7)};
-    const int accent = barInSection % 2 == 0 ? 4 : 0;
-    switch (p_.accompaniment) {
-      case Accompaniment::Arpeggio: {
-        static const int order[8] = {0, 1, 2, 3, 2, 1, 2, 1};
-        for (int i = 0; i < p_.beatsPerBar * 2; ++i)
-          t.Note(1, tick + i * beat / 2, beat / 2, chord[order[i % 8]] - 12, 50 + (i == 0 ? accent : 0));
-        break;
-      }
-      case Accompaniment::Pad:
-        for (int i = 0; i < 3; ++i) t.Note(1, tick, beat * p_.beatsPerBar - 10, chord[i] - 12, 48 + accent);
-        break;
-      case Accompaniment::Waltz:
-        for (int b = 1; b < p_.beatsPerBar; ++b)
-          for (int i = 1; i < 4; ++i) t.Note(1, tick + b * beat, beat - 40, chord[i] - 12, 46);
-        break;
-      case Accompaniment::Broken: {
-        static const int order[4] = {0, 2, 1, 3};
-        for (int i = 0; i < p_.beatsPerBar; ++i)
-          t.Note(1, tick + i * beat, beat * 2, chord[order[i % 4]] - 12, 48 + (i == 0 ? accent : 0));
-        break;
-      }
+    for (size_t b = 0; b < barKeys.size(); ++b) {
+      std::sort(barKeys[b].begin(), barKeys[b].end());
+      std::string key;
+      for (const std::string& s : barKeys[b]) key += s + ";";
+      const long end = p.voices[0].barLines[b];
+      key += "/" + std::to_string(end - from);
+      keys.push_back(key);
+      starts.push_back(t.offsets[i] + from);
+      ends.push_back(t.offsets[i] + end);
+      pieceOf.push_back(i);
+      from = end;
     }
   }
-
-  void Bass(TrackData& t, long tick, int degree, int barInSection) {
-    const long beat = kDivision;
-    const int root = Pitch(p_.root - 24, degree);
-    if (p_.beatsPerBar == 3) {
-      t.Note(2, tick, beat - 30, root, 72);
-      return;
-    }
-    t.Note(2, tick, 2 * beat - 30, root, 72);
-    // Every other bar walks to the fifth on the third beat.
-    t.Note(2, tick + 2 * beat, 2 * beat - 30, barInSection % 2 ? Pitch(p_.root - 24, degree + 4) : root, 64);
+  Structure s;
+  s.bars = static_cast<int>(keys.size());
+  s.distinct = static_cast<int>(std::set<std::string>(keys.begin(), keys.end()).size());
+  s.seconds = t.Seconds(t.end);
+  // Runs of bars k with bar k == bar k+4: a run of 4 or more is a 4-bar block heard again at once.
+  const size_t n = keys.size();
+  for (size_t k = 0; k + 4 < n;) {
+    size_t run = 0;
+    while (k + run + 4 < n && pieceOf[k + run] == pieceOf[k + run + 4] && keys[k + run] == keys[k + run + 4]) ++run;
+    if (run >= 4) s.longestRepeat = std::max(s.longestRepeat, t.Seconds(ends[k + run + 3]) - t.Seconds(starts[k]));
+    k += std::max<size_t>(run, 1);
   }
+  return s;
+}
 
-  const Piece& p_;
-  std::mt19937 rng_;
+// ---- level figures of a rendered wave file ----
+
+struct Wave {
+  int rate = 0, channels = 0;
+  std::vector<double> samples;  // interleaved, full scale 1.0
 };
 
-// Nine moods, each its own key, tempo and band (General MIDI programs from 0).
-std::vector<Piece> Pieces() {
-  return {
-      {"morning, piano and strings", 84, 4, 60, &kMajor, 0, 48, 32, Accompaniment::Arpeggio,
-       {0, 4, 5, 3}, {3, 0, 3, 4}, 130, 11},
-      {"rain, flute and harp", 72, 4, 57, &kMinor, 73, 46, 35, Accompaniment::Arpeggio,
-       {0, 5, 2, 6}, {3, 0, 5, 4}, 140, 23},
-      {"music box waltz", 96, 3, 65, &kMajor, 10, 24, 43, Accompaniment::Waltz,
-       {0, 3, 4, 0}, {5, 3, 1, 4}, 120, 37},
-      {"evening, vibraphone", 88, 4, 62, &kDorian, 11, 4, 33, Accompaniment::Broken,
-       {0, 3, 0, 6}, {2, 3, 4, 3}, 135, 41},
-      {"garden, clarinet and marimba", 100, 4, 67, &kMajor, 71, 12, 32, Accompaniment::Arpeggio,
-       {0, 5, 1, 4}, {3, 4, 2, 5}, 125, 53},
-      {"dusk, oboe over a warm pad", 66, 4, 64, &kMinor, 68, 89, 42, Accompaniment::Pad,
-       {0, 3, 6, 2}, {5, 6, 0, 4}, 150, 67},
-      {"snow, celesta and strings", 80, 4, 58, &kMajor, 8, 49, 32, Accompaniment::Broken,
-       {0, 2, 3, 4}, {5, 3, 0, 4}, 140, 71},
-      {"mist, pan flute and choir", 76, 4, 62, &kMinor, 75, 91, 35, Accompaniment::Pad,
-       {0, 6, 5, 6}, {3, 4, 0, 4}, 145, 83},
-      {"lullaby, kalimba and harp", 88, 3, 63, &kMajor, 108, 46, 43, Accompaniment::Waltz,
-       {0, 5, 3, 4}, {3, 0, 1, 4}, 125, 97},
-  };
+bool ReadWave(const std::string& path, Wave& w, std::string& why) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return why = "not a readable file", false;
+  std::ifstream in(path, std::ios::binary);
+  std::vector<uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto u32 = [&](size_t at) { return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24; };
+  auto u16 = [&](size_t at) { return uint16_t(b[at] | b[at + 1] << 8); };
+  if (b.size() < 12 || std::string(b.begin(), b.begin() + 4) != "RIFF" || std::string(b.begin() + 8, b.begin() + 12) != "WAVE")
+    return why = "not a RIFF WAVE file", false;
+  int bits = 0;
+  for (size_t at = 12; at + 8 <= b.size();) {
+    const std::string id(b.begin() + at, b.begin() + at + 4);
+    const size_t size = u32(at + 4), body = at + 8;
+    if (body + size > b.size() && id != "data") break;
+    if (id == "fmt " && size >= 16) {
+      if (u16(body) != 1 && u16(body) != 0xFFFE) return why = "not PCM", false;
+      w.channels = u16(body + 2);
+      w.rate = static_cast<int>(u32(body + 4));
+      bits = u16(body + 14);
+    } else if (id == "data") {
+      if (bits != 16 || w.channels < 1 || w.rate < 1) return why = "only 16-bit PCM is measured", false;
+      const size_t n = std::min(size, b.size() - body) / 2;
+      w.samples.resize(n);
+      for (size_t i = 0; i < n; ++i) w.samples[i] = int16_t(u16(body + 2 * i)) / 32768.0;
+      return true;
+    }
+    at = body + size + (size & 1);
+  }
+  return why = "no data chunk", false;
+}
+
+double Db(double power) { return power > 0 ? 10 * std::log10(power) : -120.0; }
+
+// Mean power of the frames [from, to), all channels together.
+double Power(const Wave& w, size_t from, size_t to) {
+  double sum = 0;
+  to = std::min(to, w.samples.size() / w.channels);
+  if (to <= from) return 0;
+  for (size_t i = from * w.channels; i < to * w.channels; ++i) sum += w.samples[i] * w.samples[i];
+  return sum / double((to - from) * w.channels);
+}
+
+int MeasureWaves(const std::vector<std::string>& paths) {
+  std::printf("%-28s %8s %8s %8s %9s %8s %8s\n", "file", "seconds", "peak", "median", "loudest", "first1ms",
+              "last10ms");
+  int rc = 0;
+  for (const std::string& path : paths) {
+    Wave w;
+    std::string why;
+    if (!ReadWave(path, w, why)) {
+      std::fprintf(stderr, "%s: %s\n", path.c_str(), why.c_str());
+      rc = 1;
+      continue;
+    }
+    const size_t frames = w.samples.size() / w.channels, window = w.rate / 10;
+    double peak = 0;
+    for (double s : w.samples) peak = std::max(peak, std::fabs(s));
+    std::vector<double> levels;
+    double loudest = 0;
+    for (size_t at = 0; at + window <= frames; at += window) {
+      const double p = Power(w, at, at + window);
+      if (Db(p) >= -60) levels.push_back(Db(p));
+    }
+    // The loudest 100 ms anywhere, in 10 ms steps, and for files shorter than that, the whole file.
+    for (size_t at = 0; at + window <= frames || at == 0; at += std::max<size_t>(1, w.rate / 100)) {
+      loudest = std::max(loudest, Power(w, at, at + window));
+      if (at + window > frames) break;
+    }
+    std::sort(levels.begin(), levels.end());
+    const double median = levels.empty() ? -120.0 : levels.size() % 2 ? levels[levels.size() / 2]
+                                                    : (levels[levels.size() / 2 - 1] + levels[levels.size() / 2]) / 2;
+    const size_t ms = static_cast<size_t>(w.rate / 1000);
+    std::printf("%-28s %8.2f %8.2f %8.2f %9.2f %8.2f %8.2f\n", path.c_str(), double(frames) / w.rate,
+                20 * std::log10(std::max(peak, 1e-6)), median, Db(loudest), Db(Power(w, 0, ms)),
+                Db(Power(w, frames > 10 * ms ? frames - 10 * ms : 0, frames)));
+  }
+  return rc;
+}
+
+// ---- the command line ----
+
+std::vector<std::string> Texts(const std::string& root) {
+  std::vector<std::string> out;
+  for (int n = 1; n <= 9; ++n) {
+    const std::string path = root + "tools/music/music" + std::to_string(n) + ".txt";
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0) out.push_back(path);
+  }
+  return out;
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: gen-music [ROOT]                 compile ROOT/tools/music/musicN.txt to ROOT/data/musicN.mid\n"
+               "       gen-music FILE OUT               compile one note text\n"
+               "       gen-music --only VOICE FILE OUT  just that voice\n"
+               "       gen-music --without VOICE FILE OUT\n"
+               "       gen-music --check [FILE...]      structure figures of the note texts\n"
+               "       gen-music --measure WAV...       level figures of rendered audio\n");
+  return 2;
+}
+
+int Check(std::vector<std::string> files) {
+  if (files.empty()) files = Texts("./");
+  int rc = 0;
+  for (const std::string& f : files) {
+    try {
+      const Track t = Load(f, true);
+      const Structure s = Measure(t);
+      const double share = s.bars ? double(s.distinct) / s.bars : 0;
+      std::string faults;
+      if (s.longestRepeat > kMaxRepeatSeconds) faults += "; a 4-bar block repeats back to back for more than 20 s";
+      if (share < kMinDistinctShare) faults += "; fewer than 40 % of the bars differ";
+      if (t.outOfRange) faults += "; notes out of range";
+      std::printf("%s: %d piece(s), %.1f s, %d bars, %.0f %% distinct, longest 4-bar repeat %.1f s, %d notes out of range: %s\n",
+                  f.c_str(), int(t.pieces.size()), s.seconds, s.bars, 100 * share, s.longestRepeat, t.outOfRange,
+                  faults.empty() ? "ok" : ("FAILS" + faults).c_str());
+      if (!faults.empty()) rc = 1;
+    } catch (const Failure& e) {
+      std::printf("%s\n", e.message.c_str());
+      rc = 1;
+    }
+  }
+  return rc;
+}
+
+int Compile(const std::string& in, const std::string& out, Filter filter, const std::string& voice) {
+  try {
+    const Track t = Load(in, false);
+    bool found = filter == Filter::kAll;
+    for (const Piece& p : t.pieces)
+      for (const Voice& v : p.voices) found = found || Keeps(v, Filter::kOnly, voice);
+    if (!found) throw Failure{in + ": no voice named '" + voice + "'"};
+    const std::vector<uint8_t> bytes = WriteMidi(t, filter, voice);
+    if (!WriteFile(out, bytes)) throw Failure{"cannot write " + out};
+    std::printf("%s -> %s: %.1f s, %zu bytes\n", in.c_str(), out.c_str(), t.Seconds(t.end), bytes.size());
+    return 0;
+  } catch (const Failure& e) {
+    std::fprintf(stderr, "gen-music: %s\n", e.message.c_str());
+    return 1;
+  }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string root = argc > 1 ? std::string(argv[1]) + "/" : std::string("./");
-  const std::vector<Piece> pieces = Pieces();
-  for (size_t i = 0; i < pieces.size(); ++i) {
-    const std::vector<uint8_t> bytes = Composer(pieces[i]).Compose();
-    const std::string path = root + "data/music" + std::to_string(i + 1) + ".mid";
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-      std::fprintf(stderr, "gen-music: cannot write %s\n", path.c_str());
-      return 1;
-    }
-    std::printf("%s: %s, %zu bytes\n", path.c_str(), pieces[i].mood, bytes.size());
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0] == "--check") return Check({args.begin() + 1, args.end()});
+  if (!args.empty() && args[0] == "--measure") {
+    if (args.size() < 2) return Usage();
+    return MeasureWaves({args.begin() + 1, args.end()});
   }
-  return 0;
+  if (!args.empty() && (args[0] == "--only" || args[0] == "--without")) {
+    if (args.size() != 4) return Usage();
+    return Compile(args[2], args[3], args[0] == "--only" ? Filter::kOnly : Filter::kWithout, args[1]);
+  }
+  if (!args.empty() && args[0].rfind("-", 0) == 0) return Usage();
+  if (args.size() == 2) return Compile(args[0], args[1], Filter::kAll, "");
+  if (args.size() > 2) return Usage();
+  const std::string root = args.empty() ? "./" : args[0] + "/";
+  const std::vector<std::string> texts = Texts(root);
+  if (texts.empty()) std::printf("gen-music: no note texts under %stools/music; nothing written\n", root.c_str());
+  int rc = 0;
+  for (const std::string& text : texts) {
+    const std::string n = text.substr(text.rfind("music") + 5, text.size() - text.rfind("music") - 9);
+    rc |= Compile(text, root + "data/music" + n + ".mid", Filter::kAll, "");
+  }
+  return rc;
 }
