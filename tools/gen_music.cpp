@@ -74,6 +74,9 @@ struct Voice {
   bool melody = false;
   int line = 0;
   std::vector<Token> tokens;
+  // While reading: the written bar number, whether the bar has music yet, whether the voice has any token.
+  int writtenBar = 1;
+  bool barHasMusic = false, started = false;
   // Compiled:
   struct Note {
     long start, end;  // ticks; end = where it stops sounding
@@ -98,6 +101,27 @@ struct Piece {
   std::vector<std::pair<long, std::pair<int, int>>> times;  // tick, time signature
   long length = 0;
 };
+
+// The compass of the General MIDI instruments the tracks may use, as MIDI notes:
+// a voice's declared range must lie inside its instrument's. Programs not
+// listed are not checked.
+struct Compass {
+  int first, last, low, high;  // programs first..last play low..high
+};
+constexpr Compass kCompasses[] = {
+    {0, 3, 21, 108},   {4, 5, 28, 103},   {6, 6, 29, 89},    {7, 7, 36, 96},    {8, 8, 60, 108},
+    {9, 9, 79, 108},   {10, 10, 60, 96},  {11, 11, 53, 89},  {12, 12, 45, 96},  {13, 13, 65, 108},
+    {14, 14, 60, 77},  {15, 15, 36, 96},  {16, 23, 24, 108}, {24, 25, 40, 88},  {26, 31, 40, 88},
+    {32, 39, 28, 67},  {40, 40, 55, 103}, {41, 41, 48, 91},  {42, 42, 36, 84},  {43, 43, 28, 67},
+    {44, 45, 28, 103}, {46, 46, 23, 103}, {47, 47, 36, 57},  {48, 55, 28, 103}, {56, 56, 52, 84},
+    {57, 57, 40, 72},  {58, 58, 28, 58},  {59, 59, 52, 82},  {60, 60, 34, 77},  {61, 63, 36, 96},
+    {64, 64, 56, 87},  {65, 65, 49, 81},  {66, 66, 44, 76},  {67, 67, 36, 69},  {68, 68, 58, 91},
+    {69, 69, 52, 81},  {70, 70, 34, 75},  {71, 71, 50, 91},  {72, 72, 74, 108}, {73, 76, 60, 96},
+    {77, 77, 55, 91},  {78, 78, 60, 96},  {79, 79, 60, 84},
+};
+
+// Patches that swell in slowly (string ensembles, choirs, pads): they smear short notes.
+bool SlowAttack(int program) { return (program >= 48 && program <= 54) || (program >= 88 && program <= 95); }
 
 class Parser {
  public:
@@ -244,6 +268,9 @@ class Parser {
   void ParseAfterNote(const std::string& s, size_t& i, Token& t) const {
     t.duration = ParseDuration(s, i);
     while (i < s.size() && (s[i] == '~' || s[i] == '^')) (s[i++] == '~' ? t.tie : t.staccato) = true;
+    if (i < s.size() && s[i] == '\\')
+      Fail("'" + s.substr(i, s.find_first_of(" \t|{}", i) - i) +
+           "' applies to the notes after it: put it before them, apart from the note before it");
     if (i < s.size() && !std::isspace(static_cast<unsigned char>(s[i])) && s[i] != '|' && s[i] != '}' &&
         s[i] != '{')
       Fail("cannot read '" + s.substr(i, 8) + "' after a note");
@@ -252,7 +279,10 @@ class Parser {
   void Tokenize(Voice& v, const std::string& s) {
     size_t i = 0;
     // Written bar numbers: a bar line closes a bar only when something came since the last one.
-    auto& st = tokenizeState_[&v];
+    struct {
+      int& bar;
+      bool &content, &any;
+    } st{v.writtenBar, v.barHasMusic, v.started};
     auto skip = [&] {
       while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
     };
@@ -334,7 +364,7 @@ class Parser {
       } else {
         Fail(std::string("cannot read '") + s.substr(i, 8) + "'", st.bar);
       }
-      st.any = true;
+      if (t.kind != Token::kBar) st.any = true;  // bar lines may come before an upbeat
       v.tokens.push_back(t);
     }
   }
@@ -376,6 +406,10 @@ class Parser {
     }
     if (v.channel == 9) Fail("channel 9 is the drum kit; use another");
     if (!hasRange) Fail("voice '" + v.name + "' needs a range");
+    for (const Compass& c : kCompasses)
+      if (v.program >= c.first && v.program <= c.last && (v.low < c.low || v.high > c.high))
+        Fail("voice '" + v.name + "': range " + PitchName(v.low) + "–" + PitchName(v.high) + " goes beyond program " +
+             std::to_string(v.program) + "'s compass " + PitchName(c.low) + "–" + PitchName(c.high));
     Current().voices.push_back(v);
   }
 
@@ -536,7 +570,7 @@ class Parser {
           break;
         }
       }
-      pl.first = false;
+      if (t.kind != Token::kBar) pl.first = false;
     }
   }
 
@@ -577,11 +611,6 @@ class Parser {
   }
 
  private:
-  struct TokenizeState {
-    int bar = 1;
-    bool content = false, any = false;
-  };
-  std::map<const Voice*, TokenizeState> tokenizeState_;
   std::string file_;
   bool lenientRange_;
   int line_ = 0;
@@ -703,6 +732,29 @@ bool Keeps(const Voice& v, Filter filter, const std::string& name) {
   return filter == Filter::kOnly ? match : !match;
 }
 
+// Notes whose note-off must wait: MIDI ends every sounding copy of a key on a channel
+// at once, so when two voices on one channel hold the same pitch, the earlier
+// release waits for the later. Keyed by voice index and note index.
+std::set<std::pair<size_t, size_t>> HeldOver(const Piece& p, Filter filter, const std::string& voiceName) {
+  std::set<std::pair<size_t, size_t>> held;
+  std::map<std::pair<int, int>, std::vector<std::pair<size_t, size_t>>> byKey;  // (channel, pitch) -> notes
+  for (size_t vi = 0; vi < p.voices.size(); ++vi) {
+    if (!Keeps(p.voices[vi], filter, voiceName)) continue;
+    for (size_t ni = 0; ni < p.voices[vi].notes.size(); ++ni)
+      byKey[{p.voices[vi].channel, p.voices[vi].notes[ni].pitch}].push_back({vi, ni});
+  }
+  for (const auto& [key, notes] : byKey) {
+    for (const auto& a : notes) {
+      const Voice::Note& na = p.voices[a.first].notes[a.second];
+      for (const auto& b : notes) {
+        const Voice::Note& nb = p.voices[b.first].notes[b.second];
+        if (a != b && nb.start < na.end && nb.end > na.end) held.insert(a);
+      }
+    }
+  }
+  return held;
+}
+
 std::vector<uint8_t> WriteMidi(const Track& t, Filter filter, const std::string& voiceName) {
   std::deque<TrackData> tracks(1);  // a deque: the conductor's reference stays valid
   TrackData& conductor = tracks[0];
@@ -720,7 +772,9 @@ std::vector<uint8_t> WriteMidi(const Track& t, Filter filter, const std::string&
       while ((1 << power) < sig.second) ++power;
       conductor.Meta(t.offsets[i] + tick, 0x58, std::string{char(sig.first), char(power), 24, 8});
     }
-    for (const Voice& v : p.voices) {
+    const std::set<std::pair<size_t, size_t>> held = HeldOver(p, filter, voiceName);
+    for (size_t vi = 0; vi < p.voices.size(); ++vi) {
+      const Voice& v = p.voices[vi];
       if (!Keeps(v, filter, voiceName)) continue;
       tracks.emplace_back();
       TrackData& d = tracks.back();
@@ -734,9 +788,10 @@ std::vector<uint8_t> WriteMidi(const Track& t, Filter filter, const std::string&
       d.Short(at, 2, 0xB0 | ch, 64, 0);
       for (const Voice::Control& c : v.controls)
         d.Short(at + c.tick, 2, 0xB0 | ch, static_cast<uint8_t>(c.number), static_cast<uint8_t>(c.value));
-      for (const Voice::Note& n : v.notes) {
+      for (size_t ni = 0; ni < v.notes.size(); ++ni) {
+        const Voice::Note& n = v.notes[ni];
         d.Short(at + n.start, 3, 0x90 | ch, static_cast<uint8_t>(n.pitch), static_cast<uint8_t>(n.velocity));
-        d.Short(at + n.end, 1, 0x80 | ch, static_cast<uint8_t>(n.pitch), 0);
+        if (!held.count({vi, ni})) d.Short(at + n.end, 1, 0x80 | ch, static_cast<uint8_t>(n.pitch), 0);
       }
       d.Short(at + p.length, 2, 0xB0 | ch, 64, 0);  // a pedal left down lifts at the piece's end
     }
@@ -765,6 +820,7 @@ struct Structure {
   int bars = 0, distinct = 0;
   double longestRepeat = 0;  // seconds of a 4-bar block played back to back
   double seconds = 0;
+  std::string smeared;  // a slow-attack voice that plays mostly short notes
 };
 
 Structure Measure(const Track& t) {
@@ -808,6 +864,15 @@ Structure Measure(const Track& t) {
   s.bars = static_cast<int>(keys.size());
   s.distinct = static_cast<int>(std::set<std::string>(keys.begin(), keys.end()).size());
   s.seconds = t.Seconds(t.end);
+  for (size_t i = 0; i < t.pieces.size(); ++i) {
+    for (const Voice& v : t.pieces[i].voices) {
+      if (!SlowAttack(v.program) || v.notes.empty()) continue;
+      size_t shortNotes = 0;
+      for (const Voice::Note& note : v.notes)
+        shortNotes += t.Seconds(t.offsets[i] + note.end) - t.Seconds(t.offsets[i] + note.start) < 0.75;
+      if (shortNotes * 4 > v.notes.size()) s.smeared = v.name;
+    }
+  }
   // Runs of bars k with bar k == bar k+4: a run of 4 or more is a 4-bar block heard again at once.
   const size_t n = keys.size();
   for (size_t k = 0; k + 4 < n;) {
@@ -820,6 +885,9 @@ Structure Measure(const Track& t) {
 }
 
 // ---- level figures of a rendered wave file ----
+// Per file: seconds, peak (dBFS), median level (of 100 ms RMS windows over all
+// channels, windows under -60 dBFS left out), the loudest 100 ms, the loudest
+// 10 ms, the first millisecond's level and the steepest fall over 10 ms (dB).
 
 struct Wave {
   int rate = 0, channels = 0;
@@ -869,8 +937,8 @@ double Power(const Wave& w, size_t from, size_t to) {
 }
 
 int MeasureWaves(const std::vector<std::string>& paths) {
-  std::printf("%-28s %8s %8s %8s %9s %8s %8s\n", "file", "seconds", "peak", "median", "loudest", "first1ms",
-              "last10ms");
+  std::printf("%-28s %8s %8s %8s %9s %8s %8s %8s\n", "file", "seconds", "peak", "median", "loudest", "body10ms",
+              "first1ms", "fall10ms");
   int rc = 0;
   for (const std::string& path : paths) {
     Wave w;
@@ -897,10 +965,20 @@ int MeasureWaves(const std::vector<std::string>& paths) {
     std::sort(levels.begin(), levels.end());
     const double median = levels.empty() ? -120.0 : levels.size() % 2 ? levels[levels.size() / 2]
                                                     : (levels[levels.size() / 2 - 1] + levels[levels.size() / 2]) / 2;
+    // The steepest fall over 10 ms from a level above -50 dBFS, the end of the file
+    // counting as silence: a sound cut off instead of decaying falls by 30 dB or more.
     const size_t ms = static_cast<size_t>(w.rate / 1000);
-    std::printf("%-28s %8.2f %8.2f %8.2f %9.2f %8.2f %8.2f\n", path.c_str(), double(frames) / w.rate,
-                20 * std::log10(std::max(peak, 1e-6)), median, Db(loudest), Db(Power(w, 0, ms)),
-                Db(Power(w, frames > 10 * ms ? frames - 10 * ms : 0, frames)));
+    std::vector<double> fives;
+    for (size_t at = 0; at < frames; at += 5 * ms) fives.push_back(std::max(-100.0, Db(Power(w, at, at + 5 * ms))));
+    fives.push_back(-100.0);
+    fives.push_back(-100.0);
+    double fall = 0;
+    for (size_t i = 0; i + 2 < fives.size(); ++i)
+      if (fives[i] >= -50) fall = std::max(fall, fives[i] - fives[i + 2]);
+    double body = 0;  // the loudest 10 ms, against which a click at the start shows
+    for (size_t at = 0; at < frames; at += ms) body = std::max(body, Power(w, at, at + 10 * ms));
+    std::printf("%-28s %8.2f %8.2f %8.2f %9.2f %8.2f %8.2f %8.2f\n", path.c_str(), double(frames) / w.rate,
+                20 * std::log10(std::max(peak, 1e-6)), median, Db(loudest), Db(body), Db(Power(w, 0, ms)), fall);
   }
   return rc;
 }
@@ -940,6 +1018,7 @@ int Check(std::vector<std::string> files) {
       if (s.longestRepeat > kMaxRepeatSeconds) faults += "; a 4-bar block repeats back to back for more than 20 s";
       if (share < kMinDistinctShare) faults += "; fewer than 40 % of the bars differ";
       if (t.outOfRange) faults += "; notes out of range";
+      if (!s.smeared.empty()) faults += "; voice " + s.smeared + " has a slow-attack patch under short notes";
       std::printf("%s: %d piece(s), %.1f s, %d bars, %.0f %% distinct, longest 4-bar repeat %.1f s, %d notes out of range: %s\n",
                   f.c_str(), int(t.pieces.size()), s.seconds, s.bars, 100 * share, s.longestRepeat, t.outOfRange,
                   faults.empty() ? "ok" : ("FAILS" + faults).c_str());

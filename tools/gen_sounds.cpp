@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -19,44 +20,62 @@ constexpr int kRate = 22050;
 constexpr double kPi = 3.14159265358979323846;
 using Samples = std::vector<double>;
 
-Samples Silence(double seconds) { return Samples(static_cast<size_t>(seconds * kRate), 0.0); }
+// The attack of every sound: a raised cosine over a few milliseconds, so a cue
+// never starts with a click.
+double Attack(double t, double seconds) { return t >= seconds ? 1.0 : 0.5 - 0.5 * std::cos(kPi * t / seconds); }
 
-// Adds a decaying tone with a few harmonics starting at `start` seconds.
-void AddTone(Samples& s, double start, double freq, double length, double amp, double decay,
-             std::vector<double> harmonics = {1.0}) {
+void Grow(Samples& s, size_t n) {
+  if (s.size() < n) s.resize(n, 0.0);
+}
+
+// Adds a tone at `start` seconds that decays exponentially (`decay` per second)
+// until it is 60 dB down, so it always dies away instead of being cut; its
+// overtones (`harmonics`, relative amplitudes) die away faster, as a struck
+// string's or a bell's do.
+void AddTone(Samples& s, double start, double freq, double amp, double decay, std::vector<double> harmonics = {1.0},
+             double attack = 0.004) {
   const size_t from = static_cast<size_t>(start * kRate);
-  const size_t n = static_cast<size_t>(length * kRate);
-  for (size_t i = 0; i < n && from + i < s.size(); ++i) {
+  const size_t n = static_cast<size_t>(std::log(1e3) / decay * kRate);
+  Grow(s, from + n);
+  for (size_t i = 0; i < n; ++i) {
     const double t = double(i) / kRate;
-    const double attack = std::min(1.0, t / 0.004);
-    const double release = std::min(1.0, (length - t) / 0.01);
     double v = 0;
-    for (size_t h = 0; h < harmonics.size(); ++h) v += harmonics[h] * std::sin(2 * kPi * freq * (h + 1) * t);
-    s[from + i] += amp * attack * release * std::exp(-t * decay) * v;
+    for (size_t h = 0; h < harmonics.size(); ++h)
+      v += harmonics[h] * std::exp(-t * decay * 0.6 * h) * std::sin(2 * kPi * freq * (h + 1) * t);
+    s[from + i] += amp * Attack(t, attack) * std::exp(-t * decay) * v;
   }
 }
 
-// Filtered noise burst: a click or a pop.
-void AddNoise(Samples& s, double start, double length, double amp, double decay, double smooth,
-              unsigned seed) {
+// Low-passed noise that swells in over `attack` and decays: the body of a knock or a pop.
+void AddNoise(Samples& s, double start, double amp, double decay, double smooth, unsigned seed,
+              double attack = 0.003) {
   std::mt19937 rng(seed);
   std::uniform_real_distribution<double> uni(-1, 1);
   const size_t from = static_cast<size_t>(start * kRate);
+  const size_t n = static_cast<size_t>(std::log(1e3) / decay * kRate);
+  Grow(s, from + n);
   double low = 0;
-  for (size_t i = 0; i < size_t(length * kRate) && from + i < s.size(); ++i) {
+  for (size_t i = 0; i < n; ++i) {
     const double t = double(i) / kRate;
     low += smooth * (uni(rng) - low);
-    s[from + i] += amp * std::exp(-t * decay) * low;
+    s[from + i] += amp * Attack(t, attack) * std::exp(-t * decay) * low;
   }
 }
 
-// Scales to a peak of -1.5 dBFS, well clear of clipping.
-void Normalise(Samples& s) {
-  double peak = 0;
-  for (double v : s) peak = std::max(peak, std::fabs(v));
-  const double target = std::pow(10.0, -1.5 / 20.0);
-  if (peak > 0)
-    for (double& v : s) v *= target / peak;
+// Scales the cue so its loudest 100 ms has the RMS level `loudestDb` (dBFS):
+// the cues are set against the music's level (about -20 dBFS), not against
+// full scale. Ends with 20 ms of silence.
+void SetLevel(Samples& s, double loudestDb) {
+  Grow(s, s.size() + kRate / 50);
+  const size_t window = kRate / 10;
+  double loudest = 0;
+  for (size_t at = 0; at < s.size(); at += kRate / 200) {
+    double sum = 0;
+    for (size_t i = at; i < std::min(s.size(), at + window); ++i) sum += s[i] * s[i];
+    loudest = std::max(loudest, sum / double(window));
+  }
+  const double gain = std::pow(10.0, loudestDb / 20.0) / std::sqrt(loudest);
+  for (double& v : s) v *= gain;
 }
 
 void Put32(std::ofstream& out, uint32_t v) {
@@ -67,8 +86,7 @@ void Put16(std::ofstream& out, uint16_t v) {
   out.put(static_cast<char>(v >> 8));
 }
 
-bool WriteWav(const std::string& path, Samples s) {
-  Normalise(s);
+bool WriteWav(const std::string& path, const Samples& s) {
   std::ofstream out(path, std::ios::binary);
   const uint32_t bytes = static_cast<uint32_t>(s.size() * 2);
   out.write("RIFF", 4);
@@ -83,37 +101,43 @@ bool WriteWav(const std::string& path, Samples s) {
   Put16(out, 16);
   out.write("data", 4);
   Put32(out, bytes);
-  for (double v : s) Put16(out, static_cast<uint16_t>(static_cast<int16_t>(std::lround(v * 32767))));
+  for (double v : s) {
+    const long q = std::lround(std::clamp(v, -1.0, 1.0) * 32767);
+    Put16(out, static_cast<uint16_t>(static_cast<int16_t>(q)));
+  }
   return static_cast<bool>(out);
 }
 
-// A cube vanishes: a soft pop and three quick bright bells rising.
+// A cube vanishes: a soft pop and three quick bells rising, gone in half a second.
 Samples Vanish() {
-  Samples s = Silence(0.34);
-  AddNoise(s, 0, 0.03, 0.5, 120, 0.35, 7);
-  AddTone(s, 0, 880, 0.05, 0.5, 60);
+  Samples s;
+  AddNoise(s, 0, 0.5, 90, 0.3, 7);
+  AddTone(s, 0, 880, 0.4, 50);
   const double bells[] = {1760.0, 2217.5, 2637.0};
-  for (int i = 0; i < 3; ++i) AddTone(s, 0.02 + 0.055 * i, bells[i], 0.34 - 0.02 - 0.055 * i, 0.35, 16, {1, 0.25});
+  for (int i = 0; i < 3; ++i) AddTone(s, 0.02 + 0.05 * i, bells[i], 0.3, 22, {1, 0.25});
+  SetLevel(s, -14);
   return s;
 }
 
-// A level is won: a short rising fanfare ending on a held major chord.
+// A level is won: a rising arpeggio that lands on a major chord ringing out.
 Samples Fanfare() {
-  Samples s = Silence(1.6);
-  const std::vector<double> brass = {1, 0.55, 0.35, 0.2, 0.1};
+  Samples s;
+  const std::vector<double> horn = {1, 0.5, 0.3, 0.15};
   const double run[] = {523.25, 659.25, 783.99};
-  for (int i = 0; i < 3; ++i) AddTone(s, 0.13 * i, run[i], 0.16, 0.3, 4, brass);
-  for (double f : {523.25, 659.25, 783.99, 1046.5}) AddTone(s, 0.39, f, 1.2, 0.22, 2.2, brass);
-  AddTone(s, 0.39, 261.63, 1.2, 0.25, 2.0, {1, 0.3});
+  for (int i = 0; i < 3; ++i) AddTone(s, 0.12 * i, run[i], 0.3, 9, horn, 0.006);
+  for (double f : {523.25, 659.25, 783.99, 1046.5}) AddTone(s, 0.36, f, 0.2, 4.5, horn, 0.006);
+  AddTone(s, 0.36, 261.63, 0.25, 4, {1, 0.3}, 0.006);
+  SetLevel(s, -13);
   return s;
 }
 
-// A cube is pushed: a soft wooden knock.
+// A cube is pushed: a soft wooden knock, plain enough to hear on every move.
 Samples Knock() {
-  Samples s = Silence(0.12);
-  AddTone(s, 0, 420, 0.12, 0.6, 45, {1, 0.2});
-  AddTone(s, 0, 1130, 0.06, 0.25, 80);
-  AddNoise(s, 0, 0.015, 0.25, 300, 0.2, 3);
+  Samples s;
+  AddTone(s, 0, 420, 0.6, 35, {1, 0.2}, 0.004);
+  AddTone(s, 0, 1130, 0.25, 70, {1}, 0.004);
+  AddNoise(s, 0, 0.25, 250, 0.2, 3, 0.004);
+  SetLevel(s, -17);
   return s;
 }
 
