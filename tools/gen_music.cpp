@@ -10,6 +10,7 @@
 //   gen-music --only VOICE FILE OUT    just that voice (for balance checks)
 //   gen-music --without VOICE FILE OUT everything but that voice
 //   gen-music --check [FILE...]        structure figures; fails on a track that loops
+//   gen-music --credits [FILE...]      each piece's title, composer and the score it was checked against
 //   gen-music --measure WAV...         level figures of rendered audio (scripts/music-levels)
 #include <sys/stat.h>
 
@@ -80,7 +81,7 @@ struct Voice {
   // Compiled:
   struct Note {
     long start, end;  // ticks; end = where it stops sounding
-    int pitch, velocity, line, bar;
+    int pitch, velocity;
   };
   struct Control {
     long tick;
@@ -111,7 +112,7 @@ struct Compass {
 constexpr Compass kCompasses[] = {
     {0, 3, 21, 108},   {4, 5, 28, 103},   {6, 6, 29, 89},    {7, 7, 36, 96},    {8, 8, 60, 108},
     {9, 9, 79, 108},   {10, 10, 60, 96},  {11, 11, 53, 89},  {12, 12, 45, 96},  {13, 13, 65, 108},
-    {14, 14, 60, 77},  {15, 15, 36, 96},  {16, 23, 24, 108}, {24, 25, 40, 88},  {26, 31, 40, 88},
+    {14, 14, 60, 77},  {15, 15, 36, 96},  {16, 23, 24, 108}, {24, 31, 40, 88},
     {32, 39, 28, 67},  {40, 40, 55, 103}, {41, 41, 48, 91},  {42, 42, 36, 84},  {43, 43, 28, 67},
     {44, 45, 28, 103}, {46, 46, 23, 103}, {47, 47, 36, 57},  {48, 55, 28, 103}, {56, 56, 52, 84},
     {57, 57, 40, 72},  {58, 58, 28, 58},  {59, 59, 52, 82},  {60, 60, 34, 77},  {61, 63, 36, 96},
@@ -560,7 +561,7 @@ class Parser {
               v.notes[index].end = pl.pos + sounding;
             } else {
               index = v.notes.size();
-              v.notes.push_back({pl.pos, pl.pos + sounding, pitch, pl.velocity, t.line, t.bar});
+              v.notes.push_back({pl.pos, pl.pos + sounding, pitch, pl.velocity});
             }
             if (t.tie) tiedNow[pitch] = index;
           }
@@ -1002,6 +1003,7 @@ int Usage() {
                "       gen-music --only VOICE FILE OUT  just that voice\n"
                "       gen-music --without VOICE FILE OUT\n"
                "       gen-music --check [FILE...]      structure figures of the note texts\n"
+               "       gen-music --credits [FILE...]    title, composer, score checked against\n"
                "       gen-music --measure WAV...       level figures of rendered audio\n");
   return 2;
 }
@@ -1031,6 +1033,21 @@ int Check(std::vector<std::string> files) {
   return rc;
 }
 
+int Credits(std::vector<std::string> files) {
+  if (files.empty()) files = Texts("./");
+  int rc = 0;
+  for (const std::string& f : files) {
+    try {
+      for (const Piece& p : Load(f, true).pieces)
+        std::printf("%s\t%s\t%s\t%s\n", f.c_str(), p.title.c_str(), p.composer.c_str(), p.checked.c_str());
+    } catch (const Failure& e) {
+      std::fprintf(stderr, "gen-music: %s\n", e.message.c_str());
+      rc = 1;
+    }
+  }
+  return rc;
+}
+
 int Compile(const std::string& in, const std::string& out, Filter filter, const std::string& voice) {
   try {
     const Track t = Load(in, false);
@@ -1053,6 +1070,7 @@ int Compile(const std::string& in, const std::string& out, Filter filter, const 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (!args.empty() && args[0] == "--check") return Check({args.begin() + 1, args.end()});
+  if (!args.empty() && args[0] == "--credits") return Credits({args.begin() + 1, args.end()});
   if (!args.empty() && args[0] == "--measure") {
     if (args.size() < 2) return Usage();
     return MeasureWaves({args.begin() + 1, args.end()});

@@ -1,6 +1,9 @@
 // Makes the game's three wave cues (data/m1.wav vanish, m2.wav level won,
 // m3.wav push) and the two pictures of the music switch (art/music_on.png,
 // art/music_off.png). Run from the repository root: gen-sounds [repo]
+// The cues sit with the music: their loudest 100 ms a few dB over its median
+// level (scripts/music-levels measures both), no click at the start, and every
+// tone dies away by itself before the file ends.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>

@@ -91,7 +91,7 @@ cat "$dir/levels.txt"
 with_text=" ${texts[*]} "
 reference=$(awk -v t="$with_text" '$1 ~ /^music[1-9]$/ && index(t, " " substr($1, 6) " ") { print $4 }' "$dir/levels.txt" |
   sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print -20; else print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
-echo "music level the cues are set against: $reference dBFS (the team's -20 dBFS while no track has a note text)"
+echo "music level the cues are set against: $reference dBFS$([ ${#texts[@]} -gt 0 ] || echo " (the team's target: no track has a note text yet)")"
 faults=$(awk -v t="$with_text" -v ref="$reference" '
   $1 ~ /^music[1-9]$/ {
     if ($2 < 90 || $2 > 240) print $1 ": lasts " $2 " s, not 90-240 s"
