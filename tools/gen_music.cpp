@@ -444,23 +444,25 @@ class Parser {
     Voice* v;
     long pos = 0, inBar = 0, barLength = 0, partial = 0, lastDuration = kDivision;
     int velocity = 78, bars = 0;
-    long shortBarAt = -1;  // a bar short by the upbeat: only the last may be
+    bool shortBar = false;  // a bar short by the upbeat was seen: only the last may be
     int shortBarLine = 0, shortBarNo = 0;
     std::map<int, size_t> tied;  // pitch -> index of its note in v->notes
     bool first = true;
+    long played = 0;  // tokens played, repeats counted each time
+    int depth = 0;    // of \repeat and \tuplet braces
   };
 
-  void CloseBar(Play& pl, const Token& t, Piece& p, bool atEnd) {
+  void CloseBar(Play& pl, const Token& t, bool atEnd) {
     if (pl.inBar == 0) return;
     line_ = t.line;
-    if (pl.shortBarAt >= 0) {
+    if (pl.shortBar) {
       line_ = pl.shortBarLine;
       Fail("only the last bar may be short by the upbeat (voice " + pl.v->name + ")", pl.shortBarNo);
     }
     const long expected = pl.bars == 0 && pl.partial > 0 ? pl.partial : pl.barLength;
     if (pl.inBar != expected) {
       if (pl.partial > 0 && pl.bars > 0 && pl.inBar == pl.barLength - pl.partial) {
-        pl.shortBarAt = pl.pos;
+        pl.shortBar = true;
         pl.shortBarLine = t.line;
         pl.shortBarNo = t.bar;
       } else {
@@ -472,7 +474,6 @@ class Parser {
     pl.inBar = 0;
     ++pl.bars;
     pl.v->barLines.push_back(pl.pos);
-    (void)p;
   }
 
   static std::string Ticks(long ticks) {
@@ -482,15 +483,17 @@ class Parser {
     return s.str();
   }
 
-  // Plays tokens [from, to) `times` times, durations scaled by num/den.
+  // Plays tokens [from, to) of the voice, durations scaled by num/den (tuplets).
   void PlayRange(Play& pl, Piece& p, size_t from, size_t to, long num, long den) {
     std::vector<Token>& tokens = pl.v->tokens;
+    if (++pl.depth > 8) Fail("\\repeat and \\tuplet nested more than 8 deep");
     for (size_t i = from; i < to; ++i) {
       const Token& t = tokens[i];
       line_ = t.line;
+      if (++pl.played > 1000000) Fail("voice " + pl.v->name + " plays more than a million notes", t.bar);
       switch (t.kind) {
         case Token::kBar:
-          CloseBar(pl, t, p, false);
+          CloseBar(pl, t, false);
           break;
         case Token::kOpen:
           Fail("a '{' belongs after \\repeat N or \\tuplet a/b", t.bar);
@@ -573,6 +576,7 @@ class Parser {
       }
       if (t.kind != Token::kBar) pl.first = false;
     }
+    --pl.depth;
   }
 
   void Compile(Piece& p) {
@@ -584,7 +588,7 @@ class Parser {
       pl.barLength = kWhole * p.timeNum / p.timeDen;
       PlayRange(pl, p, 0, v.tokens.size(), 1, 1);
       Token end = v.tokens.back();
-      CloseBar(pl, end, p, true);
+      CloseBar(pl, end, true);
       line_ = end.line;
       if (!pl.tied.empty()) Fail("voice " + v.name + " ends on a tie", end.bar);
       v.length = pl.pos;

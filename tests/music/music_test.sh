@@ -79,6 +79,10 @@ if [ ${#texts[@]} -gt 0 ]; then
   files=()
   for n in "${texts[@]}"; do files+=("tools/music/music$n.txt"); done
   (cd "$src" && "$gen" --check "${files[@]}") || fail "gen-music --check"
+  # Every piece names its title, composer and the public-domain score it was checked against.
+  missing=$(cd "$src" && "$gen" --credits "${files[@]}" |
+    awk -F '\t' '$2 == "" || $3 == "" || tolower($4) !~ /public domain/ { print $1 ": " $2 }')
+  [ -z "$missing" ] || fail "pieces without title, composer or a public-domain score checked against: $missing"
 fi
 
 # --- rendered as the game plays them ---
