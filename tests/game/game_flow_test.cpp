@@ -228,12 +228,14 @@ TEST_F(GameFlow, LoadsRequestedWhileALevelSlidesInOrAPairVanishesNeverNestAndThe
   WriteMap(2, falling);  // a cube falls as it starts
   Board last = Settled(falling);
   SettleQuietly(last);
+  int depth = 0, deepest = 0, requests = 0;  // outlive the loop: tk.onPause keeps them
   for (bool sliding : {true, false}) {
     SCOPED_TRACE(sliding ? "sliding in" : "vanishing");
     ui.text1 = "1";
+    tk.onPause = nullptr;
     if (!sliding) game.StartLevel();
     ui.rests = 0;
-    int depth = 0, deepest = 0, requests = 0;
+    depth = deepest = requests = 0;
     tk.onPause = [&] {
       deepest = std::max(deepest, ++depth);
       // At every pause of the first starts, then only while cubes fall.
