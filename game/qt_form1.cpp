@@ -25,7 +25,7 @@ struct Place {
   int left, top, width, height;
 };
 
-// Button places in pixels (15 twips a pixel) and their tooltips.
+// Button places in pixels on the skin, and their tooltips.
 constexpr Place kButtonPlaces[8] = {
     {338, 544, 114, 26}, {487, 544, 114, 26}, {611, 544, 122, 26}, {702, 2, 25, 25},
     {671, 2, 25, 25},    {97, 544, 114, 26},  {487, 574, 114, 26}, {215, 544, 114, 26}};
@@ -89,7 +89,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   Label3 = MakeLabel(218, 545, 111, 13, QStringLiteral("Введите номер карты"));
   Label4 = MakeLabel(617, 574, 42, 13, QStringLiteral("00:00:00"));
   Label5 = MakeLabel(676, 574, 42, 13, QStringLiteral("00:00:00"));
-  // The narrow face of the original's small labels; the clocks keep the
+  // A narrow face for the small labels under the board; the clocks keep the
   // size their widest time needs.
   QFont tiny = small;
   tiny.setFamily(QStringLiteral("Liberation Sans"));

@@ -110,7 +110,7 @@ class Form1 : public QWidget, private GameView, private AidsView {
   void CancelSearch() override { worker_.Cancel(); }
   void ShowLostSign(bool shown) override { Picture1->ShowLostSign(shown); }
   void ShowHint(const SolverMove& move) override { Picture1->FlashHint(move.row, move.col, move.dir); }
-  // The keys beyond the original: undo, hint, Enter to load. True when taken.
+  // The game's keys: undo, hint, Enter to load. True when taken.
   bool PlayKey(QObject* watched, QKeyEvent* key);
 
   void Form_Activate();
