@@ -43,6 +43,24 @@ QPixmap ButtonPicture(int number, const Place& place) {
 
 }  // namespace
 
+// Most actions hold a modal box or window open. Run inside the press handler,
+// that box would take the release, and the toolkit would keep a press that
+// never ended; so the action runs just after the press has been delivered.
+// A release the box took is caught up once the action returns.
+void ImageButton::mousePressEvent(QMouseEvent* event) {
+  if (actionDue_) return;  // a second press before the first acted: one action
+  actionDue_ = true;
+  const Qt::MouseButton button = event->button();
+  QMetaObject::invokeMethod(
+      this,
+      [this, button] {
+        actionDue_ = false;
+        if (onPress) onPress(index_);
+        if (!(QGuiApplication::mouseButtons() & button) && onRelease) onRelease(index_);
+      },
+      Qt::QueuedConnection);
+}
+
 Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWorker::Search search)
     : QWidget(nullptr, Qt::FramelessWindowHint),
       music(MMControl1, toolkit),

@@ -33,15 +33,14 @@ class ImageButton : public QLabel {
   std::function<void(int)> onRelease;
 
  protected:
-  void mousePressEvent(QMouseEvent*) override {
-    if (onPress) onPress(index_);
-  }
+  void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent*) override {
     if (onRelease) onRelease(index_);
   }
 
  private:
   int index_;
+  bool actionDue_ = false;  // pressed, its action not yet run
 };
 
 

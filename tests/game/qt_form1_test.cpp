@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 #include <QTime>
 #include <gtest/gtest.h>
 
@@ -16,6 +18,7 @@
 #include "game/level_metrics.h"
 #include "game/solver.h"
 #include "shell/qt_board_cursor.h"
+#include "shell/qt_toolkit.h"
 #include "shell/scripted_toolkit.h"
 #include "tests/game/bottom_rows.h"
 #include "tests/game/silent_view.h"
@@ -153,21 +156,52 @@ TEST_F(Form1Test, HalvesOfACubeShowTheirArrowsAndEveryRestorePointGivesTheArrowB
   EXPECT_EQ(Shape(), Qt::ArrowCursor);
 }
 
-TEST_F(Form1Test, ButtonsShowPressedPicturesUntilReleased) {
+// Presses and releases come through the window, as the window system sends
+// them, and the real message boxes are answered from the keyboard.
+TEST_F(Form1Test, ButtonsActAfterThePressShowItWhileTheBoxIsOpenAndKeepWorkingAfterKeyboardAnswers) {
+  QtToolkit real;
+  Form1 window(real, cues, cursor);
+  real.SetDialogParent(&window);
+  window.show();
+  Activate(&window);
+  for (auto held : {Qt::LeftButton, Qt::RightButton})  // as earlier tests left them
+    QTest::mouseRelease(window.windowHandle(), held, {}, QPoint(5, 300));
   int opened = 0;
-  form.onOpenRecords = [&] { ++opened; };
-  const qint64 released = form.Image1[6]->pixmap().cacheKey();
-  QTest::mousePress(form.Image1[6], Qt::LeftButton);
-  EXPECT_NE(form.Image1[6]->pixmap().cacheKey(), released);
-  EXPECT_EQ(opened, 1);
-  QTest::mouseRelease(form.Image1[6], Qt::LeftButton);
-  EXPECT_TRUE(form.Image1[6]->pixmap().toImage() == form.ImageList2[13].toImage());
+  window.onOpenRecords = [&] { ++opened; };
+  const auto mouse = [&](ImageButton* button, bool press) {
+    const QPoint at = button->mapTo(&window, button->rect().center());
+    press ? QTest::mousePress(window.windowHandle(), Qt::LeftButton, {}, at)
+          : QTest::mouseRelease(window.windowHandle(), Qt::LeftButton, {}, at);
+  };
+  const auto pressed = [&](int i) { return window.Image1[i]->pixmap().cacheKey() == window.ImageList2[2 * i + 2].cacheKey(); };
+  std::vector<bool> pressedInBox;
+  QTimer answerer;  // answers each box: the release goes to the blocked window, then Enter to the box
+  QObject::connect(&answerer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return;
+    pressedInBox.push_back(pressed(2));
+    mouse(window.Image1[2], false);
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+  answerer.start(10);
+  for (int round = 1; round <= 3; ++round) {
+    SCOPED_TRACE(round);
+    mouse(window.Image1[2], true);  // "Закрыть"
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pressedInBox.size() == size_t(round); }, 3000));
+    EXPECT_TRUE(pressedInBox.back());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !pressed(2); }, 2000)) << "the release the box took";
+    EXPECT_TRUE(window.isVisible()) << "Enter answers the default, \"Нет\"";
+    mouse(window.Image1[6], true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return opened == round && pressed(6); }, 2000));
+    mouse(window.Image1[6], false);
+    EXPECT_FALSE(pressed(6));
+  }
 }
 
 TEST_F(Form1Test, GameModeShowsLivesAndHidesFreePlayControls) {
   EXPECT_TRUE(form.Text1->isVisibleTo(&form) && !form.Image1[7]->isVisibleTo(&form));
   QTest::mousePress(form.Image1[5], Qt::LeftButton);
-  EXPECT_FALSE(form.game().FreePlayMode);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !form.game().FreePlayMode; }, 2000));
   EXPECT_TRUE(form.Label2->isVisibleTo(&form));
   EXPECT_EQ(form.Label2->text(), QStringLiteral("Жизни - 5"));
   for (QWidget* hidden : {static_cast<QWidget*>(form.Image1[0]), static_cast<QWidget*>(form.Image1[1]),
