@@ -5,6 +5,9 @@
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <vector>
 
 #include "shell/qt_mixer_library.h"
@@ -15,13 +18,13 @@
 namespace tumbol {
 namespace {
 
-// A General MIDI file of one short piano note; the synthesiser lets it ring
-// out, so the track ends about two seconds after it starts.
+// A General MIDI file of one piano note held for a second; the synthesiser
+// lets it ring out, so the track ends about three seconds after it starts.
 std::string ShortMidi() {
   const std::string track("\x00\xFF\x51\x03\x07\xA1\x20\x00\xC0\x00"  // 500000 us a quarter, piano
-                          "\x00\x90\x3C\x60\x60\x80\x3C\x00"          // C4 on, 96 ticks later off
+                          "\x00\x90\x3C\x60\x87\x40\x80\x3C\x00"      // C4 on, 960 ticks later off
                           "\x00\xB0\x78\x00\x00\xFF\x2F\x00",         // all sound off, end of track
-                          26);
+                          27);
   return std::string("MThd\0\0\0\6\0\0\0\1\x01\xE0MTrk\0\0\0", 21) + char(track.size()) + track;
 }
 
@@ -50,20 +53,46 @@ TEST(SdlMidiDevice, TrackThatRunsOutReportsOnTheUiThreadAndOwnStopDoesNot) {
   midi.FileName = dir.Slash();  // the folder alone, as an empty playlist entry gives: silence
   for (const char* command : {"Open", "Play"}) midi.SendCommand(command);
   EXPECT_FALSE(Mixer()->PlayingMusic());
+  std::string tick0 = ShortMidi();
+  tick0.replace(tick0.find("\x87\x40"), 2, 1, '\0');  // the note ends where it starts
+  --tick0[21];                                       // and the track is a byte shorter
+  WriteBytes(dir / "tick0.mid", tick0);
+  midi.FileName = (dir / "tick0.mid").string();
+  for (const char* command : {"Open", "Play"}) midi.SendCommand(command);
+  EXPECT_FALSE(Mixer()->PlayingMusic()) << "a track that ends at once is refused";
   // A report of the halts would be queued by now; nothing plays that could end later.
   QCoreApplication::sendPostedEvents();
   EXPECT_TRUE(reports.empty());
 }
 
-TEST(SdlSoundCues, MissingOrBrokenFilesPlayTheChime) {
+// Resident memory in MiB.
+long ResidentMiB() {
+  long pages = 0, resident = 0;
+  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return resident * sysconf(_SC_PAGESIZE) >> 20;
+}
+
+TEST(SdlSoundCues, MissingBrokenOrLongFilesPlayTheChimeAtOnce) {
   TempFolder dir;
+  // Six and a half minutes of 8-bit mono in 3 MiB: 66 MiB once mixed.
+  const uint32_t frames = 3u << 20;
+  std::string wave = "RIFF" + std::string(4, '\0') + "WAVEfmt " + std::string("\x10\0\0\0\1\0\1\0\x40\x1F\0\0\x40\x1F\0\0\1\0\x08\0", 20) +
+                     "data" + std::string(reinterpret_cast<const char*>(&frames), 4);
+  wave.resize(wave.size() + frames, '\x80');
+  WriteBytes(dir / "m1.wav", wave);
   WriteBytes(dir / "m2.wav", "not a wave file");
   WriteBytes(dir / "m3.wav", "");
   SdlSoundCues cues(dir.Slash());
+  ASSERT_TRUE(EnsureAudioOpen());
+  const long before = ResidentMiB();
   for (int cue : {1, 2, 3, 3}) {
     cues.PlaySoundCue(cue);
-    EXPECT_TRUE(EnsureAudioOpen() && Mixer()->Playing(0)) << cue;
+    EXPECT_TRUE(Mixer()->Playing(0)) << cue;
   }
+  EXPECT_LT(ResidentMiB() - before, 20);
 }
 
 TEST(SdlSoundCues, ShippedCueFilesLoad) {
