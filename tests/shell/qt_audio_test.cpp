@@ -7,11 +7,12 @@
 
 #include <unistd.h>
 
-#include <cstdio>
+#include <fstream>
 #include <vector>
 
 #include "shell/qt_mixer_library.h"
 #include "shell/qt_music_switch.h"
+#include "shell/sound_files.h"
 #include "shell/scripted_toolkit.h"
 #include "tests/temp_folder.h"
 
@@ -65,13 +66,9 @@ TEST(SdlMidiDevice, TrackThatRunsOutReportsOnTheUiThreadAndOwnStopDoesNot) {
   EXPECT_TRUE(reports.empty());
 }
 
-// Resident memory in MiB.
 long ResidentMiB() {
   long pages = 0, resident = 0;
-  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(f);
-  }
+  std::ifstream("/proc/self/statm") >> pages >> resident;
   return resident * sysconf(_SC_PAGESIZE) >> 20;
 }
 
@@ -95,14 +92,17 @@ TEST(SdlSoundCues, MissingBrokenOrLongFilesPlayTheChimeAtOnce) {
   EXPECT_LT(ResidentMiB() - before, 20);
 }
 
-TEST(SdlSoundCues, ShippedCueFilesLoad) {
+TEST(SdlSoundCues, ShippedCueAndMusicFilesLoad) {
   ASSERT_TRUE(EnsureAudioOpen());
+  const std::string data = TUMBOL_SOURCE_DIR "/data/";
   for (const char* name : {"m1.wav", "m2.wav", "m3.wav"}) {
-    Mix_Chunk* chunk = Mixer()->LoadWAV(ReadBytes(std::string(TUMBOL_SOURCE_DIR "/data/") + name));
+    EXPECT_TRUE(IsCueWave(ReadBytes(data + name))) << name;
+    Mix_Chunk* chunk = Mixer()->LoadWAV(ReadBytes(data + name));
     ASSERT_NE(chunk, nullptr) << name;
     EXPECT_GT(chunk->alen, 1000u) << name;
     Mixer()->FreeChunk(chunk);
   }
+  for (int i = 1; i <= 9; ++i) EXPECT_TRUE(IsMusicTrack(ReadBytes(data + "music" + std::to_string(i) + ".mid"))) << i;
 }
 
 TEST(MusicSwitch, APressOnEitherPictureSwapsThemAndTellsThePlayer) {

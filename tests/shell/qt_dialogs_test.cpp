@@ -1,51 +1,33 @@
-// The real message and input boxes, answered from the keyboard or the mouse
-// as a player would: their results, defaults and widths.
+// The real message and input boxes, answered as a player would: their
+// results, defaults and widths.
 #include <QApplication>
-#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <variant>
-
 #include "shell/qt_toolkit.h"
 
 namespace tumbol {
 namespace {
 
-void Click(QWidget* box, const char* text) {
-  for (QPushButton* button : box->findChildren<QPushButton*>())
-    if (button->text() == QString::fromUtf8(text)) return QTest::mouseClick(button, Qt::LeftButton);
-  ADD_FAILURE() << "no button " << text;
-}
-
 TEST(QtToolkitBoxes, AnswerAsThePlayerChoseWithNoAsTheDefaultAndShowTheirTitlesWhole) {
-  using Answer = std::function<void(QWidget*)>;
-  const auto key = [](Qt::Key k) { return [k](QWidget* box) { QTest::keyClick(box, k); }; };
-  const auto typeThen = [](Answer then) {
-    return [then](QWidget* box) {
-      QTest::keyClicks(box->findChild<QLineEdit*>(), QStringLiteral("Kex"));
-      then(box);
-    };
-  };
   const struct {
     const char* what;
-    bool input;  // an input box, else a question
+    int style;           // -1: the name box
     const char* title;
-    Answer answer;
-    std::variant<int, std::string> result;
+    const char* typed;   // into the name box
+    const char* answer;  // a key, or the text of the button clicked
+    std::string result;  // the text typed, or the number returned
   } cases[] = {
-      {"Enter on a question", false, "Выйти", key(Qt::Key_Return), kResultNo},
-      {"Esc on a question", false, "Выйти", key(Qt::Key_Escape), kResultNo},
-      {"a click on Да", false, "Рестарт", [](QWidget* box) { Click(box, "Да"); }, kResultYes},
-      {"a name and Enter", true, "Таблица рекордов", typeThen(key(Qt::Key_Return)), std::string("Kex")},
-      {"a name and Esc", true, "Таблица рекордов", typeThen(key(Qt::Key_Escape)), std::string()},
-      {"a name and Отмена", true, "Таблица рекордов", typeThen([](QWidget* box) { Click(box, "Отмена"); }),
-       std::string()},
-      {"Введите имя!", false, "Таблица рекордов", key(Qt::Key_Return), kResultOk},
+      {"Enter on a question", kStyleQuestion, "Выйти", "", "Return", "7"},
+      {"Esc on a question", kStyleQuestion, "Выйти", "", "Escape", "7"},
+      {"a click on Да", kStyleQuestion, "Рестарт", "", "Да", "6"},
+      {"Введите имя!", kStyleInformation, "Таблица рекордов", "", "Return", "1"},
+      {"a name and Enter", -1, "Таблица рекордов", "Kex", "Return", "Kex"},
+      {"a name and Esc", -1, "Таблица рекордов", "Kex", "Escape", ""},
+      {"a name and Отмена", -1, "Таблица рекордов", "Kex", "Отмена", ""},
   };
   QtToolkit toolkit;
   QFont bold = QApplication::font();
@@ -58,21 +40,19 @@ TEST(QtToolkitBoxes, AnswerAsThePlayerChoseWithNoAsTheDefaultAndShowTheirTitlesW
       QWidget* box = QApplication::activeModalWidget();
       if (!box || !box->isVisible() || width) return;
       width = box->width();
-      c.answer(box);
+      if (auto* field = box->findChild<QLineEdit*>()) QTest::keyClicks(field, c.typed);
+      const QString answer = QString::fromUtf8(c.answer);
+      if (answer == "Return" || answer == "Escape")
+        return QTest::keyClick(box, answer == "Return" ? Qt::Key_Return : Qt::Key_Escape);
+      for (QPushButton* button : box->findChildren<QPushButton*>())
+        if (button->text() == answer) QTest::mouseClick(button, Qt::LeftButton);
     });
     answerer.start(10);
-    const std::string title = c.title;
-    std::variant<int, std::string> result;
-    if (c.input) {
-      result = toolkit.InputBox(std::string("Установлен новый рекорд!\r\nВведите свое имя:"), title, "");
-    } else if (std::holds_alternative<int>(c.result) && std::get<int>(c.result) == kResultOk) {
-      result = toolkit.MsgBox(c.what, kStyleInformation, title);
-    } else {
-      result = toolkit.MsgBox("?", kStyleQuestion, title);
-    }
-    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(c.style < 0 ? toolkit.InputBox("Установлен новый рекорд!\r\nВведите свое имя:", c.title, "")
+                          : std::to_string(toolkit.MsgBox(c.what, c.style, c.title)),
+              c.result);
     // Beside the title a title bar holds an icon and its buttons.
-    EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(QString::fromStdString(title)) + 100);
+    EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(QString::fromUtf8(c.title)) + 100);
   }
 }
 
