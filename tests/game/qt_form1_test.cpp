@@ -188,7 +188,7 @@ TEST_F(Form1Test, ButtonsActAfterThePressShowItWhileTheBoxIsOpenAndKeepWorkingAf
     SCOPED_TRACE(round);
     mouse(2, true);  // "Закрыть"
     ASSERT_TRUE(QTest::qWaitFor([&] { return pressedInBox.size() == size_t(round); }, 3000));
-    EXPECT_TRUE(pressedInBox.back());
+    EXPECT_TRUE(pressedInBox.back()) << "shown pressed while its box is open";
     EXPECT_TRUE(QTest::qWaitFor([&] { return !pressed(2); }, 2000)) << "the release the box took";
     EXPECT_TRUE(window.isVisible()) << "Enter answers the default, \"Нет\"";
   }
