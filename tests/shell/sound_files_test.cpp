@@ -46,8 +46,7 @@ TEST(SoundFiles, ACueIsAShortWaveAndATrackLastsASecondOrMoreWithoutPackingItsNot
       {"one note for half a second", IsMusicTrack, Midi(1, 480), false},
       {"a second at half the tempo", IsMusicTrack, Midi(1, 480, 1000000), true},
       {"everything at tick 0", IsMusicTrack, Midi(50, 0), false},
-      {"2000 events in a second", IsMusicTrack, Midi(1997, 960), true},  // with the tempo, a release and the end
-      {"2001 events in a second", IsMusicTrack, Midi(1998, 960), false},
+      {"2001 events in a second", IsMusicTrack, Midi(1998, 960), false},  // with the tempo, a release and the end
       {"too many events for any length", IsMusicTrack, Midi(int(kMaxTrackEvents), 960 * 100000), false},
       {"not MIDI", IsMusicTrack, "RIFF" + std::string(100, '\0'), false},
   };
