@@ -44,9 +44,10 @@ QPixmap ButtonPicture(int number, const Place& place) {
 }  // namespace
 
 // Most actions hold a modal box or window open. Run inside the press handler,
-// that box would take the release, and the toolkit would keep a press that
-// never ended; so the action runs just after the press has been delivered.
-// A release the box took is caught up once the action returns.
+// the box would open while the press is still being delivered and take the
+// button's release, and the button would stay drawn pressed after it; so the
+// action runs just after the press has been delivered, still before the
+// release as a rule, and a release the box took is caught up once it returns.
 void ImageButton::mousePressEvent(QMouseEvent* event) {
   if (actionDue_) return;  // a second press before the first acted: one action
   actionDue_ = true;
