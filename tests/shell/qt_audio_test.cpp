@@ -48,7 +48,6 @@ TEST(SdlMidiDevice, TrackThatRunsOutReportsOnTheUiThreadAndOwnStopDoesNot) {
   // Our own stop and close, mid-track, are never reported.
   reports.clear();
   for (const char* command : {"Close", "Open", "Play"}) midi.SendCommand(command);
-  EXPECT_TRUE(Mixer()->PlayingMusic());
   midi.SendCommand("Stop");
   midi.SendCommand("Close");
   std::string tick0 = ShortMidi();  // the note ends where it starts, and the track a byte sooner

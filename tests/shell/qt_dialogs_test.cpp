@@ -1,5 +1,4 @@
-// The real message and input boxes, answered as a player would: their
-// results, defaults and widths.
+// The real message and input boxes as a player answers them: results, defaults, widths.
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
