@@ -185,7 +185,6 @@ TEST_F(Form1Test, ButtonsActAfterThePressShowItWhileTheBoxIsOpenAndKeepWorkingAf
   });
   answerer.start(10);
   for (int round = 1; round <= 3; ++round) {
-    SCOPED_TRACE(round);
     mouse(2, true);  // "Закрыть"
     ASSERT_TRUE(QTest::qWaitFor([&] { return pressedInBox.size() == size_t(round); }, 3000));
     EXPECT_TRUE(pressedInBox.back()) << "shown pressed while its box is open";
