@@ -27,7 +27,7 @@ struct Place {
   int left, top, width, height;
 };
 
-// Button places in pixels (15 twips a pixel) and their tooltips.
+// Button places in pixels on the skin, and their tooltips.
 constexpr Place kButtonPlaces[8] = {
     {338, 544, 114, 26}, {487, 544, 114, 26}, {611, 544, 122, 26}, {702, 2, 25, 25},
     {671, 2, 25, 25},    {97, 544, 114, 26},  {487, 574, 114, 26}, {215, 544, 114, 26}};
@@ -44,6 +44,25 @@ QPixmap ButtonPicture(int number, const Place& place) {
 }
 
 }  // namespace
+
+// Most actions hold a modal box or window open. Run inside the press handler,
+// the box would open while the press is still being delivered and take the
+// button's release, and the button would stay drawn pressed after it; so the
+// action runs just after the press has been delivered, still before the
+// release as a rule, and a release the box took is caught up once it returns.
+void ImageButton::mousePressEvent(QMouseEvent* event) {
+  if (actionDue_) return;  // a second press before the first acted: one action
+  actionDue_ = true;
+  const Qt::MouseButton button = event->button();
+  QMetaObject::invokeMethod(
+      this,
+      [this, button] {
+        actionDue_ = false;
+        if (onPress) onPress(index_);
+        if (!(QGuiApplication::mouseButtons() & button) && onRelease) onRelease(index_);
+      },
+      Qt::QueuedConnection);
+}
 
 Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWorker::Search search)
     : QWidget(nullptr, Qt::FramelessWindowHint),
@@ -93,7 +112,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   Label3 = MakeLabel(218, 545, 111, 13, QStringLiteral("Введите номер карты"));
   Label4 = MakeLabel(617, 574, 42, 13, QStringLiteral("00:00:00"));
   Label5 = MakeLabel(676, 574, 42, 13, QStringLiteral("00:00:00"));
-  // The narrow face of the original's small labels; the clocks keep the
+  // A narrow face for the small labels under the board; the clocks keep the
   // size their widest time needs.
   QFont tiny = small;
   tiny.setFamily(QStringLiteral("Liberation Sans"));

@@ -34,15 +34,14 @@ class ImageButton : public QLabel {
   std::function<void(int)> onRelease;
 
  protected:
-  void mousePressEvent(QMouseEvent*) override {
-    if (onPress) onPress(index_);
-  }
+  void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent*) override {
     if (onRelease) onRelease(index_);
   }
 
  private:
   int index_;
+  bool actionDue_ = false;  // pressed, its action not yet run
 };
 
 
@@ -120,7 +119,7 @@ class Form1 : public QWidget, private GameView, private AidsView {
   void ShowHint(const SolverMove& move) override { Picture1->ShowHint(move.row, move.col, move.dir); }
   void HideHint() override { Picture1->StopHint(); }
   void PointAtLostSign() override { lostSign->Point(); }
-  // The keys beyond the original: undo, hint, Enter to load. True when taken.
+  // The game's keys: undo, hint, Enter to load. True when taken.
   bool PlayKey(QObject* watched, QKeyEvent* key);
 
   void Form_Activate();
