@@ -386,7 +386,10 @@ TEST_F(Form1Test, LostSignInTheFrameFromTheLoadOrATrapUntilUndoOrANewLevel) {
   // names the way back of the mode, and F2 answers with it in both.
   EXPECT_FALSE((QRegion(form.Picture1->geometry()) + form.Image1[4]->geometry()).intersects(form.lostSign->geometry()));
   for (bool freePlay : {true, false}) {
-    if (!freePlay) QTest::mousePress(form.Image1[5], Qt::LeftButton);  // a game: level 1, the same map
+    if (!freePlay) {  // a game: level 1, the same map
+      QTest::mousePress(form.Image1[5], Qt::LeftButton);
+      ASSERT_TRUE(QTest::qWaitFor([&] { return !form.game().FreePlayMode; }, 2000));
+    }
     ASSERT_TRUE(signBecomes(true));
     EXPECT_EQ(form.lostSign->toolTip().contains(QStringLiteral("Ctrl+Z")), freePlay);
     EXPECT_FALSE(form.lostSign->Glowing());
