@@ -65,12 +65,6 @@ std::string WriteEditorMap(const Board& board) {
   return out;
 }
 
-int CellFromPoints(double coordinate) {
-  const double cell = std::fabs(std::floor(-coordinate / kCellPoints));
-  if (!(cell <= kEditorMaxExtent)) return kEditorMaxExtent;  // also NaN
-  return static_cast<int>(cell);
-}
-
 std::string PaletteText(int code) {
   if (code == 0) return "0 - ПУСТОТА";
   if (code == 1) return "1 - КИРПИЧИ";
@@ -104,8 +98,8 @@ void EditorCore::Combo1_Click(int index) {
 }
 
 void EditorCore::HandleMouse(int button, double x, double y, bool isMove) {
-  const int col = CellFromPoints(x);
-  const int row = CellFromPoints(y);
+  const int col = CellFromPoint(x);
+  const int row = CellFromPoint(y);
   // The rule mirrors points left of or above the surface onto the board;
   // a drag out there must not paint the cells near the edge. Nor may a drag
   // beyond the right or bottom edge paint the cells of a larger map that the

@@ -60,10 +60,7 @@ class Editor : public ::testing::Test {
   EditorCore core{tk, view, dir.Slash()};
 };
 
-TEST(EditorCells, CellRuleAndPaletteTexts) {
-  const std::pair<double, int> cells[] = {{0, 0},    {0.75, 1}, {24, 1}, {24.01, 2},
-                                          {48, 2},   {-24, 1},  {1e9, kEditorMaxExtent}};
-  for (const auto& [points, cell] : cells) EXPECT_EQ(CellFromPoints(points), cell) << points;
+TEST(EditorCells, PaletteTexts) {
   const std::pair<int, const char*> texts[] = {{0, "0 - ПУСТОТА"},   {1, "1 - КИРПИЧИ"},  {2, "2- КАРТИНКА"},
                                                {21, "21- КАРТИНКА"}, {22, "22- КИРПИЧИ"}, {26, "26- КИРПИЧИ"}};
   for (const auto& [code, text] : texts) EXPECT_EQ(PaletteText(code), text);
