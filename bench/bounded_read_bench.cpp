@@ -109,7 +109,7 @@ int Run(const fs::path& dir) {
     });
     Measure(std::string("record.txt: ") + kind.what, [&] {
       ScriptedToolkit toolkit;
-      std::vector<std::string> lines;
+      RecordTable lines;
       LoadRecords(toolkit, work, lines);
     });
 #ifdef HAVE_DATA_FILE

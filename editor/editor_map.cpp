@@ -65,12 +65,6 @@ std::string WriteEditorMap(const Board& board) {
   return out;
 }
 
-int CellFromPoints(double coordinate) {
-  const double cell = std::fabs(std::floor(-coordinate / kCellPoints));
-  if (!(cell <= kEditorMaxExtent)) return kEditorMaxExtent;  // also NaN
-  return static_cast<int>(cell);
-}
-
 std::string PaletteText(int code) {
   if (code == 0) return "0 - ПУСТОТА";
   if (code == 1) return "1 - КИРПИЧИ";
@@ -104,8 +98,8 @@ void EditorCore::Combo1_Click(int index) {
 }
 
 void EditorCore::HandleMouse(int button, double x, double y, bool isMove) {
-  const int col = CellFromPoints(x);
-  const int row = CellFromPoints(y);
+  const int col = CellFromPoint(x);
+  const int row = CellFromPoint(y);
   // The rule mirrors points left of or above the surface onto the board;
   // a drag out there must not paint the cells near the edge. Nor may a drag
   // beyond the right or bottom edge paint the cells of a larger map that the
@@ -210,10 +204,13 @@ void EditorCore::SaveEditorMap() {
                     kStyleExclamation, kTitleSave);
     return;
   }
-  // The question names the file a save really replaces: the player's own copy.
+  // The question names the map the player would lose, the one the game
+  // finds under this number: the player's copy or the shipped one, which a
+  // copy in the data folder would hide.
   const std::string name = WrittenFile(folders_, "pole" + number + ".txt");
-  if (FileExists(name)) {
-    const int answer = toolkit_.MsgBox("Файл '" + name + "' уже существует!" + kCR + "Заменить существующий файл?",
+  const std::string found = FoundFile(folders_, "pole" + number + ".txt");
+  if (FileExists(found)) {
+    const int answer = toolkit_.MsgBox("Файл '" + found + "' уже существует!" + kCR + "Заменить существующий файл?",
                                        kStyleQuestion, kTitleSave);
     if (answer != kResultYes) return;
   }

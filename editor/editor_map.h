@@ -19,7 +19,6 @@ constexpr int kEditorMaxExtent = 32767;
 // this big is nothing a level designer paints, so it is refused too.
 constexpr long long kEditorMaxCells = 16LL * 1024 * 1024;
 constexpr int kPaletteItems = 27;  // codes 0 to 26
-constexpr double kCellPoints = 24.0;
 constexpr int kWheelNotch = 120;   // angle delta of one wheel notch
 
 // A fresh editor board: 16 x 22, all empty.
@@ -42,10 +41,6 @@ EditorReadResult ReadEditorMap(const std::string& contents, Board& board, bool& 
 
 // Every row as its cell characters followed by CR LF.
 std::string WriteEditorMap(const Board& board);
-
-// The column (or row) of a coordinate in points: |floor(-x / 24)|, so 0 gives
-// 0 and (0, 24] gives 1. Clamped to the 16-bit range.
-int CellFromPoints(double coordinate);
 
 // The palette's item text for a code 0-26.
 std::string PaletteText(int code);

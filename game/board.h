@@ -34,4 +34,10 @@ class Board {
   std::vector<Cell> cells_;
 };
 
+// Cell index under a coordinate in points (24 points a cell, from 1), for the
+// game's board and the editor's alike: |floor(-v / 24)|, so 0 < v <= 24 is 1,
+// v = 0 is 0 and negative positions mirror about the edge. Stored as a 16-bit
+// integer: far-off positions (and a NaN) saturate at 32767 rather than wrap.
+int CellFromPoint(double v);
+
 }  // namespace tumbol

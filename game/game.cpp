@@ -98,7 +98,22 @@ void Game::SlideInBoard() {
   }
 }
 
-void Game::SettleBoard() {
+void Game::RunSequence(void (Game::*steps)()) {
+  ++sequences_;
+  (this->*steps)();
+  if (--sequences_ > 0) return;
+  ++sequences_;
+  while (startWaiting_ && !closing_) {
+    startWaiting_ = false;
+    PlayStart();
+  }
+  startWaiting_ = false;
+  --sequences_;
+}
+
+void Game::SettleBoard() { RunSequence(&Game::SettleSteps); }
+
+void Game::SettleSteps() {
   const uint64_t generation = boardGeneration_;
   // One settling per board at a time (see ActivateBoard).
   if (settlingGeneration_ == static_cast<int64_t>(generation)) return;
@@ -135,6 +150,7 @@ void Game::PushCube(int col, int row, double x, double /*y*/) {
   Board before = board;
   if (!TryPush(board, row, col, PushDirection(col, x))) return;
   if (FreePlayMode) undoHistory_.push_back(std::move(before));
+  view_.PlayerChangedBoard(false);
   sounds_.PlaySoundCue(3);
   RestoreCursor();
   RedrawBoard();
@@ -149,6 +165,7 @@ bool Game::HintAllowed() const {
 
 bool Game::Undo() {
   if (!FreePlayAtRest() || undoHistory_.empty()) return false;
+  view_.PlayerChangedBoard(true);
   board = std::move(undoHistory_.back());
   undoHistory_.pop_back();
   RestoreCursor();
@@ -239,15 +256,24 @@ void Game::StartLevel() {
   if (closing_) return;
   LoadLevelMap();
   if (LevelSolved) return;
-  const uint64_t generation = boardGeneration_;
-  if (!LoadFailed) {
-    SlideInBoard();
-    if (Stale(generation)) return;
-    RedrawBoard();
-    SettleBoard();
-    if (Stale(generation)) return;
+  if (LoadFailed) {
+    LevelStartTime = toolkit_.Now();  // the board stays; its time starts again
+    return;
   }
+  startWaiting_ = true;
+  if (sequences_ == 0) RunSequence(&Game::PlayStart);
+}
+
+void Game::PlayStart() {
+  startWaiting_ = false;
+  const uint64_t generation = boardGeneration_;
+  SlideInBoard();
+  if (Stale(generation)) return;
+  RedrawBoard();
+  SettleBoard();
+  if (Stale(generation)) return;
   LevelStartTime = toolkit_.Now();
+  if (!LevelSolved) view_.BoardAtRest();
 }
 
 void Game::ToggleGameMode() {
@@ -320,11 +346,13 @@ void Game::Timer2_Timer() { StartLevel(); }
 void Game::ActivateBoard() {
   if (LevelSolved || closing_ || BoardInMotion()) return;
   RedrawBoard();
+  const uint64_t generation = boardGeneration_;
   SettleBoard();
+  if (!Stale(generation) && !LevelSolved) view_.BoardAtRest();
 }
 
 bool Game::BoardInMotion() const {
-  return slidingIn_ || settlingGeneration_ == static_cast<int64_t>(boardGeneration_);
+  return slidingIn_ || startWaiting_ || settlingGeneration_ == static_cast<int64_t>(boardGeneration_);
 }
 
 void Game::Shutdown() {

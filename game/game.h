@@ -9,6 +9,7 @@
 
 #include "game/board.h"
 #include "game/seams.h"
+#include "records/records_file.h"
 #include "shell/game_folders.h"
 #include "shell/toolkit.h"
 
@@ -31,7 +32,11 @@ class GameView {
   virtual void OpenRecords() = 0;
   virtual void RequestClose() = 0;
   virtual void Minimise() = 0;
-  // The board came to rest after the player's push or undo.
+  // The player's push or undo is changing the board: whatever was asked of
+  // the board before is void from now on, not only once the new one rests.
+  virtual void PlayerChangedBoard(bool undo) { (void)undo; }
+  // The board came to rest after a level start, the player's push or undo,
+  // or an activation.
   virtual void BoardAtRest() {}
   // A new board was loaded: whatever was known of the old one is void.
   virtual void LevelReplaced() {}
@@ -60,7 +65,7 @@ class Game {
   uint8_t flag_anim = 0;        // board cursor in force: 0 arrow, 1 push right, 2 push left
   bool PressedButton = false;
   int16_t PressedButtonIndex = 0;
-  std::vector<std::string> RecordLines;  // the records table as last read
+  RecordTable RecordLines;  // the records table as last read
   // Called after the last level of a game with its total time.
   std::function<void(double)> checkNewRecord;
 
@@ -76,6 +81,11 @@ class Game {
   void PushCube(int col, int row, double x, double y);
   void UpdateHoverCursor(int col, int row, double x, double y);
   void CheckLevelComplete();
+  // A start asked for while a level starts or the board settles (Enter held
+  // down in the number field, a button, Timer2 firing in a pause) loads the
+  // map at once, so the running sequence stops at its next pause, and plays
+  // its slide-in once that sequence has unwound: starts never nest, however
+  // many come.
   void StartLevel();
   void ToggleGameMode();
   void ShowLives();
@@ -106,7 +116,7 @@ class Game {
   // in the pause of the first would report a win twice, win a half-built
   // level, or use up the vanish marks of the first and leave cubes in the air.
   void ActivateBoard();
-  // A slide-in or a settling of the board on display is running.
+  // A slide-in or a settling of the board on display is running or waits.
   bool BoardInMotion() const;
 
   // The window is going away: every running settle or slide-in stops at its
@@ -122,6 +132,11 @@ class Game {
   // Free play, no press being handled, the board at rest, the window staying:
   // when the play aids may change or ask about the board.
   bool FreePlayAtRest() const { return FreePlayMode && !BoardBusy && !BoardInMotion() && !closing_; }
+  // Runs a sequence that pauses; the outermost one then plays the level
+  // start that was asked for meanwhile, if any.
+  void RunSequence(void (Game::*steps)());
+  void SettleSteps();
+  void PlayStart();  // slide-in and settling of the map just loaded
   void PressPlayButton();
   void PressRestartButton();
 
@@ -134,6 +149,8 @@ class Game {
   uint64_t boardGeneration_ = 0;
   int64_t settlingGeneration_ = -1;
   bool slidingIn_ = false;
+  int sequences_ = 0;         // level starts and settlings running, nested in pauses
+  bool startWaiting_ = false;  // a loaded map waits for its slide-in
   bool closing_ = false;
 };
 

@@ -9,24 +9,33 @@ void PlayAids::Search(const Board& board) {
   view_.StartSearch(board_, ++ticket_);
 }
 
-void PlayAids::BoardAtRest(const Board& board) {
-  // A changed board may be winnable again (after an undo): the sign only
-  // comes back when the search proves the level lost.
-  view_.ShowLostSign(false);
+void PlayAids::ShowLost(bool lost) {
+  lost_ = lost;
+  view_.ShowLostSign(lost);
+}
+
+void PlayAids::BoardChanging(bool undo) {
+  ++ticket_;
+  searching_ = false;
   hintWanted_ = false;
-  Search(board);
+  known_.reset();
+  view_.CancelSearch();
+  view_.HideHint();
+  if (undo && lost_) ShowLost(false);
 }
 
 void PlayAids::LevelReplaced() {
-  view_.ShowLostSign(false);
-  hintWanted_ = false;
-  searching_ = false;
-  known_.reset();
-  ++ticket_;
-  view_.CancelSearch();
+  BoardChanging(true);
+}
+
+void PlayAids::BoardAtRest(const Board& board) {
+  if (board == board_ && (searching_ || known_)) return;  // asked already
+  board_ = board;
+  if (!lost_) Search(board);
 }
 
 void PlayAids::HintRequested(const Board& board) {
+  if (lost_) return view_.PointAtLostSign();
   if (board == board_ && searching_) {
     hintWanted_ = true;  // the answer on its way will show it
     return;
@@ -46,7 +55,11 @@ void PlayAids::SearchDone(uint64_t ticket, const SolveResult& result) {
 
 void PlayAids::Answer(const SolveResult& result, bool hint) {
   // Only a proof counts: a search that gave up says nothing.
-  if (result.outcome == SolveOutcome::kUnsolvable) return view_.ShowLostSign(true);
+  if (result.outcome == SolveOutcome::kUnsolvable) {
+    ShowLost(true);
+    if (hint) view_.PointAtLostSign();
+    return;
+  }
   if (hint && result.outcome == SolveOutcome::kSolved && !result.moves.empty())
     view_.ShowHint(result.moves.front());
 }

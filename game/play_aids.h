@@ -21,31 +21,43 @@ class AidsView {
   virtual void StartSearch(const Board& board, uint64_t ticket) = 0;
   virtual void CancelSearch() = 0;
   virtual void ShowLostSign(bool shown) = 0;
+  // The hint stays until HideHint (or until it has been seen long enough).
   virtual void ShowHint(const SolverMove& move) = 0;
+  virtual void HideHint() = 0;
+  // A hint was asked for on a lost board: the sign is the answer.
+  virtual void PointAtLostSign() = 0;
 };
 
 class PlayAids {
  public:
   explicit PlayAids(AidsView& view) : view_(view) {}
 
-  // The board came to rest after a push or an undo: is it still winnable?
-  void BoardAtRest(const Board& board);
-  // A new level: the sign goes, and whatever was asked of the old board.
+  // The player's push or undo is changing the board: every answer asked
+  // for the board before is void at once, and the hint goes. A push keeps
+  // the lost sign (no push wins a lost board back); an undo may, so it goes.
+  void BoardChanging(bool undo);
+  // A new level: all of that, and the sign goes.
   void LevelReplaced();
+  // The board came to rest: is it still winnable?
+  void BoardAtRest(const Board& board);
   // The player asks for a hint on the board as it stands (at rest).
   void HintRequested(const Board& board);
   // The worker's answer.
   void SearchDone(uint64_t ticket, const SolveResult& result);
+  bool Lost() const { return lost_; }
+  bool Searching() const { return searching_; }
 
  private:
   void Search(const Board& board);
   void Answer(const SolveResult& result, bool hint);
+  void ShowLost(bool lost);
 
   AidsView& view_;
   uint64_t ticket_ = 0;
   Board board_;                        // the board asked about last
   bool searching_ = false;
   bool hintWanted_ = false;
+  bool lost_ = false;                  // the sign is showing
   std::optional<SolveResult> known_;   // the answer for board_, once it came
 };
 

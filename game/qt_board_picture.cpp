@@ -1,9 +1,9 @@
 #include "game/qt_board_picture.h"
 
 #include <QMouseEvent>
-#include <QHelpEvent>
 #include <QPainter>
 #include <QToolTip>
+#include <cmath>
 
 #include "game/cell.h"
 
@@ -12,39 +12,36 @@ namespace tumbol {
 namespace {
 constexpr int kCellPixels = 32;
 constexpr double kPointsPerPixel = 0.75;
-constexpr int kHintFlashMs = 170;
+constexpr int kPulseFrameMs = 50;
+constexpr double kPulsePeriodMs = 900;
+constexpr int kGlowMs = 1500;  // the lost sign's answer to F2
 // The gold of the window's frame.
 const QColor kGold(232, 188, 96);
 
-// A gold ring round the cell and a fat arrow across it, the way the cube goes.
-void PaintHint(QPainter& painter, int row, int col, int dir) {
-  const QRectF cell((col - 1) * kCellPixels, (row - 1) * kCellPixels, kCellPixels, kCellPixels);
-  painter.setPen(QPen(kGold, 3));
-  painter.setBrush(QColor(232, 188, 96, 70));
-  painter.drawRoundedRect(cell.adjusted(1.5, 1.5, -1.5, -1.5), 6, 6);
-  const QPointF c = cell.center();
-  const double d = dir > 0 ? 1 : -1;
-  const QPointF arrow[] = {c + QPointF(-11 * d, -4), c + QPointF(2 * d, -4),  c + QPointF(2 * d, -10),
-                           c + QPointF(13 * d, 0),   c + QPointF(2 * d, 10),  c + QPointF(2 * d, 4),
-                           c + QPointF(-11 * d, 4)};
-  painter.setPen(QPen(QColor(40, 24, 8), 1.5));
-  painter.setBrush(QColor(255, 236, 170));
-  painter.drawPolygon(arrow, 7);
+QRectF CellRect(int row, int col) {
+  return QRectF((col - 1) * kCellPixels, (row - 1) * kCellPixels, kCellPixels, kCellPixels);
 }
 
-// A red medallion in a gold ring with a white cross: this board is lost.
-void PaintLostSign(QPainter& painter, const QRect& rect) {
-  const QRectF r = QRectF(rect).adjusted(1, 1, -1, -1);
-  QRadialGradient red(r.center() - QPointF(4, 4), r.width() * 0.7);
-  red.setColorAt(0, QColor(214, 64, 52));
-  red.setColorAt(1, QColor(120, 18, 16));
-  painter.setPen(QPen(kGold, 2.5));
-  painter.setBrush(red);
-  painter.drawEllipse(r);
-  painter.setPen(QPen(QColor(255, 246, 230), 3, Qt::SolidLine, Qt::RoundCap));
-  const QPointF c = r.center();
-  painter.drawLine(c + QPointF(-5.5, -5.5), c + QPointF(5.5, 5.5));
-  painter.drawLine(c + QPointF(5.5, -5.5), c + QPointF(-5.5, 5.5));
+// A gold ring on the cube's edge and a fat arrow in the empty cell beside
+// it, pointing the way the cube goes; pulse (0 to 1) swells the glow.
+void PaintHint(QPainter& painter, int row, int col, int dir, double pulse) {
+  const QRectF cell = CellRect(row, col);
+  const QColor glow(255, 214, 120, static_cast<int>(90 + 120 * pulse));
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(QPen(glow, 2 + 3 * pulse));
+  painter.drawRoundedRect(cell.adjusted(-1, -1, 1, 1), 6, 6);
+  painter.setPen(QPen(kGold, 2));
+  painter.drawRoundedRect(cell.adjusted(0.5, 0.5, -0.5, -0.5), 5, 5);
+  const double d = dir > 0 ? 1 : -1;
+  const QPointF s(dir > 0 ? cell.right() + 2 : cell.left() - 2, cell.center().y());  // the arrow's tail
+  const QPointF arrow[] = {s + QPointF(0, -5),       s + QPointF(15 * d, -5), s + QPointF(15 * d, -12),
+                           s + QPointF(28 * d, 0),   s + QPointF(15 * d, 12), s + QPointF(15 * d, 5),
+                           s + QPointF(0, 5)};
+  painter.setPen(QPen(glow, 2 + 3 * pulse, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.drawPolygon(arrow, 7);
+  painter.setPen(QPen(QColor(40, 24, 8), 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.setBrush(QColor(255, 236, 170));
+  painter.drawPolygon(arrow, 7);
 }
 
 QPixmap Fallback(int code) {
@@ -78,50 +75,34 @@ BoardPicture::BoardPicture(QWidget* parent)
   setFixedSize(705, 513);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  hintTimer_.setInterval(kHintFlashMs);
+  hintTimer_.setInterval(kPulseFrameMs);
   connect(&hintTimer_, &QTimer::timeout, this, [this] {
-    if (--hintSteps_ <= 0) StopHint();
-    update();
+    if (hintShown_.hasExpired(kHintSeconds * 1000)) return StopHint();
+    update(HintRect());
   });
   Clear();
 }
 
-void BoardPicture::FlashHint(int row, int col, int dir) {
+void BoardPicture::ShowHint(int row, int col, int dir) {
+  update(HintRect());
   hintRow_ = row;
   hintCol_ = col;
   hintDir_ = dir;
-  hintSteps_ = 6;  // on, off, three times
+  hintShown_.start();
   hintTimer_.start();
-  update();
+  update(HintRect());
 }
 
 void BoardPicture::StopHint() {
-  hintSteps_ = 0;
+  if (!HintShowing()) return;
+  hintShown_.invalidate();
   hintTimer_.stop();
-  update();
+  update(HintRect());
 }
 
-void BoardPicture::ShowLostSign(bool shown) {
-  if (shown == lostSign_) return;
-  lostSign_ = shown;
-  if (!shown) QToolTip::hideText();
-  update();
-}
-
-QRect BoardPicture::LostSignRect() { return QRect(705 - 34, 6, 28, 28); }
-
-const char* BoardPicture::LostSignText() { return "Этот уровень уже не пройти. Начните заново."; }
-
-bool BoardPicture::event(QEvent* event) {
-  if (event->type() == QEvent::ToolTip) {
-    auto* help = static_cast<QHelpEvent*>(event);
-    if (lostSign_ && LostSignRect().contains(help->pos()))
-      QToolTip::showText(help->globalPos(), QString::fromUtf8(LostSignText()), this, LostSignRect());
-    else
-      QToolTip::hideText();
-    return true;
-  }
-  return QWidget::event(event);
+QRect BoardPicture::HintRect() const {
+  const QRectF cell = CellRect(hintRow_, hintCol_);
+  return cell.united(cell.translated(hintDir_ * kCellPixels, 0)).adjusted(-4, -4, 4, 4).toAlignedRect();
 }
 
 void BoardPicture::SetBackground(const QImage& background) {
@@ -162,8 +143,10 @@ void BoardPicture::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.drawImage(0, 0, frame_);
   painter.setRenderHint(QPainter::Antialiasing);
-  if (hintSteps_ > 0 && hintSteps_ % 2 == 0) PaintHint(painter, hintRow_, hintCol_, hintDir_);
-  if (lostSign_) PaintLostSign(painter, LostSignRect());
+  if (HintShowing()) {
+    const double phase = std::fmod(hintShown_.elapsed() / kPulsePeriodMs, 1.0);
+    PaintHint(painter, hintRow_, hintCol_, hintDir_, 0.5 - 0.5 * std::cos(phase * 2 * M_PI));
+  }
 }
 
 void BoardPicture::mousePressEvent(QMouseEvent* event) {
@@ -178,6 +161,64 @@ void BoardPicture::mouseMoveEvent(QMouseEvent* event) {
 
 void BoardPicture::mouseReleaseEvent(QMouseEvent*) {
   if (onRelease) onRelease();
+}
+
+LostSign::LostSign(QWidget* parent) : QWidget(parent) {
+  hide();
+  glowTimer_.setInterval(kPulseFrameMs);
+  connect(&glowTimer_, &QTimer::timeout, this, [this] {
+    if (glow_.hasExpired(kGlowMs)) glow_.invalidate(), glowTimer_.stop();
+    update();
+  });
+  SetFreePlay(true);
+}
+
+const char* LostSign::Tip(bool freePlay) {
+  return freePlay ? "Этот уровень уже не пройти. Отмените ход (Ctrl+Z) или загрузите карту заново."
+                  : "Этот уровень уже не пройти. Начните его заново: кнопка «Заново».";
+}
+
+void LostSign::SetFreePlay(bool freePlay) { setToolTip(QString::fromUtf8(Tip(freePlay))); }
+
+void LostSign::Point() {
+  glow_.start();
+  glowTimer_.start();
+  update();
+  QToolTip::showText(mapToGlobal(QPoint(0, height())), toolTip(), this, rect(), kGlowMs * 2);
+}
+
+void LostSign::setVisible(bool visible) {
+  if (!visible) {
+    glow_.invalidate();
+    glowTimer_.stop();
+    if (QToolTip::isVisible() && QToolTip::text() == toolTip()) QToolTip::hideText();
+  }
+  QWidget::setVisible(visible);
+}
+
+// A dark red plaque edged in the frame's gold, like the title's, with a
+// struck-through cube and the caption: read as a state, it has no bevel nor
+// anything of a button.
+void LostSign::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  const double glow = Glowing() ? 0.5 + 0.5 * std::cos(glow_.elapsed() / 250.0 * M_PI) : 0;
+  const QRectF r = QRectF(rect()).adjusted(1, 1, -1, -1);
+  painter.setPen(QPen(kGold.lighter(100 + static_cast<int>(40 * glow)), 1 + 1.5 * glow));
+  painter.setBrush(QColor(88 + static_cast<int>(60 * glow), 20, 18));
+  painter.drawRoundedRect(r, 4, 4);
+  const QRectF cube(r.left() + 6, r.center().y() - 5, 10, 10);
+  painter.setPen(QPen(QColor(230, 210, 170), 1.5));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRoundedRect(cube, 2, 2);
+  painter.setPen(QPen(QColor(255, 110, 90), 2, Qt::SolidLine, Qt::RoundCap));
+  painter.drawLine(cube.bottomLeft() + QPointF(-2, 2), cube.topRight() + QPointF(2, -2));
+  QFont font(QStringLiteral("Liberation Serif"));
+  font.setPixelSize(12);
+  font.setBold(true);
+  painter.setFont(font);
+  painter.setPen(QColor(255, 226, 170));
+  painter.drawText(r.adjusted(cube.width() + 10, 0, -4, 0), Qt::AlignCenter, QString::fromUtf8(Caption()));
 }
 
 }  // namespace tumbol

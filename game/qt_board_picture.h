@@ -1,6 +1,7 @@
 #pragma once
 // Picture1: the board picture. Keeps the last painted frame in an image over
 // its background, as a picture box does, and forwards the mouse in points.
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
@@ -31,18 +32,18 @@ class BoardPicture : public QWidget, public BoardSurface {
     return frame_;
   }
 
-  // The hint: the cell flashes three times with an arrow in dir (+1 right,
-  // -1 left) over it, about a second in all; the frame itself is untouched.
-  void FlashHint(int row, int col, int dir);
+  // The hint: a gold ring round the cube and an arrow in the empty cell it
+  // would be pushed into (dir +1 right, -1 left), so the cube's own picture
+  // stays in sight. It pulses gently and stays until StopHint, or for
+  // kHintSeconds; the frame itself is untouched.
+  static constexpr int kHintSeconds = 12;
+  void ShowHint(int row, int col, int dir);
   void StopHint();
-  bool HintShowing() const { return hintSteps_ > 0; }
+  bool HintShowing() const { return hintShown_.isValid(); }
+  qint64 HintAgeMs() const { return HintShowing() ? hintShown_.elapsed() : 0; }
   // The cell and direction of the hint showing: row, col, dir.
   std::array<int, 3> Hint() const { return {hintRow_, hintCol_, hintDir_}; }
-  // The sign of a level that can no longer be won, in the board's corner.
-  void ShowLostSign(bool shown);
-  bool LostSignShown() const { return lostSign_; }
-  static QRect LostSignRect();
-  static const char* LostSignText();
+  QRect HintRect() const;
 
   // Mouse handlers in points (a pixel is 0.75 points).
   std::function<void(double x, double y)> onPress;
@@ -51,7 +52,6 @@ class BoardPicture : public QWidget, public BoardSurface {
 
  protected:
   void paintEvent(QPaintEvent*) override;
-  bool event(QEvent* event) override;
   void mousePressEvent(QMouseEvent*) override;
   void mouseMoveEvent(QMouseEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;
@@ -63,12 +63,33 @@ class BoardPicture : public QWidget, public BoardSurface {
   QImage background_;
   std::vector<QImage> tiles_;  // index = cell code, 1-26, in the frame's format
   QImage burst_;
-  QTimer hintTimer_;
+  QTimer hintTimer_;            // the pulse's frames
+  QElapsedTimer hintShown_;     // since the hint came; invalid: no hint
   int hintRow_ = 0, hintCol_ = 0, hintDir_ = 0;
-  int hintSteps_ = 0;  // flashes left to show or hide; 0: no hint
-  bool lostSign_ = false;
   // Open from Clear to Present, so a frame of 352 tiles costs one painter.
   std::unique_ptr<QPainter> painter_;
+};
+
+// The sign of a level that can no longer be won: a plaque in the window's
+// frame, off the playing cells, that names a state of the level the way the
+// clocks do; its tooltip says the way back in the mode being played.
+class LostSign : public QWidget {
+ public:
+  explicit LostSign(QWidget* parent);
+  static const char* Caption() { return "Уровень не пройти"; }
+  static const char* Tip(bool freePlay);
+  void SetFreePlay(bool freePlay);
+  void setVisible(bool visible) override;
+  // A hint was asked for on the lost board: the plaque glows and says why.
+  void Point();
+  bool Glowing() const { return glow_.isValid(); }
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+
+ private:
+  QTimer glowTimer_;
+  QElapsedTimer glow_;  // since Point; invalid: no glow
 };
 
 // The 26 tile pictures, index = code (entry 0 unused); a missing picture is

@@ -8,11 +8,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTime>
+#include <QWindow>
 
 #include "editor/qt_form2.h"
 #include "game/duration.h"
 #include "records/qt_form3.h"
 #include "records/records_file.h"
+#include "shell/data_file.h"
 #include "shell/file_exists.h"
 #include "shell/qt_fit_font.h"
 #include "shell/text_lines.h"
@@ -25,7 +27,7 @@ struct Place {
   int left, top, width, height;
 };
 
-// Button places in pixels (15 twips a pixel) and their tooltips.
+// Button places in pixels on the skin, and their tooltips.
 constexpr Place kButtonPlaces[8] = {
     {338, 544, 114, 26}, {487, 544, 114, 26}, {611, 544, 122, 26}, {702, 2, 25, 25},
     {671, 2, 25, 25},    {97, 544, 114, 26},  {487, 574, 114, 26}, {215, 544, 114, 26}};
@@ -43,6 +45,25 @@ QPixmap ButtonPicture(int number, const Place& place) {
 
 }  // namespace
 
+// Most actions hold a modal box or window open. Run inside the press handler,
+// the box would open while the press is still being delivered and take the
+// button's release, and the button would stay drawn pressed after it; so the
+// action runs just after the press has been delivered, still before the
+// release as a rule, and a release the box took is caught up once it returns.
+void ImageButton::mousePressEvent(QMouseEvent* event) {
+  if (actionDue_) return;  // a second press before the first acted: one action
+  actionDue_ = true;
+  const Qt::MouseButton button = event->button();
+  QMetaObject::invokeMethod(
+      this,
+      [this, button] {
+        actionDue_ = false;
+        if (onPress) onPress(index_);
+        if (!(QGuiApplication::mouseButtons() & button) && onRelease) onRelease(index_);
+      },
+      Qt::QueuedConnection);
+}
+
 Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWorker::Search search)
     : QWidget(nullptr, Qt::FramelessWindowHint),
       music(MMControl1, toolkit),
@@ -59,13 +80,15 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   pal.setColor(QPalette::Window, QColor(40, 34, 30));
   pal.setColor(QPalette::WindowText, QColor(240, 226, 190));
   setPalette(pal);
-  setAutoFillBackground(true);
+  // Per-pixel alpha: the desktop shows outside the outline wherever windows
+  // are composited (Wayland, XWayland, a compositing X desktop).
+  setAttribute(Qt::WA_TranslucentBackground);
 
   Picture1->setGeometry(27, 29, 705, 513);
-  Picture1->onPress = [this](double x, double y) {
-    Picture1->StopHint();
-    game_.Picture1_MouseDown(x, y);
-  };
+  Picture1->onPress = [this](double x, double y) { game_.Picture1_MouseDown(x, y); };
+  // In the frame above the board, right of the title.
+  lostSign = new LostSign(this);
+  lostSign->setGeometry(476, 10, 168, 17);
   Picture1->onMove = [this](double x, double y) { game_.Picture1_MouseMove(x, y); };
   Picture1->onRelease = [this] { game_.Picture1_MouseUp(); };
 
@@ -89,7 +112,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   Label3 = MakeLabel(218, 545, 111, 13, QStringLiteral("Введите номер карты"));
   Label4 = MakeLabel(617, 574, 42, 13, QStringLiteral("00:00:00"));
   Label5 = MakeLabel(676, 574, 42, 13, QStringLiteral("00:00:00"));
-  // The narrow face of the original's small labels; the clocks keep the
+  // A narrow face for the small labels under the board; the clocks keep the
   // size their widest time needs.
   QFont tiny = small;
   tiny.setFamily(QStringLiteral("Liberation Sans"));
@@ -146,6 +169,7 @@ void Form1::Form_Load(const QString& programFolder) {
   if (!folder.endsWith('/')) folder += '/';
   game_.path_work = folder.toStdString();
   game_.dataFolder = DataFolderFor(game_.path_work);
+  RecoverInterruptedSaves(WrittenFile(game_.Folders(), ""));
   music.path_work = game_.path_work;
   music.FillPlaylist();
   game_.FreePlayMode = true;
@@ -185,6 +209,7 @@ void Form1::ShowModeControls(bool freePlay) {
   Text1->setVisible(freePlay);
   Label3->setVisible(freePlay);
   Label2->setVisible(!freePlay);
+  lostSign->SetFreePlay(freePlay);
 }
 
 void Form1::SetButtonPressed(int index, bool pressed) {
@@ -195,25 +220,59 @@ void Form1::OpenEditor() {
   if (onOpenEditor) return onOpenEditor();
   Form2 editor(toolkit_, game_.Folders(), this);
   editor.exec();
+  ReturnKeyboard(this);
 }
 
 void Form1::OpenRecords() {
   if (onOpenRecords) return onOpenRecords();
   Form3 records(toolkit_, game_.Folders(), ImageList2[5], this);
+  CentreOnScreen(&records);
   records.exec();
+  ReturnKeyboard(this);
 }
 
-void Form1::paintEvent(QPaintEvent*) {
-  if (skin.isNull()) return;
-  QPainter painter(this);
+void Form1::SetOutline(const QRegion& outline) {
+  setMask(outline);
+  // An empty outline (an all-white skin) is no mask to Qt: the window then
+  // shows whole rather than vanishing.
+  if (outline.isEmpty()) return;
+  face = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+  face.fill(Qt::transparent);
+  QPainter painter(&face);
+  painter.setClipRegion(outline);
   painter.drawPixmap(0, 0, skin);
+  update();
+}
+
+void Form1::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  // Copied, not blended: outside the outline the window stays transparent.
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  if (!face.isNull()) {
+    painter.drawImage(event->rect(), face, event->rect());
+    return;
+  }
+  painter.fillRect(rect(), palette().window());
+  if (!skin.isNull()) painter.drawPixmap(0, 0, skin);
 }
 
 // Presses and moves that a control leaves unhandled (a label, a hidden
 // switch picture) come on to the window; only those on its own surface count.
 void Form1::mousePressEvent(QMouseEvent* event) {
   dragging_ = childAt(event->position().toPoint()) == nullptr;
-  if (dragging_) drag_ = event->position().toPoint();
+  moveOffered_ = false;
+  if (!dragging_) return;
+  drag_ = event->position().toPoint();
+  if (event->buttons() != Qt::LeftButton) return;
+  // The window system moves the window where it can (on Wayland only it
+  // may) and holds the pointer meanwhile, so no move or release of this
+  // drag reaches the window: restore the board now.
+  game_.RestoreCursor();
+  game_.ReleaseButtonImage();
+  // A compositor takes the move only while the button is down; an X window
+  // manager asked now could miss a quick click's release and go on moving
+  // the window after it, so it is asked at the first move.
+  if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) OfferMove();
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {
@@ -221,7 +280,16 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
   if (!dragging_ && childAt(at) != nullptr) return;
   game_.RestoreCursor();
   game_.ReleaseButtonImage();
-  if (dragging_ && event->buttons() == Qt::LeftButton) move(pos() - (drag_ - at));
+  if (!dragging_ || event->buttons() != Qt::LeftButton) return;
+  if (!moveOffered_) OfferMove();
+  if (dragging_) move(pos() - (drag_ - at));
+}
+
+void Form1::OfferMove() {
+  moveOffered_ = true;
+  // Moving by hand goes on only where nobody takes the move (an X server
+  // without a window manager).
+  if (windowHandle() != nullptr && windowHandle()->startSystemMove()) dragging_ = false;
 }
 
 void Form1::mouseReleaseEvent(QMouseEvent*) {
@@ -264,7 +332,9 @@ bool Form1::PlayKey(QObject* watched, QKeyEvent* key) {
     return true;
   }
   if (key->key() == Qt::Key_F2) {
+    // No hints in a game, but a lost board answers with its sign there too.
     if (game_.HintAllowed()) aids_.HintRequested(game_.board);
+    else if (aids_.Lost()) lostSign->Point();
     return true;
   }
   if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && watched == Text1) {
@@ -277,16 +347,6 @@ bool Form1::PlayKey(QObject* watched, QKeyEvent* key) {
   return false;
 }
 
-void Form1::BoardAtRest() {
-  Picture1->StopHint();
-  aids_.BoardAtRest(game_.board);
-}
-
-void Form1::LevelReplaced() {
-  Picture1->StopHint();
-  aids_.LevelReplaced();
-}
-
 void Form1::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() != QEvent::ActivationChange) return;
@@ -294,6 +354,9 @@ void Form1::changeEvent(QEvent* event) {
   if (active == wasActive_) return;
   wasActive_ = active;
   if (!active) return Form_Deactivate();
+  // A press on the game window while a modal window blocks it activates
+  // nothing; the modal window comes back on top.
+  if (modalGuard_.Blocked()) return;
   const bool counts = !firstActivation_ || ownWindowVisited_;
   ownWindowVisited_ = false;
   if (counts) Form_Activate();

@@ -19,6 +19,7 @@
 #include "game/qt_solver_worker.h"
 #include "shell/music.h"
 #include "shell/qt_audio.h"
+#include "shell/qt_desktop.h"
 #include "shell/qt_music_switch.h"
 #include "shell/qt_read_ahead.h"
 #include "shell/toolkit.h"
@@ -33,15 +34,14 @@ class ImageButton : public QLabel {
   std::function<void(int)> onRelease;
 
  protected:
-  void mousePressEvent(QMouseEvent*) override {
-    if (onPress) onPress(index_);
-  }
+  void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent*) override {
     if (onRelease) onRelease(index_);
   }
 
  private:
   int index_;
+  bool actionDue_ = false;  // pressed, its action not yet run
 };
 
 
@@ -54,9 +54,14 @@ class Form1 : public QWidget, private GameView, private AidsView {
 
   // The load handler: runs before the window is first shown.
   void Form_Load(const QString& programFolder = QString());
+  // The outline cut from the skin: the input region (and the shape on X
+  // servers without a compositor); outside it the window is see-through.
+  void SetOutline(const QRegion& outline);
 
   Game& game() { return game_; }
+  const PlayAids& aids() const { return aids_; }
   BoardPicture* Picture1 = nullptr;     // the board
+  LostSign* lostSign = nullptr;         // in the frame: this level can no longer be won
   std::array<ImageButton*, 8> Image1{}; // the picture buttons
   QLabel* Label1 = nullptr;             // column/row under the pointer
   QLabel* Label2 = nullptr;             // lives
@@ -72,6 +77,7 @@ class Form1 : public QWidget, private GameView, private AidsView {
   QTimer Timer3;                        // the clocks, every second
   std::vector<QPixmap> ImageList2;      // button pictures, 1-based (entry 0 unused)
   QPixmap skin;                         // skins.bmp, the window face
+  QImage face;                          // the skin, transparent outside the outline
   QWidget* splash = nullptr;            // frmSplash until the first activation
   PictureReadAhead* readAhead = nullptr;  // skins decoded early by the start-up
 
@@ -103,19 +109,23 @@ class Form1 : public QWidget, private GameView, private AidsView {
   void OpenRecords() override;
   void RequestClose() override { close(); }
   void Minimise() override { showMinimized(); }
-  void BoardAtRest() override;
-  void LevelReplaced() override;
+  void PlayerChangedBoard(bool undo) override { aids_.BoardChanging(undo); }
+  void BoardAtRest() override { aids_.BoardAtRest(game_.board); }
+  void LevelReplaced() override { aids_.LevelReplaced(); }
   // AidsView
   void StartSearch(const Board& board, uint64_t ticket) override { worker_.Start(board, ticket); }
   void CancelSearch() override { worker_.Cancel(); }
-  void ShowLostSign(bool shown) override { Picture1->ShowLostSign(shown); }
-  void ShowHint(const SolverMove& move) override { Picture1->FlashHint(move.row, move.col, move.dir); }
-  // The keys beyond the original: undo, hint, Enter to load. True when taken.
+  void ShowLostSign(bool shown) override { lostSign->setVisible(shown); }
+  void ShowHint(const SolverMove& move) override { Picture1->ShowHint(move.row, move.col, move.dir); }
+  void HideHint() override { Picture1->StopHint(); }
+  void PointAtLostSign() override { lostSign->Point(); }
+  // The game's keys: undo, hint, Enter to load. True when taken.
   bool PlayKey(QObject* watched, QKeyEvent* key);
 
   void Form_Activate();
   void Form_Deactivate();
   void ShowAbout();
+  void OfferMove();  // hands the drag to the window system
   void Timer3_Timer();
   void Text1_Changed();
   QLabel* MakeLabel(int left, int top, int width, int height, const QString& text);
@@ -126,6 +136,7 @@ class Form1 : public QWidget, private GameView, private AidsView {
   SolverWorker worker_;  // after aids_: its answers go there
   QPoint drag_;                 // dragX, dragY: where the window was grabbed
   bool dragging_ = false;       // the button went down on the surface, not on a control
+  bool moveOffered_ = false;    // this drag was offered to the window system
   bool firstActivation_ = false;
   bool wasActive_ = false;
   // Another window of the program (the editor, the records window, the
@@ -133,6 +144,7 @@ class Form1 : public QWidget, private GameView, private AidsView {
   // those is an activation of the game window. A message box, an input box
   // or another application is not.
   bool ownWindowVisited_ = false;
+  ModalGuard modalGuard_{this};  // the editor, records window and boxes stay over this one
 };
 
 }  // namespace tumbol

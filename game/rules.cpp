@@ -5,13 +5,6 @@
 
 namespace tumbol {
 
-int CellFromPoint(double v) {
-  const double cell = std::floor(-v / 24.0);
-  // Stored as a 16-bit integer; far-off positions (and a NaN) saturate rather than wrap.
-  if (!(cell >= -32767.0 && cell <= 32767.0)) return 32767;
-  return static_cast<int>(std::fabs(cell));
-}
-
 int PushDirection(int col, double x) {
   const double offset = x - 24.0 * (col - 1);
   return offset <= 12.0 ? +1 : -1;

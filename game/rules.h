@@ -1,14 +1,8 @@
 #pragma once
-// The rules of play on a board: which cell a pointer is over, pushing,
-// falling and pairing. Pure functions over a Board.
+// The rules of play on a board: pushing, falling and pairing. Pure functions over a Board.
 #include "game/board.h"
 
 namespace tumbol {
-
-// Cell index under a coordinate in points (24 points a cell, from 1):
-// |floor(-v / 24)|, so 0 < v <= 24 is 1, v = 0 is 0 and negative positions
-// mirror about the edge.
-int CellFromPoint(double v);
 
 // +1 (push right) when the pointer is on the left half of the cell, offset
 // 12 points or less from its left edge; -1 otherwise.

@@ -149,7 +149,7 @@ void Form3::Form_Load(const QPixmap& closePicture) {
   Image2->setPixmap(closePicture);
 }
 
-void Form3::LoadRecordList() { LoadRecords(toolkit_, folders_, RecordList); }
+void Form3::LoadRecordList() { LoadRecords(toolkit_, folders_, RecordList, kShownRecordRows); }
 
 void Form3::Timer1_Timer() {
   fire.SparkRow = static_cast<int16_t>(static_cast<int>(toolkit_.Rnd() * 4));

@@ -11,10 +11,15 @@
 #include <vector>
 
 #include "records/fire.h"
+#include "records/records_file.h"
 #include "shell/game_folders.h"
 #include "shell/toolkit.h"
 
 namespace tumbol {
+
+// The window lists a long table's first rows only: the table has ten ranks,
+// and a file may hold millions of lines.
+constexpr size_t kShownRecordRows = 1000;
 
 // The user's decimal separator for the records file (',' or '.').
 char LocaleDecimalSeparator();
@@ -70,7 +75,7 @@ class Form3 : public QDialog {
   QTimer Timer3;                      // starts the flame, once
   QTimer FrameTimer;                  // one flame frame per display refresh
 
-  std::vector<std::string> RecordList;  // the entries of record.txt
+  RecordTable RecordList;               // the entries of record.txt
   Fire fire;                            // Heat, NextHeat, SparkRow
   bool Closing = false;
 

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -24,11 +25,15 @@ bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
 // is carried over by hand as U+0098 in both directions.
 bool Convert(const char* to, const char* from, const std::string& text, std::string& out,
              bool toUtf8) {
+  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    out = text;  // the same in both
+    return true;
+  }
   iconv_t cd = ::iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   std::string result;
   result.reserve(text.size() * 2);
-  char buffer[256];
+  char buffer[1 << 16];
   char* in = const_cast<char*>(text.data());
   size_t inLeft = text.size();
   bool ok = true;
@@ -204,35 +209,53 @@ bool Utf8ToCp1251(const std::string& text, std::string& out) {
   return Convert("CP1251", "UTF-8", text, out, false);
 }
 
+void RecordTable::Add(std::string_view entry) {
+  starts_.push_back(static_cast<uint32_t>(text_.size()));
+  text_.append(entry);
+  text_ += kCRLF;
+}
+
+void RecordTable::Replace(size_t i, const std::string& entry) {
+  const size_t start = starts_[i], oldEnd = End(i);
+  text_.replace(start, oldEnd - start, entry);
+  const uint32_t shift = static_cast<uint32_t>(entry.size() - (oldEnd - start));  // wraps when shorter
+  for (size_t j = i + 1; j < starts_.size(); ++j) starts_[j] += shift;
+}
+
 void LoadRecords(Toolkit& toolkit, const GameFolders& folders,
-                 std::vector<std::string>& RecordLines) {
+                 RecordTable& RecordLines, size_t maxEntries) {
   const std::string path = FoundFile(folders, kRecordsFileName);
   std::string contents;
-  if (!FileExists(path) || !ReadDataFile(path, contents, kMaxRecordsFileBytes)) {
+  if (!FileExists(path) || !ReadDataFile(path, contents)) {
     toolkit.MsgBox("Файла '" + path + "' не существует!", kStyleExclamation, "Открыть");
     return;
   }
-  const std::vector<std::string_view> kept = KeptLines(contents);
-  if (kept.empty()) return;
-  RecordLines.clear();
-  for (const auto line : kept) RecordLines.push_back(Cp1251ToUtf8(std::string(line)));
+  // Line ends and blanks are the same bytes in both code pages, so the text
+  // up to the last entry wanted is converted at once.
+  size_t count = 0, end = 0;
+  ForEachKeptLine(contents, [&](std::string_view line) {
+    end = static_cast<size_t>(line.data() + line.size() - contents.data());
+    return ++count < maxEntries;
+  });
+  if (count == 0) return;
+  contents.resize(end);
+  const std::string text = Cp1251ToUtf8(contents);
+  contents = std::string();
+  RecordTable table;
+  table.Reserve(text.size() + count + 2, count);
+  ForEachKeptLine(text, [&](std::string_view line) {
+    table.Add(line);
+    return true;
+  });
+  RecordLines = std::move(table);
 }
 
 bool SaveRecords(Toolkit& toolkit, const GameFolders& folders,
-                 const std::vector<std::string>& RecordLines) {
+                 const RecordTable& RecordLines) {
   const std::string path = WrittenFile(folders, kRecordsFileName);
   std::string contents;
-  std::string error;
-  bool ok = true;
-  for (const auto& line : RecordLines) {
-    std::string bytes;
-    if (!Utf8ToCp1251(line, bytes)) {
-      ok = false;
-      error = "в таблице есть знаки, которых нет в кодировке Windows-1251";
-      break;
-    }
-    contents += bytes + kCRLF;
-  }
+  std::string error = "в таблице есть знаки, которых нет в кодировке Windows-1251";
+  bool ok = Utf8ToCp1251(RecordLines.Text(), contents);
   if (ok) ok = MakeDataFolder(folders, error) && WriteDataFile(path, contents, error);
   if (!ok) {
     toolkit.MsgBox("Не удалось записать файл '" + path + "': " + error + "." + kCR +
@@ -270,7 +293,7 @@ std::string AskRecordName(Toolkit& toolkit) {
 }  // namespace
 
 bool CheckNewRecord(Toolkit& toolkit, const GameFolders& folders,
-                    std::vector<std::string>& RecordLines, double totalTime, char decimalSep) {
+                    RecordTable& RecordLines, double totalTime, char decimalSep) {
   LoadRecords(toolkit, folders, RecordLines);
   if (RecordLines.empty()) return false;
   size_t place = RecordLines.size();
@@ -287,10 +310,10 @@ bool CheckNewRecord(Toolkit& toolkit, const GameFolders& folders,
   if (place == RecordLines.size()) return false;
   const std::string name = AskRecordName(toolkit);
   const std::string replaced = RecordLines[place];
-  RecordLines[place] = name + kRecordSeparator + DurationToTimeText(totalTime, decimalSep);
+  RecordLines.Replace(place, name + kRecordSeparator + DurationToTimeText(totalTime, decimalSep));
   if (SaveRecords(toolkit, folders, RecordLines)) return true;
   // The file kept the old table; so does the game.
-  RecordLines[place] = replaced;
+  RecordLines.Replace(place, replaced);
   return false;
 }
 

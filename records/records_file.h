@@ -1,7 +1,10 @@
 #pragma once
 // The table of records in record.txt: one entry a line, a name, "[:]" and a
 // time text; Windows-1251 bytes on disk, UTF-8 in memory.
+#include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "shell/game_folders.h"
@@ -12,9 +15,31 @@ namespace tumbol {
 constexpr char kRecordsFileName[] = "record.txt";
 constexpr char kRecordSeparator[] = "[:]";
 constexpr char kRecordsTitle[] = "Таблица рекордов";
-// A table of ten entries is a few hundred bytes; a file beyond this is no
-// table, and reading it would only fill the memory and the records window.
-constexpr size_t kMaxRecordsFileBytes = size_t{1} << 20;
+
+// The entries of the table, best first, in UTF-8. They are kept as the text
+// the file is written from, each entry followed by CR LF, and where each
+// starts: a file of millions of short entries takes little more memory than
+// its bytes.
+class RecordTable {
+ public:
+  RecordTable() = default;
+  RecordTable(std::initializer_list<std::string_view> entries) {
+    for (const auto entry : entries) Add(entry);
+  }
+  size_t size() const { return starts_.size(); }
+  bool empty() const { return starts_.empty(); }
+  std::string operator[](size_t i) const { return text_.substr(starts_[i], End(i) - starts_[i]); }
+  void Reserve(size_t bytes, size_t entries) { text_.reserve(bytes), starts_.reserve(entries); }
+  void Add(std::string_view entry);
+  void Replace(size_t i, const std::string& entry);
+  const std::string& Text() const { return text_; }
+  bool operator==(const RecordTable& other) const { return text_ == other.text_; }
+
+ private:
+  size_t End(size_t i) const { return (i + 1 < starts_.size() ? starts_[i + 1] : text_.size()) - 2; }
+  std::string text_;
+  std::vector<uint32_t> starts_;  // the text stays far below 4 GiB: the file is at most 64 MiB
+};
 
 // A duration in days as the default text of a double: at most 15 significant
 // digits, decimalSep as the separator, no grouping, and the exponent form
@@ -45,16 +70,16 @@ bool Utf8ToCp1251(const std::string& text, std::string& out);
 // Reads record.txt (the player's copy when there is one, else the shipped
 // one) into RecordLines (UTF-8, stripped, blank lines skipped). A missing file
 // brings the "does not exist" message; a missing or all-blank file leaves
-// RecordLines as it was.
+// RecordLines as it was. Only the first maxEntries entries are kept.
 void LoadRecords(Toolkit& toolkit, const GameFolders& folders,
-                 std::vector<std::string>& RecordLines);
+                 RecordTable& RecordLines, size_t maxEntries = SIZE_MAX);
 
 // Rewrites the file from RecordLines, each line in Windows-1251 ending in CR
 // LF, in the folder the game writes to. The old file is replaced in one step;
 // on failure it stays as it was, a message names the file and the reason, and
 // false is returned.
 bool SaveRecords(Toolkit& toolkit, const GameFolders& folders,
-                 const std::vector<std::string>& RecordLines);
+                 const RecordTable& RecordLines);
 
 // After a won game: reads the table, and when totalTime beats an entry asks
 // for the player's name, puts it in the place of the first slower entry and
@@ -62,6 +87,6 @@ bool SaveRecords(Toolkit& toolkit, const GameFolders& folders,
 // any game. Returns true when a record was set and written; when the write
 // fails the table stays as it was, in the file and in RecordLines.
 bool CheckNewRecord(Toolkit& toolkit, const GameFolders& folders,
-                    std::vector<std::string>& RecordLines, double totalTime, char decimalSep);
+                    RecordTable& RecordLines, double totalTime, char decimalSep);
 
 }  // namespace tumbol

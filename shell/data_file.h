@@ -18,6 +18,14 @@ constexpr size_t kMaxDataFileBytes = size_t{64} << 20;
 bool ReadDataFile(const std::string& path, std::string& contents,
                   size_t maxBytes = kMaxDataFileBytes);
 
+// Tidies what saves killed midway left in folder: removes their temporary
+// files and puts back the old contents of a file cut off while written in
+// place. Run at start on the folder the game writes to.
+void RecoverInterruptedSaves(const std::string& folder);
+
+// Why making a folder or writing a file failed, in the player's words.
+std::string FileErrorReason(int err);
+
 // Failures tests inject where the real ones cannot be arranged. Each is off
 // by default and the game never sets them.
 struct FileFaults {
@@ -34,8 +42,9 @@ extern FileFaults g_fileFaults;
 // links keep sharing it. A target that cannot be written is refused. When the
 // folder takes no new files but the target is writable (how a shared score
 // file is usually installed), the target is written in place, and its old
-// contents are put back if that write fails. On failure returns false with a
-// short reason in error.
+// contents are put back if that write fails. What a killed save left of the
+// same file is tidied first (RecoverInterruptedSaves). On failure returns
+// false with a short reason in error.
 bool WriteDataFile(const std::string& path, const std::string& contents, std::string& error);
 
 }  // namespace tumbol

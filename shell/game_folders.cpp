@@ -1,12 +1,15 @@
 #include "shell/game_folders.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
+#include "shell/data_file.h"
 #include "shell/file_exists.h"
 
 namespace tumbol {
@@ -23,14 +26,26 @@ std::string WithSlash(std::string folder) {
   return folder;
 }
 
+// A folder the player has made and may write to: the game's files there are
+// the player's. An installed copy belongs to the system, and even root, who
+// could write there, must not change what the package owns.
+bool PlayersOwnFolder(const std::string& folder) {
+  char real[PATH_MAX];
+  struct stat st {};
+  // Making a file takes write and search permission on the folder.
+  return ::realpath(folder.c_str(), real) != nullptr && std::strncmp(real, "/usr/", 5) != 0 &&
+         ::stat(real, &st) == 0 && st.st_uid == ::geteuid() && ::access(real, W_OK | X_OK) == 0;
+}
+
 }  // namespace
 
 std::string DataFolderFor(const std::string& programFolder) {
-  // Making a file takes write and search permission on the folder.
-  if (::access(programFolder.c_str(), W_OK | X_OK) == 0) return {};
+  if (PlayersOwnFolder(programFolder)) return {};
   const std::string dataHome = Environment("XDG_DATA_HOME");
   if (!dataHome.empty() && dataHome[0] == '/') return WithSlash(dataHome) + "tumbol/";
-  const std::string home = Environment("HOME");
+  std::string home = Environment("HOME");
+  const struct passwd* user = ::getpwuid(::geteuid());
+  if ((home.empty() || home[0] != '/') && user != nullptr && user->pw_dir != nullptr) home = user->pw_dir;
   if (!home.empty() && home[0] == '/') return WithSlash(home) + ".local/share/tumbol/";
   return {};
 }
@@ -51,7 +66,7 @@ bool MakeDataFolder(const GameFolders& folders, std::string& error) {
        slash = folder.find('/', slash + 1)) {
     const std::string part = folder.substr(0, slash);
     if (::mkdir(part.c_str(), 0700) == 0 || errno == EEXIST) continue;
-    error = std::strerror(errno);
+    error = FileErrorReason(errno);
     return false;
   }
   return true;

@@ -18,10 +18,12 @@ struct GameFolders {
   std::string data;     // the player's data folder, ending in '/'; empty: the program folder
 };
 
-// Decided once at start: empty when the player can make files in
-// programFolder, otherwise $XDG_DATA_HOME/tumbol/ (when it is an absolute
-// path) or $HOME/.local/share/tumbol/. Empty too when neither names a folder:
-// the game then writes where it always did and reports a failure as before.
+// Decided once at start: empty when programFolder is the player's own (owned
+// by whoever runs the game, who can make files in it, and not under /usr),
+// otherwise $XDG_DATA_HOME/tumbol/ (when it is an absolute path) or
+// <home>/.local/share/tumbol/, the home being $HOME or else the user
+// database's. Empty too when no home is known: the game then writes where it
+// always did and reports a failure as before.
 std::string DataFolderFor(const std::string& programFolder);
 
 // A file the player may have written: the data folder's when it is there

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QPainter>
 #include <QTimer>
+#include <cstdlib>
 #include <fontconfig/fontconfig.h>
 #include <thread>
 
@@ -12,6 +13,7 @@
 #include "shell/file_exists.h"
 #include "shell/qt_audio.h"
 #include "shell/qt_board_cursor.h"
+#include "shell/qt_desktop.h"
 #include "shell/qt_region.h"
 #include "shell/qt_splash.h"
 #include "shell/qt_toolkit.h"
@@ -23,6 +25,9 @@ int Main(int argc, char** argv) {
   // Reading the font configuration is the slowest step of a Qt start; it runs
   // on the other core while the application connects to the display.
   std::thread fonts([] { FcInit(); });
+  const std::string platform =
+      ChoosePlatform(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
+  if (!platform.empty()) qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
   QApplication app(argc, argv);
   // The desktop pairs the window with the installed menu entry and its icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("com.example.tumbol"));
@@ -52,11 +57,9 @@ int Main(int argc, char** argv) {
   // same picture.
   const QString skinPath = folder + QStringLiteral("skins.bmp");
   const QImage skin = form.skin.toImage();
-  if (FileExists(skinPath.toStdString()) && !skin.isNull()) {
-    // An empty outline (an all-white skin) is no mask to Qt: the window then
-    // shows whole rather than vanishing.
-    form.setMask(WindowOutline(skin, form.size(), [&] { toolkit.DoEvents(); }));
-  }
+  if (FileExists(skinPath.toStdString()) && !skin.isNull())
+    form.SetOutline(WindowOutline(skin, form.size(), [&] { toolkit.DoEvents(); }));
+  CentreOnScreen(&form);
   form.show();
   // Without a window manager nothing activates a new window; ask for it.
   form.raise();

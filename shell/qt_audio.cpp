@@ -9,6 +9,7 @@
 #include "shell/data_file.h"
 #include "shell/file_exists.h"
 #include "shell/qt_mixer_library.h"
+#include "shell/sound_files.h"
 
 namespace tumbol {
 
@@ -82,7 +83,8 @@ Mix_Chunk* SdlSoundCues::ChunkFor(const std::string& path) {
   auto found = chunks_.find(path);
   if (found != chunks_.end()) return found->second;
   std::string bytes;
-  Mix_Chunk* chunk = FileExists(path) && ReadDataFile(path, bytes) ? Mixer()->LoadWAV(bytes) : nullptr;
+  const bool usable = FileExists(path) && ReadDataFile(path, bytes, kMaxCueFileBytes) && IsCueWave(bytes);
+  Mix_Chunk* chunk = usable ? Mixer()->LoadWAV(bytes) : nullptr;
   if (chunk && chunk->alen == 0) {
     Mixer()->FreeChunk(chunk);
     chunk = nullptr;
@@ -147,8 +149,10 @@ void SdlMidiDevice::Execute(const std::string& cmd) {
   if (cmd == "Open") {
     Free();
     if (FindSoundFont().empty() || !EnsureAudioOpen() || !FileExists(FileName) ||
-        !ReadDataFile(FileName, musicBytes_))
+        !ReadDataFile(FileName, musicBytes_, kMaxMusicFileBytes) || !IsMusicTrack(musicBytes_)) {
+      musicBytes_.clear();
       return;
+    }
     if (instance_.load() != this) {
       instance_ = this;
       Mixer()->HookMusicFinished(&SdlMidiDevice::MusicFinished);

@@ -22,7 +22,8 @@ namespace tumbol {
 bool EnsureAudioOpen();
 
 // m1.wav, m2.wav and m3.wav of path_work; a new cue cuts off the last one.
-// A missing or unreadable file plays a short built-in chime instead.
+// A missing or unreadable file, or one that is no short wave, plays a short
+// built-in chime instead.
 class SdlSoundCues : public SoundCues {
  public:
   explicit SdlSoundCues(std::string pathWork = "") : path_work(std::move(pathWork)) {}

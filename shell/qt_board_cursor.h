@@ -33,6 +33,8 @@ class QtBoardCursor : public QObject, public BoardCursor {
 
   void SetAnimCursor(int kind) override;
   void RestoreCursor() override;
+  // A frame is due: the animation runs.
+  bool Animating() const { return timer_.isActive(); }
 
  private:
   void ShowStep();

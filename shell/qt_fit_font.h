@@ -1,7 +1,7 @@
 #pragma once
-// The windows keep the small, fixed control sizes of the original layout;
-// where the fonts of this system run wider, a control's font is narrowed
-// until its text fits, rather than letting the text be cut.
+// The windows have small, fixed control sizes that match their skins; where
+// the installed fonts run wider, a control's font is narrowed until its text
+// fits, rather than letting the text be cut.
 #include <QStringList>
 
 class QWidget;

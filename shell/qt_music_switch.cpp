@@ -18,7 +18,6 @@ void MusicSwitchPicture::mousePressEvent(QMouseEvent* event) {
 }
 
 std::array<MusicSwitchPicture*, 2> MakeMusicSwitch(MusicPlayer& music, QWidget* window) {
-  // Left 6870, top 8265 twips, 315 by 315: 458, 551, 21 by 21 pixels.
   InitAudioResources();
   std::array<MusicSwitchPicture*, 2> image3{};
   const char* const pictures[2] = {":/art/music_off.png", ":/art/music_on.png"};

@@ -4,11 +4,15 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTimer>
+
+#include "shell/qt_desktop.h"
 
 namespace tumbol {
 
@@ -17,6 +21,16 @@ QString QtToolkit::DisplayText(const std::string& text) {
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   shown.replace(QChar('\r'), QChar('\n'));
   return shown;
+}
+
+int QtToolkit::TitleWidth(const QString& title) {
+  // Window managers draw the title in a bold face, often a little larger than
+  // the text's, beside an icon and three buttons of about 30 pixels each.
+  QFont font = QApplication::font();
+  font.setBold(true);
+  if (font.pointSizeF() > 0) font.setPointSizeF(font.pointSizeF() * 1.2);
+  else font.setPixelSize(font.pixelSize() * 6 / 5);
+  return QFontMetrics(font).horizontalAdvance(title) + 4 * 30 + 24;
 }
 
 QWidget* QtToolkit::DialogParent() const {
@@ -35,19 +49,24 @@ int QtToolkit::MsgBox(const std::string& text, int style, const std::string& tit
     case kStyleQuestion: box.setIcon(QMessageBox::Question); break;
     default: box.setIcon(QMessageBox::NoIcon); break;
   }
+  QPushButton* yes = nullptr;
   if (style == kStyleQuestion) {
-    QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+    yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
     box.setDefaultButton(no);
     box.setEscapeButton(no);
-    box.exec();
-    return box.clickedButton() == yes ? kResultYes : kResultNo;
+  } else {
+    QPushButton* ok = box.addButton(QStringLiteral("ОК"), QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
   }
-  QPushButton* ok = box.addButton(QStringLiteral("ОК"), QMessageBox::AcceptRole);
-  box.setDefaultButton(ok);
-  box.setEscapeButton(ok);
+  // The box sizes itself to its text; a short text would cut the title.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(TitleWidth(box.windowTitle()), 0), grid->rowCount(), 0, 1, grid->columnCount());
   box.exec();
-  return kResultOk;
+  ReturnKeyboard(box.parentWidget());
+  if (style != kStyleQuestion) return kResultOk;
+  return box.clickedButton() == yes ? kResultYes : kResultNo;
 }
 
 std::string QtToolkit::InputBox(const std::string& prompt, const std::string& title,
@@ -58,7 +77,12 @@ std::string QtToolkit::InputBox(const std::string& prompt, const std::string& ti
   dialog.setTextValue(QString::fromStdString(defaultText));
   dialog.setOkButtonText(QStringLiteral("ОК"));
   dialog.setCancelButtonText(QStringLiteral("Отмена"));
-  if (dialog.exec() != QDialog::Accepted) return {};
+  // The dialog holds its size to its layout, which it makes on first need.
+  dialog.sizeHint();
+  if (QLayout* layout = dialog.layout()) layout->addItem(new QSpacerItem(TitleWidth(dialog.windowTitle()), 0));
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  ReturnKeyboard(dialog.parentWidget());
+  if (!accepted) return {};
   return dialog.textValue().toStdString();
 }
 

@@ -30,6 +30,8 @@ class QtToolkit : public Toolkit {
 
   // A CR alone or CR LF in a message is a line break on screen.
   static QString DisplayText(const std::string& text);
+  // How wide a box must be for a title bar to show its whole title.
+  static int TitleWidth(const QString& title);
 
  private:
   QWidget* parent_ = nullptr;

@@ -11,19 +11,27 @@ std::string TrimBlanks(const std::string& text) {
 
 std::vector<std::string_view> KeptLines(std::string_view contents, size_t maxLines) {
   std::vector<std::string_view> kept;
+  if (maxLines == 0) return kept;
+  ForEachKeptLine(contents, [&](std::string_view line) {
+    kept.push_back(line);
+    return kept.size() < maxLines;
+  });
+  return kept;
+}
+
+void ForEachKeptLine(std::string_view contents, const std::function<bool(std::string_view)>& keep) {
   size_t start = 0;
-  while (start < contents.size() && kept.size() < maxLines) {
+  while (start < contents.size()) {
     size_t end = contents.find('\r', start);
     if (end == std::string_view::npos) end = contents.size();
     size_t first = start;
     size_t last = end;
     while (first < last && contents[first] == ' ') ++first;
     while (last > first && contents[last - 1] == ' ') --last;
-    if (last > first) kept.push_back(contents.substr(first, last - first));
+    if (last > first && !keep(contents.substr(first, last - first))) return;
     start = end + 1;
     if (start < contents.size() && contents[start] == '\n') ++start;
   }
-  return kept;
 }
 
 bool IsPlainFileNamePart(const std::string& text) {

@@ -1,6 +1,7 @@
 #pragma once
 // The lines of the game's single-byte text files (maps, records).
 #include <cstddef>
+#include <functional>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -17,6 +18,9 @@ std::string TrimBlanks(const std::string& text);
 // scan stops after maxLines kept lines.
 std::vector<std::string_view> KeptLines(std::string_view contents,
                                         size_t maxLines = std::numeric_limits<size_t>::max());
+
+// The same lines handed to keep one by one, until it returns false.
+void ForEachKeptLine(std::string_view contents, const std::function<bool(std::string_view)>& keep);
 
 // True when text can stand between "pole" and ".txt" as part of a plain file
 // name: not empty, no '/', '\\' or control character, and not "." or "..".

@@ -35,7 +35,7 @@ namespace {
 constexpr int kSkinW = 760;
 constexpr int kSkinH = 614;
 
-// Control places on the game window, in pixels (twips / 15).
+// Control places on the game window, in pixels.
 const QRect kBoardRect(27, 29, 705, 513);
 const QRect kButtonRects[8] = {
     {338, 544, 114, 26}, {487, 544, 114, 26}, {611, 544, 122, 26}, {702, 2, 25, 25},

@@ -60,10 +60,7 @@ class Editor : public ::testing::Test {
   EditorCore core{tk, view, dir.Slash()};
 };
 
-TEST(EditorCells, CellRuleAndPaletteTexts) {
-  const std::pair<double, int> cells[] = {{0, 0},    {0.75, 1}, {24, 1}, {24.01, 2},
-                                          {48, 2},   {-24, 1},  {1e9, kEditorMaxExtent}};
-  for (const auto& [points, cell] : cells) EXPECT_EQ(CellFromPoints(points), cell) << points;
+TEST(EditorCells, PaletteTexts) {
   const std::pair<int, const char*> texts[] = {{0, "0 - ПУСТОТА"},   {1, "1 - КИРПИЧИ"},  {2, "2- КАРТИНКА"},
                                                {21, "21- КАРТИНКА"}, {22, "22- КИРПИЧИ"}, {26, "26- КИРПИЧИ"}};
   for (const auto& [code, text] : texts) EXPECT_EQ(PaletteText(code), text);
@@ -270,8 +267,8 @@ TEST_F(Editor, RefusedSavesAndLoadsTellWhyAndChangeNothing) {
 }
 
 // Installed read-only: a save goes to the player's data folder, made then,
-// and asks only about the file it would really replace; a load finds the
-// player's map first, then the shipped one.
+// and asks first about the map the game would find: the shipped one, then
+// the player's; a load finds the player's map first, then the shipped one.
 TEST_F(Editor, ReadOnlyInstallSavesInTheDataFolder) {
   const fs::path data = dir / "share" / "tumbol";
   EditorCore installed(tk, view, GameFolders(dir.Slash(), data.string() + "/"));
@@ -280,8 +277,14 @@ TEST_F(Editor, ReadOnlyInstallSavesInTheDataFolder) {
   view.number = "3";
   installed.LoadEditorMap();
   installed.EditorBoard.At(1, 1) = 5;
+  tk.answers = {kResultNo, kResultYes};
   installed.SaveEditorMap();
-  EXPECT_TRUE(tk.messages.empty());
+  EXPECT_FALSE(fs::exists(data / "pole3.txt"));
+  installed.SaveEditorMap();
+  for (const auto& message : tk.messages)
+    EXPECT_EQ(message.text, "Файл '" + (dir / "pole3.txt").string() + "' уже существует!\rЗаменить существующий файл?");
+  ASSERT_EQ(tk.messages.size(), 2u);
+  tk.messages.clear();
   EXPECT_EQ(ReadBytes(dir / "pole3.txt"), shipped);
   EXPECT_EQ(ReadBytes(data / "pole3.txt"), WriteEditorMap(installed.EditorBoard));
 

@@ -68,13 +68,12 @@ TEST_F(Form2Window, MouseDragPaintsTheBoardAndTheMiniature) {
 
 TEST_F(Form2Window, WheelNotchStepsThePaletteOnce) {
   form->Combo1->setCurrentIndex(5);
-  Wheel(form->Picture1, 120);
-  QTest::qWait(60);
-  EXPECT_EQ(form->Combo1->currentIndex(), 4);
-  // Over the palette itself the wheel also steps once, not twice.
-  Wheel(form->Combo1, -120);
-  QTest::qWait(60);
-  EXPECT_EQ(form->Combo1->currentIndex(), 5);
+  // Over the board, and over the palette itself, which must not also scroll.
+  for (auto [target, delta, index] : {std::tuple<QWidget*, int, int>{form->Picture1, 120, 4}, {form->Combo1, -120, 5}}) {
+    Wheel(target, delta);
+    EXPECT_TRUE(QTest::qWaitFor([&, index = index] { return form->Combo1->currentIndex() == index; }, 5000));
+    EXPECT_EQ(form->core().WheelPending, 0) << "no second step to come";
+  }
 }
 
 TEST_F(Form2Window, TheCloseButtonAndTheTitleBarAskOnceAndNoKeepsTheBoard) {

@@ -22,11 +22,13 @@ class RecordingAids : public AidsView {
   }
   void CancelSearch() override { ++cancels; }
   void ShowLostSign(bool shown) override { lost = shown; }
-  void ShowHint(const SolverMove& move) override { hints.push_back(move); }
+  void ShowHint(const SolverMove& move) override { hints.push_back(move), hinted = true; }
+  void HideHint() override { hinted = false; }
+  void PointAtLostSign() override { ++pointed; }
   Board searched;
   uint64_t ticket_ = 0;
-  int starts = 0, cancels = 0;
-  bool lost = false;
+  int starts = 0, cancels = 0, pointed = 0;
+  bool lost = false, hinted = false;
   std::vector<SolverMove> hints;
 };
 
@@ -45,40 +47,48 @@ TEST(PlayAids, AnswersCountOnlyForTheBoardAskedAbout) {
 
   aids.BoardAtRest(a);
   const uint64_t first = view.ticket_;
-  aids.BoardAtRest(b);  // an undo before the answer came
+  aids.BoardChanging(true);  // an undo before the answer came
+  aids.BoardAtRest(b);
   aids.SearchDone(first, Outcome(SolveOutcome::kUnsolvable));
   EXPECT_FALSE(view.lost) << "an answer for an older board";
   aids.SearchDone(view.ticket_, Outcome(SolveOutcome::kUnsolvable));
   EXPECT_TRUE(view.lost);
+  const int starts = view.starts;
+  aids.BoardChanging(false);
+  aids.BoardAtRest(c);
+  aids.HintRequested(c);
+  EXPECT_TRUE(view.lost) << "no push wins a lost board back";
+  EXPECT_EQ(view.starts, starts) << "nor needs a search to know it";
+  EXPECT_EQ(view.pointed, 1) << "a hint on a lost board is the sign";
+  aids.BoardChanging(true);
   aids.BoardAtRest(a);
-  EXPECT_FALSE(view.lost) << "a changed board may be winnable again";
+  EXPECT_FALSE(view.lost) << "an undone board may be winnable again";
   aids.SearchDone(view.ticket_, Outcome(SolveOutcome::kUnknown));
   EXPECT_FALSE(view.lost) << "a search that gave up proves nothing";
 
   // The hint: from the answer already known, or once the search answers;
-  // a second request while it runs asks nothing more.
+  // a second request while it runs asks nothing more. Until the next
+  // change of the board, which voids what is on its way at once.
+  aids.BoardChanging(false);
   aids.BoardAtRest(c);
   aids.SearchDone(view.ticket_, Outcome(SolveOutcome::kSolved, {push}));
   EXPECT_TRUE(view.hints.empty()) << "no hint unless asked";
-  const int starts = view.starts;
+  aids.BoardAtRest(c);  // an activation: nothing new to ask
   aids.HintRequested(c);
-  EXPECT_EQ(view.starts, starts);
+  EXPECT_EQ(view.starts, starts + 2);
   ASSERT_EQ(view.hints.size(), 1u);
-  aids.HintRequested(a);
-  aids.HintRequested(a);
-  EXPECT_EQ(view.starts, starts + 1);
-  EXPECT_EQ(view.searched, a);
-  aids.SearchDone(view.ticket_, Outcome(SolveOutcome::kSolved, {push}));
-  EXPECT_EQ(view.hints.size(), 2u);
-  EXPECT_EQ(view.hints.back(), push);
-
-  // A new level: the sign goes and nothing asked of the old board shows.
-  aids.HintRequested(b);
-  aids.LevelReplaced();
-  EXPECT_EQ(view.cancels, 1);
-  aids.SearchDone(view.ticket_, Outcome(SolveOutcome::kUnsolvable));
-  EXPECT_FALSE(view.lost);
-  EXPECT_EQ(view.hints.size(), 2u);
+  for (bool undo : {false, true}) {
+    aids.BoardChanging(undo);
+    EXPECT_FALSE(view.hinted);
+    aids.HintRequested(a);
+    aids.HintRequested(a);
+    EXPECT_EQ(view.searched, a);
+    const uint64_t asked = view.ticket_;
+    undo ? aids.LevelReplaced() : aids.BoardChanging(false);
+    aids.SearchDone(asked, Outcome(SolveOutcome::kSolved, {push}));
+    EXPECT_EQ(view.hints.size(), 1u) << "a hint for the board before the push";
+  }
+  EXPECT_EQ(view.starts, starts + 4);
 }
 
 class Undo : public ::testing::Test {

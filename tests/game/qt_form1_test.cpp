@@ -3,7 +3,9 @@
 // activation and dragging by the surface.
 #include <QDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTime>
 #include <gtest/gtest.h>
 
@@ -16,6 +18,8 @@
 #include "game/level_metrics.h"
 #include "game/solver.h"
 #include "shell/qt_board_cursor.h"
+#include "shell/qt_region.h"
+#include "shell/qt_toolkit.h"
 #include "shell/scripted_toolkit.h"
 #include "tests/game/bottom_rows.h"
 #include "tests/game/silent_view.h"
@@ -153,21 +157,51 @@ TEST_F(Form1Test, HalvesOfACubeShowTheirArrowsAndEveryRestorePointGivesTheArrowB
   EXPECT_EQ(Shape(), Qt::ArrowCursor);
 }
 
-TEST_F(Form1Test, ButtonsShowPressedPicturesUntilReleased) {
-  int opened = 0;
-  form.onOpenRecords = [&] { ++opened; };
-  const qint64 released = form.Image1[6]->pixmap().cacheKey();
-  QTest::mousePress(form.Image1[6], Qt::LeftButton);
-  EXPECT_NE(form.Image1[6]->pixmap().cacheKey(), released);
-  EXPECT_EQ(opened, 1);
-  QTest::mouseRelease(form.Image1[6], Qt::LeftButton);
-  EXPECT_TRUE(form.Image1[6]->pixmap().toImage() == form.ImageList2[13].toImage());
+// Presses and releases come through the window, as the window system sends
+// them, and the real message boxes are answered from the keyboard, then "Да".
+TEST_F(Form1Test, ButtonsActAfterThePressShowItWhileTheBoxIsOpenAndKeepWorkingAfterKeyboardAnswers) {
+  QtToolkit real;
+  Form1 window(real, cues, cursor);
+  real.SetDialogParent(&window);
+  window.show();
+  Activate(&window);
+  for (auto held : {Qt::LeftButton, Qt::RightButton})  // as earlier tests left them
+    QTest::mouseRelease(window.windowHandle(), held, {}, QPoint(5, 300));
+  const auto mouse = [&](int i, bool press) {
+    const QPoint at = window.Image1[i]->geometry().center();
+    press ? QTest::mousePress(window.windowHandle(), Qt::LeftButton, {}, at)
+          : QTest::mouseRelease(window.windowHandle(), Qt::LeftButton, {}, at);
+  };
+  const auto pressed = [&](int i) { return window.Image1[i]->pixmap().cacheKey() == window.ImageList2[2 * i + 2].cacheKey(); };
+  std::vector<bool> pressedInBox;
+  bool yes = false;
+  QTimer answerer;  // the release goes to the blocked window, then the box is answered
+  QObject::connect(&answerer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return;
+    pressedInBox.push_back(pressed(2));
+    EXPECT_EQ(box->text() + box->windowTitle(), QStringLiteral("Вы действительно хотите выйти?Выйти"));
+    mouse(2, false);
+    yes ? QTest::mouseClick(box->buttons().front(), Qt::LeftButton) : QTest::keyClick(box, Qt::Key_Return);
+  });
+  answerer.start(10);
+  for (int round = 1; round <= 3; ++round) {
+    mouse(2, true);  // "Закрыть"
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pressedInBox.size() == size_t(round); }, 3000));
+    EXPECT_TRUE(pressedInBox.back()) << "shown pressed while its box is open";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !pressed(2); }, 2000)) << "the release the box took";
+    EXPECT_TRUE(window.isVisible()) << "Enter answers the default, \"Нет\"";
+  }
+  yes = true;
+  mouse(2, true);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }, 3000));
+  EXPECT_TRUE(window.game().ShuttingDown());
 }
 
 TEST_F(Form1Test, GameModeShowsLivesAndHidesFreePlayControls) {
   EXPECT_TRUE(form.Text1->isVisibleTo(&form) && !form.Image1[7]->isVisibleTo(&form));
   QTest::mousePress(form.Image1[5], Qt::LeftButton);
-  EXPECT_FALSE(form.game().FreePlayMode);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !form.game().FreePlayMode; }, 2000));
   EXPECT_TRUE(form.Label2->isVisibleTo(&form));
   EXPECT_EQ(form.Label2->text(), QStringLiteral("Жизни - 5"));
   for (QWidget* hidden : {static_cast<QWidget*>(form.Image1[0]), static_cast<QWidget*>(form.Image1[1]),
@@ -185,19 +219,6 @@ TEST_F(Form1Test, Timer3ShowsTheTimeOfDayAndTheTimeOnTheLevel) {
   ASSERT_TRUE(shown.isValid()) << form.Label4->text().toStdString();
   const int off = std::abs(shown.secsTo(QTime::currentTime()));
   EXPECT_TRUE(off <= 2 || off >= 86398) << off;  // the clock may pass midnight meanwhile
-}
-
-TEST_F(Form1Test, ClosingAsksAndNoKeepsTheWindow) {
-  form.show();
-  tk.answers.push_back(kResultNo);
-  EXPECT_FALSE(form.close());
-  EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Вы действительно хотите выйти?", kStyleQuestion, "Выйти")));
-  bool closed = false;
-  form.onClosing = [&] { closed = true; };
-  tk.answers.push_back(kResultYes);
-  EXPECT_TRUE(form.close());
-  EXPECT_TRUE(closed);
-  EXPECT_TRUE(form.game().ShuttingDown());
 }
 
 TEST_F(Form1Test, F1ShowsTheAboutMessageWhereverTheFocusIs) {
@@ -243,6 +264,48 @@ TEST_F(Form1Test, OnlyComingBackFromAnotherWindowOfTheProgramSettles) {
   }
 }
 
+TEST_F(Form1Test, APressOnTheGameWindowWhileAModalWindowIsOpenSettlesNothingAndBringsItBack) {
+  LoadLevel("2300000000000000000000");
+  Activate(&form);
+  Board& board = form.game().board;
+  QDialog records(&form);
+  records.setModal(true);
+  Activate(&records);
+  board.At(5, 5) = 2;  // a cube in the air
+  // What a desktop that raises the clicked window does to the blocked one.
+  QApplication::setActiveWindow(&form);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return records.isActiveWindow(); }, 2000));
+  EXPECT_TRUE(records.isVisible());
+  EXPECT_EQ(board.At(5, 5), 2);
+  records.hide();
+  Activate(&form);
+  EXPECT_EQ(board.At(5, 5), 0);
+}
+
+TEST_F(Form1Test, OutsideTheOutlineTheWindowIsSeeThrough) {
+  QImage white(760, 614, QImage::Format_RGB32);
+  white.fill(Qt::white);
+  const struct {
+    const char* skin;
+    bool seeThrough;  // at the corner
+  } cases[] = {{"shipped", true}, {"all white", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.skin);
+    fs::remove(dir / "skins.bmp");
+    if (c.seeThrough)
+      fs::copy_file(fs::path(TUMBOL_SOURCE_DIR) / "data" / "skins.bmp", dir / "skins.bmp");
+    else
+      white.save(QString::fromStdString(Path("skins.bmp")), "BMP");
+    Form1 window{tk, cues, cursor};
+    window.Form_Load(folder);
+    const QImage skin = window.skin.toImage().convertToFormat(QImage::Format_ARGB32);
+    window.SetOutline(WindowOutline(skin, window.size(), {}));
+    const QImage shown = window.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(qAlpha(shown.pixel(0, 0)), c.seeThrough ? 0 : 255);
+    EXPECT_EQ(shown.pixel(380, 10), skin.pixel(380, 10));  // the title plate
+  }
+}
+
 TEST_F(Form1Test, OnlyTheLeftButtonAloneOnTheSurfaceDragsTheWindow) {
   form.Form_Load(folder);
   form.move(100, 100);
@@ -267,14 +330,35 @@ TEST_F(Form1Test, OnlyTheLeftButtonAloneOnTheSurfaceDragsTheWindow) {
   Send(&form, QEvent::MouseButtonRelease, {40, 320}, Qt::LeftButton, Qt::NoButton);
 }
 
-TEST_F(Form1Test, F2FlashesTheFirstPushOfAShortestWin) {
-  LoadLevel("2020000000000000000000");
-  QTest::keyClick(form.Text1, Qt::Key_F2);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return form.Picture1->HintShowing(); }, 5000));
-  const SolveResult best = SolveLevel(form.game().board);
-  ASSERT_EQ(best.outcome, SolveOutcome::kSolved);
-  const SolverMove& first = best.moves.front();
+TEST_F(Form1Test, F2ShowsTheFirstPushOfAShortestWinBesideTheCubeUntilThePlayersNextMove) {
+  const auto hinted = [&] {
+    QTest::keyClick(form.Text1, Qt::Key_F2);
+    return QTest::qWaitFor([&] { return form.Picture1->HintShowing(); }, 5000);
+  };
+  LoadLevel("2020003030000000000000");
+  ASSERT_TRUE(hinted());
+  const SolverMove first = SolveLevel(form.game().board).moves.front();
   EXPECT_EQ(form.Picture1->Hint(), (std::array<int, 3>{first.row, first.col, first.dir}));
+  // The cube stays in sight inside its ring; the arrow lies in the empty cell it goes to.
+  const QImage shown = form.Picture1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage frame = form.Picture1->Frame().convertToFormat(QImage::Format_RGB32);
+  const QRect cube((first.col - 1) * 32 + 4, (first.row - 1) * 32 + 4, 24, 24);
+  EXPECT_EQ(shown.copy(cube), frame.copy(cube));
+  EXPECT_NE(shown.copy(cube.translated(32 * first.dir, 0)), frame.copy(cube.translated(32 * first.dir, 0)));
+  // Long enough to be seen, through presses that push nothing; gone with
+  // the next push, undo or load.
+  QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, Cell(15, 20, true));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !form.Picture1->HintShowing() || form.Picture1->HintAgeMs() > 1500; }, 10000) &&
+              form.Picture1->HintShowing());
+  const std::function<void()> moves[] = {
+      [&] { QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, Cell(first.row, first.col, first.dir > 0)); },
+      [&] { QTest::keyClick(form.Text1, Qt::Key_Z, Qt::ControlModifier); },
+      [&] { QTest::keyClick(form.Text1, Qt::Key_Return); }};
+  for (const auto& move : moves) {
+    ASSERT_TRUE(form.Picture1->HintShowing() || hinted());
+    move();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.Picture1->HintShowing(); }, 2000));
+  }
 }
 
 TEST_F(Form1Test, EnterInTheNumberFieldLoadsLikeTheButton) {
@@ -291,35 +375,49 @@ TEST_F(Form1Test, EnterInTheNumberFieldLoadsLikeTheButton) {
   }
 }
 
-TEST_F(Form1Test, LostSignAfterATrapGoesOnUndoAndWithANewLevel) {
-  LoadLevel("2030000000000000000000");
+TEST_F(Form1Test, LostSignInTheFrameFromTheLoadOrATrapUntilUndoOrANewLevel) {
+  const auto signBecomes = [&](bool shown) {
+    return QTest::qWaitFor([&] { return form.lostSign->isVisibleTo(&form) == shown; }, 5000);
+  };
+  LoadLevel("2030000000000000000000");  // a lone 2 and a lone 3
+  form.game().StartLevel();
+  EXPECT_TRUE(signBecomes(true)) << "lost as loaded";
+  // In the frame, clear of the cells and of the window's buttons; its tip
+  // names the way back of the mode, and F2 answers with it in both.
+  EXPECT_FALSE((QRegion(form.Picture1->geometry()) + form.Image1[4]->geometry()).intersects(form.lostSign->geometry()));
+  for (bool freePlay : {true, false}) {
+    if (!freePlay) {  // a game: level 1, the same map
+      QTest::mousePress(form.Image1[5], Qt::LeftButton);
+      ASSERT_TRUE(QTest::qWaitFor([&] { return !form.game().FreePlayMode; }, 2000));
+    }
+    ASSERT_TRUE(signBecomes(true));
+    EXPECT_EQ(form.lostSign->toolTip().contains(QStringLiteral("Ctrl+Z")), freePlay);
+    EXPECT_FALSE(form.lostSign->Glowing());
+    QTest::keyClick(&form, Qt::Key_F2);
+    EXPECT_TRUE(form.lostSign->Glowing());
+    EXPECT_FALSE(form.Picture1->HintShowing());
+  }
+  form.game().ToggleGameMode();  // back to free play
+
   fs::copy_file(fs::path(TUMBOL_SOURCE_DIR) / "data" / "pole10.txt", dir / "pole10.txt");
   form.Text1->setText(QStringLiteral("10"));
   form.game().StartLevel();
+  EXPECT_FALSE(form.lostSign->isVisibleTo(&form)) << "a new level";
   const std::vector<SolverMove> way = SolveLevel(form.game().board).moves;
   const std::vector<Trap> traps = FindTraps(form.game().board, way, 20000);
   const auto trap = std::find_if(traps.begin(), traps.end(), [](const Trap& t) { return !t.unknown; });
   ASSERT_NE(trap, traps.end()) << "level 10 has a losing push on its way";
-  const auto press = [&](const SolverMove& m) {
-    QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, Cell(m.row, m.col, m.dir > 0));
-  };
-  const auto signBecomes = [&](bool shown) {
-    return QTest::qWaitFor([&] { return form.Picture1->LostSignShown() == shown; }, 5000);
-  };
+  const auto press = [&](const SolverMove& m) { QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, Cell(m.row, m.col, m.dir > 0)); };
   for (int i = 0; i < trap->step; ++i) press(way[size_t(i)]);
-  QTest::qWait(300);
-  EXPECT_FALSE(form.Picture1->LostSignShown()) << "still winnable";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.aids().Searching(); }, 5000));
+  EXPECT_FALSE(form.lostSign->isVisibleTo(&form)) << "still winnable";
   press(trap->move);
   EXPECT_TRUE(signBecomes(true));
   QTest::keyClick(form.Text1, Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_TRUE(signBecomes(false)) << "undone";
-  press(trap->move);
-  EXPECT_TRUE(signBecomes(true));
-  form.game().StartLevel();
-  EXPECT_FALSE(form.Picture1->LostSignShown()) << "a new level";
+  EXPECT_FALSE(form.lostSign->isVisibleTo(&form)) << "undone";
 }
 
-TEST_F(Form1Test, TheWindowNeverWaitsForTheSolver) {
+TEST_F(Form1Test, TheWindowNeverWaitsForTheSolverAndAPushVoidsItsAnswersAtOnce) {
   LoadLevel("2030300000000000000000");
   std::promise<void> release;
   const std::shared_future<void> released = release.get_future().share();
@@ -327,19 +425,33 @@ TEST_F(Form1Test, TheWindowNeverWaitsForTheSolver) {
   Form1 blocked(tk, cues, cursor, [&](const Board&, const std::atomic<bool>&) {
     ++searches;
     released.wait();  // deaf to being stopped: a search that takes its time
-    return SolveResult{};
+    return SolveResult{SolveOutcome::kSolved, {{15, 4, -1}}};
   });
   blocked.Form_Load(folder);
   const Board start = blocked.game().board;
   QTest::mouseClick(blocked.Picture1, Qt::LeftButton, {}, Cell(15, 1, true));
   EXPECT_TRUE(QTest::qWaitFor([&] { return searches.load() == 1; }, 2000));
   QTest::keyClick(blocked.Text1, Qt::Key_F2);
+  // Its answer for the board before this push comes while the 3s vanish.
+  struct Deliveries : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* e) override { return count += e->type() == QEvent::MetaCall, false; }
+  } answers;
+  qApp->installEventFilter(&answers);
+  bool once = true;
+  tk.onPause = [&] {
+    if (!std::exchange(once, false)) return;
+    release.set_value();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answers.count > 0; }, 5000));
+    EXPECT_FALSE(blocked.Picture1->HintShowing());
+  };
   QTest::mouseClick(blocked.Picture1, Qt::LeftButton, {}, Cell(15, 5, false));
   EXPECT_EQ(blocked.game().board.At(15, 3), 0) << "the 3s met while the search is stuck";
   QTest::keyClick(blocked.Text1, Qt::Key_Z, Qt::ControlModifier);
-  QTest::keyClick(blocked.Text1, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(blocked.Text1, Qt::Key_Backspace);  // edits the number, undoes nothing
+  EXPECT_NE(blocked.game().board, start);
+  QTest::keyClick(&blocked, Qt::Key_Backspace);
   EXPECT_EQ(blocked.game().board, start);
-  release.set_value();
 }
 
 }  // namespace

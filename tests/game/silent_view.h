@@ -28,13 +28,14 @@ class SilentView : public BoardSurface, public SoundCues, public BoardCursor, pu
   void OpenRecords() override { actions.push_back("records"); }
   void RequestClose() override { actions.push_back("close"); }
   void Minimise() override { actions.push_back("minimise"); }
+  void BoardAtRest() override { ++rests; }
 
   std::vector<int> cues, cursorCalls;
   std::vector<std::string> actions;  // what the buttons asked of the window
   std::string text1, lives, coords;
   bool freePlayControls = true;
   bool buttons[8] = {};
-  int timer2 = 0;
+  int timer2 = 0, rests = 0;
 };
 
 }  // namespace tumbol

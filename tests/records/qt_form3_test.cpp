@@ -47,13 +47,13 @@ class Form3Test : public ::testing::Test {
 };
 
 TEST_F(Form3Test, ListsThePlayersEntriesInFileOrderWithEmblemsForTenRanks) {
-  const std::pair<const char*, const char*> shown[] = {  // name and time of each entry below, then four P
+  const std::pair<const char*, const char*> shown[] = {  // name and time of each entry below, then P to the last row
       {"Игрок1", "00:42:00"}, {"Игрок2", "00:45:00"}, {"Просто строка", ""}, {"Сломано", ""},
       {"", "00:00:00"},       {"Игрок3", "00:50:00"}, {"", "01:00:00"},  // hours within a day, also far past one
   };
   std::string table = "Игрок1[:]2,91666666666667E-02\r\n  Игрок2[:]0.03125  \r\n\r\nПросто строка\r\n"
                       "Сломано[:]скоро\r\n[:]1E+300\r\nИгрок3[:]0:50:00\r\n[:]1,04166666666667\r\n";
-  for (int rank = 8; rank <= 11; ++rank) table += "P[:]0,5\r\n";
+  for (size_t rank = 8; rank <= kShownRecordRows + 1; ++rank) table += "P[:]0,5\r\n";
   std::string bytes;
   ASSERT_TRUE(Utf8ToCp1251(table, bytes));
   std::filesystem::create_directory(dir / "data");
@@ -61,8 +61,8 @@ TEST_F(Form3Test, ListsThePlayersEntriesInFileOrderWithEmblemsForTenRanks) {
   WriteBytes(dir / "record.txt", "Shipped[:]0,5\r\n");  // the player's copy is shown instead
   const auto form = Open();
   EXPECT_TRUE(tk.messages.empty());
-  ASSERT_EQ(form->ListView1->topLevelItemCount(), 11);
-  for (int i = 0; i < 11; ++i) {
+  ASSERT_EQ(form->ListView1->topLevelItemCount(), static_cast<int>(kShownRecordRows));
+  for (int i = 0; i < static_cast<int>(kShownRecordRows); ++i) {
     const QTreeWidgetItem* row = form->ListView1->topLevelItem(i);
     const auto [name, time] = i < 7 ? shown[i] : std::pair("P", "12:00:00");
     EXPECT_EQ(row->text(0).toStdString() + "|" + row->text(1).toStdString(), std::string(name) + "|" + time);

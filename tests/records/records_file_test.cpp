@@ -95,7 +95,7 @@ class RecordsFileTest : public ::testing::Test {
   const std::string path_work = dir.Slash();
   const fs::path file = dir / "record.txt";
   RecordsToolkit tk;
-  std::vector<std::string> lines;
+  RecordTable lines;
 };
 
 // A file that cannot be read keeps the table read earlier, and the next
@@ -109,7 +109,7 @@ TEST_F(RecordsFileTest, MissingEmptyBlankOrHugeFileKeepsTheTableReadEarlier) {
     std::string contents;
     size_t messages;
   } cases[] = {{"empty counts as missing", "", 1},
-               {"too big is no table", std::string(kMaxRecordsFileBytes + 1, '\r'), 1},
+               {"too big is no table", std::string(kMaxDataFileBytes + 1, '\r'), 1},
                {"blank lines only", "   \r\n\r\n  ", 0}};
   lines = {"A[:]0,5"};
   for (const auto& c : cases) {
@@ -117,12 +117,17 @@ TEST_F(RecordsFileTest, MissingEmptyBlankOrHugeFileKeepsTheTableReadEarlier) {
     WriteBytes(file, c.contents);
     LoadRecords(tk, path_work, lines);
     EXPECT_EQ(tk.messages.size(), c.messages) << c.what;
-    EXPECT_EQ(lines, std::vector<std::string>{"A[:]0,5"}) << c.what;
+    EXPECT_EQ(lines.Text(), "A[:]0,5\r\n") << c.what;
   }
   fs::remove(file);
-  tk.inputs = {"B"};
+  tk.inputs = {"B", "C"};
   EXPECT_TRUE(CheckNewRecord(tk, path_work, lines, 0.1, ','));
   EXPECT_EQ(ReadBytes(file), "B[:]0,1\r\n");
+  std::string longTable;  // a table is a table however long
+  while (longTable.size() <= 2 << 20) longTable += "B[:]0,1\r\n";
+  WriteBytes(file, longTable);
+  EXPECT_TRUE(CheckNewRecord(tk, path_work, lines, 0.05, ','));
+  EXPECT_EQ(ReadBytes(file), "C[:]0,05\r\n" + longTable.substr(9));
 }
 
 TEST_F(RecordsFileTest, ANewRecordTakesThePlaceOfTheFirstSlowerEntry) {
@@ -153,9 +158,7 @@ TEST_F(RecordsFileTest, ANewRecordTakesThePlaceOfTheFirstSlowerEntry) {
     EXPECT_EQ(tk.prompts.size(), c.after ? 1u : 0u);
     if (c.after) {
       EXPECT_EQ(Cp1251ToUtf8(ReadBytes(file)), c.after);
-      std::string table;  // the table in memory is the one written
-      for (const std::string& line : lines) table += line + "\r\n";
-      EXPECT_EQ(table, c.after);
+      EXPECT_EQ(lines.Text(), c.after);  // the table in memory is the one written
     } else {
       EXPECT_EQ(ReadBytes(file), before);
     }
@@ -185,10 +188,11 @@ TEST_F(RecordsFileTest, FailedWriteKeepsTheTableAndTells) {
   EXPECT_FALSE(CheckNewRecord(tk, path_work, lines, 0.1, ','));
   g_fileFaults = FileFaults();
   EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Не удалось записать файл '" + file.string() +
-                                                     "': Input/output error.\rТаблица рекордов осталась прежней.",
+                                                     "': " + FileErrorReason(EIO) + ".\rТаблица рекордов осталась прежней.",
                                                  kStyleExclamation, "Таблица рекордов")));
   EXPECT_EQ(ReadBytes(file), before);
-  EXPECT_EQ(lines, (std::vector<std::string>{"Игрок[:]0,5", "B[:]0,9"}));
+  EXPECT_EQ(lines.Text(), "Игрок[:]0,5\r\nB[:]0,9\r\n");
+  EXPECT_EQ(lines[1], "B[:]0,9");
 }
 
 // Installed read-only: a record writes the shipped table, with the record in

@@ -2,19 +2,25 @@
 // files, links, FIFOs, devices, permissions and a real size limit. Cases that
 // need permissions to hold run as an unprivileged user.
 #include <fcntl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <random>
+#include <set>
 #include <string>
 
 #include "shell/data_file.h"
 #include "shell/file_exists.h"
+#include "shell/game_folders.h"
 #include "tests/temp_folder.h"
 
 namespace tumbol {
@@ -90,7 +96,8 @@ TEST(DataFile, WriterKeepsOrRefusesAsThePlayerSetUp) {
     return [&, mode] { EXPECT_EQ(static_cast<unsigned>(fs::status(file).permissions()), mode); };
   };
   const char* const noRight = "нет прав на запись";
-  const char* const full = "на диске не хватает места";
+  const std::string eio = FileErrorReason(EIO);
+  const std::string tooBig = FileErrorReason(EFBIG);
   const Case cases[] = {
       {"new file gets the usual mode", none, "", modeIs(0644)},
       {"mode kept", old(0640), "", modeIs(0640)},
@@ -103,9 +110,9 @@ TEST(DataFile, WriterKeepsOrRefusesAsThePlayerSetUp) {
        noRight, modeIs(0444), true},
       {"folder without new files: written in place", oldInReadOnlyFolder, "", modeIs(0666), true},
       {"folder without new files and no file yet", readOnlyFolder, noRight, none, true},
-      {"full disk", old(0644), full, none, false, 8},
-      {"full disk in place: old contents back", oldInReadOnlyFolder, full, none, true, 8},
-      {"rename fails", [&] { WriteBytes(file, oldBytes), g_fileFaults.renameError = EIO; }, "Input/output error", none},
+      {"size limit", old(0644), tooBig.c_str(), none, false, 8},
+      {"size limit in place: old contents back", oldInReadOnlyFolder, tooBig.c_str(), none, true, 8},
+      {"rename fails", [&] { WriteBytes(file, oldBytes), g_fileFaults.renameError = EIO; }, eio.c_str(), none},
       {"folder in the file's place", [&] { fs::create_directory(file); }, "на этом месте находится папка",
        [&] { EXPECT_TRUE(fs::is_directory(file)); }},
       {"FIFO in the file's place", [&] { ::mkfifo(file.c_str(), 0666); }, "на этом месте находится не обычный файл",
@@ -134,6 +141,66 @@ TEST(DataFile, WriterKeepsOrRefusesAsThePlayerSetUp) {
   g_fileFaults = FileFaults();
   std::signal(SIGXFSZ, oldHandler);
   ::umask(oldMask);
+}
+
+// A save killed at any moment leaves no empty or cut file, and what it left
+// is tidied at the next start: a file written in place gets its old contents
+// back unless the new ones were whole, and no temporary file stays. A
+// player's own files and a save another game is making are left alone.
+TEST(DataFile, KilledSavesLeaveNoShortFileAndAreTidiedAtTheNextStart) {
+  TempFolder folder;
+  const fs::path file = folder / "record.txt";
+  const std::string shorter(1 << 20, 's'), longer(2 << 20, 'L');
+  std::mt19937 random(23);
+  for (const bool linked : {true, false}) {
+    SCOPED_TRACE(linked ? "in place" : "by rename");
+    WriteBytes(file, longer);
+    if (linked) fs::create_hard_link(file, folder / "link");
+    for (int kill = 0; kill < 20; ++kill) {
+      const pid_t child = ::fork();
+      std::string error;
+      for (int i = 0; child == 0; ++i) WriteDataFile(file.string(), i % 2 ? longer : shorter, error);
+      ::usleep(std::uniform_int_distribution<useconds_t>(0, 30000)(random));
+      ::kill(child, SIGKILL);
+      ::waitpid(child, nullptr, 0);
+      EXPECT_GE(fs::file_size(file), shorter.size());
+      RecoverInterruptedSaves(folder.Slash());
+      const std::string now = ReadBytes(file);
+      EXPECT_TRUE(now == shorter || now == longer) << now.size();
+      EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), linked ? 2 : 1);
+    }
+    fs::remove(folder / "link");
+  }
+  fs::create_directory(folder / "maps");  // a map saved through a link leaves its leftovers there
+  fs::create_symlink("maps/level.txt", folder / "pole5.txt");
+  WriteBytes(folder / "maps" / "level.txt", "map");
+  WriteBytes(folder / "maps" / "level.txt.Q7w8E9", "left by a kill");
+  WriteBytes(folder / "record.txt.backup", "the player's");
+  WriteBytes(folder / "pole3.txt.x1Y2z3", "being saved");
+  const int saving = ::open((folder / "pole3.txt.x1Y2z3").c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(saving, LOCK_EX), 0);
+  RecoverInterruptedSaves(folder.Slash());
+  ::close(saving);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 5);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder / "maps"), {}), 1);
+}
+
+// Every reason is Russian, whatever the error; a full disk, a quota and a
+// size limit each say which.
+TEST(DataFile, EveryFailureReadsInRussian) {
+  for (int err = 1; err < 200; ++err) {
+    const std::string reason = FileErrorReason(err);
+    EXPECT_EQ(reason.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"), std::string::npos)
+        << err << ": " << reason;
+  }
+  EXPECT_EQ(std::set<std::string>({FileErrorReason(ENOSPC), FileErrorReason(EDQUOT), FileErrorReason(EFBIG)}).size(),
+            3u);
+  EXPECT_THAT(FileErrorReason(4095), ::testing::EndsWith("4095"));
+  TempFolder dir;
+  WriteBytes(dir / "file", "x");
+  std::string error;
+  EXPECT_FALSE(MakeDataFolder(GameFolders(dir.Slash(), dir.Slash() + "file/tumbol/"), error));
+  EXPECT_EQ(error, FileErrorReason(ENOTDIR));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "shell/game_folders.h"
 
 #include <grp.h>
+#include <pwd.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,9 +22,10 @@ namespace {
 constexpr uid_t kNobody = 65534;
 
 // Runs in the death test's child: exits 0 when the decision is as expected.
-void DecideAsAPlayer(const std::string& program, const char* dataHome, const char* home,
-                     const std::string& expected) {
-  if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+void Decide(const std::string& program, bool asNobody, const char* dataHome, const char* home,
+            const std::string& expected) {
+  if (asNobody && ::geteuid() == 0 &&
+      (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
     std::_Exit(2);  // cannot drop to nobody
   for (const auto& [name, value] : {std::pair("XDG_DATA_HOME", dataHome), std::pair("HOME", home)})
     value ? ::setenv(name, value, 1) : ::unsetenv(name);
@@ -32,26 +34,37 @@ void DecideAsAPlayer(const std::string& program, const char* dataHome, const cha
   std::_Exit(got == expected ? 0 : 1);
 }
 
-TEST(GameFoldersDeathTest, DataFolderOnlyWhenThePlayerCannotWriteTheProgramFolder) {
+// The player is nobody when the test runs as root, else whoever runs it.
+TEST(GameFoldersDeathTest, DataFolderUnlessTheProgramFolderIsThePlayersOwn) {
   TempFolder dir;
   const std::string program = dir.Slash() + "program/";
   ASSERT_EQ(::chmod(dir.path.c_str(), 0755), 0);
   ASSERT_EQ(::mkdir(program.c_str(), 0755), 0);
+  const bool root = ::geteuid() == 0;
+  const std::string userHome = ::getpwuid(root ? kNobody : ::geteuid())->pw_dir;
   struct Case {
     const char* name;
+    std::string program;
     mode_t mode;
+    bool players, asNobody;
     const char *dataHome, *home;
     std::string expected;
   } const cases[] = {
-      {"writable", 0777, "/xdg", "/home/p", ""},
-      {"read-only", 0555, "/xdg/", "/home/p", "/xdg/tumbol/"},
-      {"read-only, no XDG_DATA_HOME", 0555, nullptr, "/home/p", "/home/p/.local/share/tumbol/"},
-      {"read-only, relative XDG_DATA_HOME", 0555, "data", "/home/p", "/home/p/.local/share/tumbol/"},
-      {"read-only, no home at all", 0555, nullptr, nullptr, ""},
+      {"writable", program, 0777, true, true, "/xdg", "/home/p", ""},
+      {"writable, someone else's", program, 0777, false, true, "/xdg", "/home/p", root ? "/xdg/tumbol/" : ""},
+      {"read-only", program, 0555, true, true, "/xdg/", "/home/p", "/xdg/tumbol/"},
+      {"read-only, no XDG_DATA_HOME", program, 0555, true, true, nullptr, "/home/p", "/home/p/.local/share/tumbol/"},
+      {"read-only, relative XDG_DATA_HOME", program, 0555, true, true, "data", "/home/p",
+       "/home/p/.local/share/tumbol/"},
+      {"read-only, no HOME", program, 0555, true, true, nullptr, nullptr, userHome + "/.local/share/tumbol/"},
+      {"installed under /usr, run by its owner", "/usr/lib/", 0, true, false, "/xdg", "/home/p", "/xdg/tumbol/"},
   };
   for (const Case& c : cases) {
-    ASSERT_EQ(::chmod(program.c_str(), c.mode), 0);
-    EXPECT_EXIT(DecideAsAPlayer(program, c.dataHome, c.home, c.expected), ::testing::ExitedWithCode(0), "")
+    if (c.mode != 0) {
+      ASSERT_EQ(::chmod(program.c_str(), c.mode), 0);
+      ASSERT_TRUE(!root || ::chown(program.c_str(), c.players ? kNobody : 0, 0) == 0);
+    }
+    EXPECT_EXIT(Decide(c.program, c.asNobody, c.dataHome, c.home, c.expected), ::testing::ExitedWithCode(0), "")
         << c.name;
   }
 }

@@ -5,23 +5,27 @@
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <fstream>
 #include <vector>
 
 #include "shell/qt_mixer_library.h"
 #include "shell/qt_music_switch.h"
+#include "shell/sound_files.h"
 #include "shell/scripted_toolkit.h"
 #include "tests/temp_folder.h"
 
 namespace tumbol {
 namespace {
 
-// A General MIDI file of one short piano note; the synthesiser lets it ring
-// out, so the track ends about two seconds after it starts.
+// A General MIDI file of one piano note held for a second; the synthesiser
+// lets it ring out, so the track ends about three seconds after it starts.
 std::string ShortMidi() {
   const std::string track("\x00\xFF\x51\x03\x07\xA1\x20\x00\xC0\x00"  // 500000 us a quarter, piano
-                          "\x00\x90\x3C\x60\x60\x80\x3C\x00"          // C4 on, 96 ticks later off
+                          "\x00\x90\x3C\x60\x87\x40\x80\x3C\x00"      // C4 on, 960 ticks later off
                           "\x00\xB0\x78\x00\x00\xFF\x2F\x00",         // all sound off, end of track
-                          26);
+                          27);
   return std::string("MThd\0\0\0\6\0\0\0\1\x01\xE0MTrk\0\0\0", 21) + char(track.size()) + track;
 }
 
@@ -38,41 +42,65 @@ TEST(SdlMidiDevice, TrackThatRunsOutReportsOnTheUiThreadAndOwnStopDoesNot) {
   midi.SendCommand("Open");
   midi.SendCommand("Play");
   EXPECT_TRUE(Mixer()->PlayingMusic());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.empty(); }, 4000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.empty(); }, 15000));
   EXPECT_EQ(reports, std::vector<int>{1});
   EXPECT_FALSE(offThread);
   // Our own stop and close, mid-track, are never reported.
   reports.clear();
   for (const char* command : {"Close", "Open", "Play"}) midi.SendCommand(command);
-  QTest::qWait(150);
   midi.SendCommand("Stop");
   midi.SendCommand("Close");
-  midi.FileName = dir.Slash();  // the folder alone, as an empty playlist entry gives: silence
-  for (const char* command : {"Open", "Play"}) midi.SendCommand(command);
-  EXPECT_FALSE(Mixer()->PlayingMusic());
-  QTest::qWait(900);
+  std::string tick0 = ShortMidi();  // the note ends where it starts, and the track a byte sooner
+  tick0.replace(tick0.find("\x87\x40"), 2, 1, '\0'), --tick0[21];
+  WriteBytes(dir / "tick0.mid", tick0);
+  // The folder alone, as an empty playlist entry gives, and a track that ends at once: silence.
+  for (const std::string& name : {dir.Slash(), (dir / "tick0.mid").string()}) {
+    midi.FileName = name;
+    for (const char* command : {"Open", "Play"}) midi.SendCommand(command);
+    EXPECT_FALSE(Mixer()->PlayingMusic()) << name;
+  }
+  // A report of the halts would be queued by now; nothing plays that could end later.
+  QCoreApplication::sendPostedEvents();
   EXPECT_TRUE(reports.empty());
 }
 
-TEST(SdlSoundCues, MissingOrBrokenFilesPlayTheChime) {
+long ResidentMiB() {
+  long pages = 0, resident = 0;
+  std::ifstream("/proc/self/statm") >> pages >> resident;
+  return resident * sysconf(_SC_PAGESIZE) >> 20;
+}
+
+TEST(SdlSoundCues, MissingBrokenOrLongFilesPlayTheChimeAtOnce) {
   TempFolder dir;
+  // Six and a half minutes of 8-bit mono in 3 MiB: 66 MiB once mixed.
+  const uint32_t frames = 3u << 20;
+  std::string wave = "RIFF" + std::string(4, '\0') + "WAVEfmt " + std::string("\x10\0\0\0\1\0\1\0\x40\x1F\0\0\x40\x1F\0\0\1\0\x08\0", 20) +
+                     "data" + std::string(reinterpret_cast<const char*>(&frames), 4);
+  wave.resize(wave.size() + frames, '\x80');
+  WriteBytes(dir / "m1.wav", wave);
   WriteBytes(dir / "m2.wav", "not a wave file");
   WriteBytes(dir / "m3.wav", "");
   SdlSoundCues cues(dir.Slash());
+  ASSERT_TRUE(EnsureAudioOpen());
+  const long before = ResidentMiB();
   for (int cue : {1, 2, 3, 3}) {
     cues.PlaySoundCue(cue);
-    EXPECT_TRUE(EnsureAudioOpen() && Mixer()->Playing(0)) << cue;
+    EXPECT_TRUE(Mixer()->Playing(0)) << cue;
   }
+  EXPECT_LT(ResidentMiB() - before, 20);
 }
 
-TEST(SdlSoundCues, ShippedCueFilesLoad) {
+TEST(SdlSoundCues, ShippedCueAndMusicFilesLoad) {
   ASSERT_TRUE(EnsureAudioOpen());
+  const std::string data = TUMBOL_SOURCE_DIR "/data/";
   for (const char* name : {"m1.wav", "m2.wav", "m3.wav"}) {
-    Mix_Chunk* chunk = Mixer()->LoadWAV(ReadBytes(std::string(TUMBOL_SOURCE_DIR "/data/") + name));
+    EXPECT_TRUE(IsCueWave(ReadBytes(data + name))) << name;
+    Mix_Chunk* chunk = Mixer()->LoadWAV(ReadBytes(data + name));
     ASSERT_NE(chunk, nullptr) << name;
     EXPECT_GT(chunk->alen, 1000u) << name;
     Mixer()->FreeChunk(chunk);
   }
+  for (int i = 1; i <= 9; ++i) EXPECT_TRUE(IsMusicTrack(ReadBytes(data + "music" + std::to_string(i) + ".mid"))) << i;
 }
 
 TEST(MusicSwitch, APressOnEitherPictureSwapsThemAndTellsThePlayer) {

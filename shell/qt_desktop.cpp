@@ -1,0 +1,84 @@
+#include "shell/qt_desktop.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+#include <vector>
+#include <xcb/xcb.h>
+
+namespace tumbol {
+
+std::string ChoosePlatform(const char* chosen, const char* display, const char* waylandDisplay) {
+  const auto given = [](const char* value) { return value != nullptr && *value != '\0'; };
+  if (given(chosen) || !given(display) || !given(waylandDisplay)) return {};
+  // Wayland stays the fallback should the X server not answer.
+  return "xcb;wayland";
+}
+
+void CentreOnScreen(QWidget* window) {
+  QScreen* screen = window->screen();
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect area = screen->availableGeometry();
+  window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+}
+
+QWidget* BlockingModal(QWidget* window) {
+  QWidget* modal = QApplication::activeModalWidget();
+  return modal != nullptr && modal != window && modal->isVisible() ? modal : nullptr;
+}
+
+void ReturnKeyboard(QWidget* window) {
+  if (window == nullptr || !window->isVisible() || window->isMinimized() || BlockingModal(window) != nullptr)
+    return;
+  window->raise();
+  window->activateWindow();
+}
+
+ModalGuard::ModalGuard(QWidget* window) : window_(window) {
+  QCoreApplication::instance()->installNativeEventFilter(this);
+}
+
+ModalGuard::~ModalGuard() {
+  if (QCoreApplication* app = QCoreApplication::instance()) app->removeNativeEventFilter(this);
+}
+
+bool ModalGuard::Blocked() {
+  QWidget* modal = BlockingModal(window_);
+  if (modal == nullptr) return false;
+  // Hiding it may hand the focus to the game window for a moment: that is
+  // no new press to answer.
+  if (lastShown_.isValid() && lastShown_.elapsed() < 500) return true;
+  lastShown_.start();
+  // The blocking window and the modal windows it belongs to (the editor
+  // under its question), outermost first, each to come up over the last.
+  std::vector<QWidget*> chain;
+  for (QWidget* w = modal; w != nullptr && w != window_ && w->isVisible();
+       w = w->parentWidget() != nullptr ? w->parentWidget()->window() : nullptr)
+    chain.insert(chain.begin(), w);
+  for (QWidget* w : chain) {
+    // QWidget's own hide and show: QDialog's hide would end its exec().
+    w->QWidget::setVisible(false);
+    w->QWidget::setVisible(true);
+    w->raise();
+  }
+  modal->activateWindow();
+  return true;
+}
+
+bool ModalGuard::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+  // Under X11 Qt passes the focus of a blocked window on to the modal one
+  // and never activates the blocked window, but the desktop has raised it.
+  if (eventType != "xcb_generic_event_t") return false;
+  const auto* event = static_cast<const xcb_generic_event_t*>(message);
+  if ((event->response_type & 0x7f) != XCB_FOCUS_IN) return false;
+  const auto* focus = static_cast<const xcb_focus_in_event_t*>(message);
+  if (focus->mode == XCB_NOTIFY_MODE_GRAB || focus->detail == XCB_NOTIFY_DETAIL_POINTER) return false;
+  if (focus->event != window_->internalWinId()) return false;
+  QTimer::singleShot(0, this, [this] { Blocked(); });
+  return false;
+}
+
+}  // namespace tumbol

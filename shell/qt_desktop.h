@@ -1,0 +1,53 @@
+#pragma once
+// How the program's windows meet the desktop: which platform Qt uses where
+// a session offers both X11 and Wayland, where windows open, modal windows
+// kept over the game window, and the keyboard given back when one closes.
+#include <QAbstractNativeEventFilter>
+#include <QElapsedTimer>
+#include <QObject>
+#include <string>
+
+class QWidget;
+
+namespace tumbol {
+
+// The platform list to ask Qt for, or "" to leave Qt's own choice. The
+// user's QT_QPA_PLATFORM always wins; where both displays are offered, X11
+// comes first, since there the game places its own windows and a modal
+// window stays over the window it blocks. Arguments may be null (unset).
+std::string ChoosePlatform(const char* chosen, const char* display, const char* waylandDisplay);
+
+// Centres window on its screen's free area (where the platform lets a
+// program place its windows; Wayland leaves it to the compositor).
+void CentreOnScreen(QWidget* window);
+
+// The modal window of the program that blocks window, or null.
+QWidget* BlockingModal(QWidget* window);
+
+// Gives window the keyboard back once a modal window over it has closed,
+// also where the desktop would hand it to another program. Does nothing
+// while window is hidden, minimised or still blocked.
+void ReturnKeyboard(QWidget* window);
+
+// Keeps the modal windows of the program over the game window on desktops
+// that raise whatever is clicked, even a blocked window (sway, natively and
+// under XWayland). A program cannot raise a window there, but a window shown
+// anew comes up on top and takes the keyboard, so the blocking window is
+// shown anew when the game window is activated or given the X input focus.
+class ModalGuard : public QObject, public QAbstractNativeEventFilter {
+ public:
+  explicit ModalGuard(QWidget* window);
+  ~ModalGuard() override;
+
+  // True while a modal window blocks the game window; brings that window
+  // back on top. The game window's activation handler asks this first.
+  bool Blocked();
+
+  bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+ private:
+  QWidget* window_;
+  QElapsedTimer lastShown_;  // when the blocking window was last shown anew
+};
+
+}  // namespace tumbol

@@ -1,0 +1,127 @@
+#include "shell/sound_files.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+
+namespace tumbol {
+
+namespace {
+
+uint32_t Byte(const std::string& b, size_t at) { return static_cast<unsigned char>(b[at]); }
+uint32_t Le16(const std::string& b, size_t at) { return Byte(b, at) | Byte(b, at + 1) << 8; }
+uint32_t Le32(const std::string& b, size_t at) { return Le16(b, at) | Le16(b, at + 2) << 16; }
+uint32_t Be16(const std::string& b, size_t at) { return Byte(b, at) << 8 | Byte(b, at + 1); }
+uint32_t Be32(const std::string& b, size_t at) { return Be16(b, at) << 16 | Be16(b, at + 2); }
+
+// A MIDI variable-length number of at most four bytes; false past `end`.
+bool ReadVarLen(const std::string& b, size_t& at, size_t end, uint32_t& value) {
+  value = 0;
+  for (int i = 0; i < 4; ++i) {
+    if (at >= end) return false;
+    const uint32_t c = Byte(b, at++);
+    value = value << 7 | (c & 0x7F);
+    if (!(c & 0x80)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool IsCueWave(const std::string& b) {
+  if (b.size() < 12 || b.compare(0, 4, "RIFF") != 0 || b.compare(8, 4, "WAVE") != 0) return false;
+  uint32_t channels = 0, rate = 0, bits = 0;
+  for (size_t at = 12; at + 8 <= b.size();) {
+    const uint32_t size = Le32(b, at + 4);
+    const size_t body = at + 8;
+    const size_t present = std::min<size_t>(size, b.size() - body);
+    if (b.compare(at, 4, "fmt ") == 0) {
+      if (present < 16) return false;
+      channels = Le16(b, body + 2);
+      rate = Le32(b, body + 4);
+      bits = Le16(b, body + 14);
+    } else if (b.compare(at, 4, "data") == 0) {
+      // The decoder reads what is there of the data. Every wave format it
+      // knows spends at least `bits` bits on a sample, so this many frames
+      // at most come out.
+      if (channels == 0 || bits == 0 || rate < 1000 || rate > 384000) return false;
+      const double frames = present * 8.0 / (double(bits) * channels);
+      return frames / rate <= kMaxCueSeconds;
+    }
+    at = body + size + (size & 1);  // chunks are padded to even lengths
+    if (at < body) break;           // a size that wraps
+  }
+  return false;
+}
+
+bool IsMusicTrack(const std::string& b) {
+  if (b.size() < 14 || b.compare(0, 4, "MThd") != 0) return false;
+  const uint32_t headerSize = Be32(b, 4);
+  const uint32_t tracks = Be16(b, 10);
+  const uint32_t division = Be16(b, 12);
+  if (headerSize < 6 || headerSize > b.size() - 8 || tracks == 0 || division == 0) return false;
+  std::map<uint64_t, uint32_t> tempos;  // tick → microseconds a quarter note, from any track
+  uint64_t lastTick = 0;
+  size_t events = 0;
+  size_t at = 8 + headerSize;
+  for (uint32_t t = 0; t < tracks; ++t) {
+    // Chunks of other kinds are skipped, as players do.
+    for (;;) {
+      if (at + 8 > b.size()) return false;
+      if (b.compare(at, 4, "MTrk") == 0) break;
+      at += 8 + size_t{Be32(b, at + 4)};
+    }
+    const size_t end = std::min(b.size(), at + 8 + size_t{Be32(b, at + 4)});
+    size_t p = at + 8;
+    at = end;
+    uint64_t tick = 0;
+    uint32_t status = 0;
+    while (p < end) {
+      uint32_t delta = 0;
+      if (!ReadVarLen(b, p, end, delta) || p >= end) return false;
+      tick += delta;
+      if (++events > kMaxTrackEvents) return false;
+      const uint32_t c = Byte(b, p);
+      if (c == 0xFF || c == 0xF0 || c == 0xF7) {
+        const uint32_t type = c == 0xFF ? Byte(b, ++p) : 0;
+        ++p;
+        uint32_t length = 0;
+        if (!ReadVarLen(b, p, end, length) || length > end - p) return false;
+        if (c == 0xFF && type == 0x51 && length == 3)
+          tempos[tick] = Byte(b, p) << 16 | Byte(b, p + 1) << 8 | Byte(b, p + 2);
+        p += length;
+        if (c == 0xFF && type == 0x2F) break;  // end of track
+        status = 0;
+        continue;
+      }
+      if (c & 0x80) {
+        status = c;
+        ++p;
+      } else if (status == 0) {
+        return false;  // data with no status to run on
+      }
+      p += (status & 0xE0) == 0xC0 ? 1 : 2;  // program and pressure changes take one byte
+    }
+    lastTick = std::max(lastTick, tick);
+  }
+  // The length in seconds at the file's tempos (120 a minute until one is set).
+  double seconds = 0;
+  if (division & 0x8000) {
+    const double framesPerSecond = 256 - (division >> 8);  // SMPTE: a negative frame rate
+    seconds = lastTick / (framesPerSecond * (division & 0xFF));
+  } else {
+    uint64_t from = 0;
+    double tempo = 500000;
+    for (const auto& [tick, microseconds] : tempos) {
+      if (tick >= lastTick) break;
+      seconds += (tick - from) * tempo / 1e6 / division;
+      from = tick;
+      tempo = microseconds;
+    }
+    seconds += (lastTick - from) * tempo / 1e6 / division;
+  }
+  return seconds >= kMinTrackSeconds && seconds <= kMaxTrackSeconds &&
+         events <= kMaxTrackEventsPerSecond * seconds;
+}
+
+}  // namespace tumbol

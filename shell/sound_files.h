@@ -1,0 +1,34 @@
+#pragma once
+// What the game takes as a sound cue or a music track. The decoders turn a
+// small file into something far larger (a few bytes a second of 8-bit wave
+// become 176 kB a second of mixer output; a MIDI event becomes a voice to
+// render), so a file is looked at before it is handed to them: a cue must be
+// a short wave, a track a MIDI file of sane length and density. Anything else
+// is treated as a missing file.
+#include <cstddef>
+#include <string>
+
+namespace tumbol {
+
+// The shipped cues are under 71 kB and the tracks under 6 kB.
+constexpr size_t kMaxCueFileBytes = size_t{4} << 20;
+constexpr size_t kMaxMusicFileBytes = size_t{2} << 20;
+// A cue marks a push or a vanishing cube: ten seconds is long for one.
+constexpr double kMaxCueSeconds = 10;
+// A track is played whole and the next follows at its end: one that ends at
+// once would have the playlist spin, one that packs thousands of notes into
+// a second would have the synthesiser take a core.
+constexpr double kMinTrackSeconds = 1;
+constexpr double kMaxTrackSeconds = 3600;
+constexpr size_t kMaxTrackEvents = 100000;
+constexpr double kMaxTrackEventsPerSecond = 2000;
+
+// A RIFF WAVE file whose sound lasts at most kMaxCueSeconds.
+bool IsCueWave(const std::string& bytes);
+
+// A standard MIDI file, lasting kMinTrackSeconds to kMaxTrackSeconds at its
+// tempos, with at most kMaxTrackEvents events and kMaxTrackEventsPerSecond
+// on average.
+bool IsMusicTrack(const std::string& bytes);
+
+}  // namespace tumbol

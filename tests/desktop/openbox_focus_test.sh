@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Under Xvfb with openbox and another program's window on the screen: the
+# game window opens in the middle of the screen, a drag of its frame moves
+# it, and it has the keyboard again each time the editor (after its
+# question) or the About box closes.
+set -uo pipefail
+build=$1
+for tool in Xvfb openbox xdotool xwininfo display; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+dir=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$dir"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+cp "$build/tumbol" "$dir/"
+for f in "$build"/pole*.txt "$build"/record.txt "$build"/skins.bmp "$build"/skinsp.jpg; do
+  [ -e "$f" ] && cp "$f" "$dir/"
+done
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
+for _ in $(seq 300); do [ -s "$dir/display" ] && break; sleep 0.1; done
+[ -s "$dir/display" ] || fail "Xvfb did not start within 30 s"
+export DISPLAY=:$(head -1 "$dir/display")
+openbox --sm-disable >/dev/null 2>&1 &
+for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+# Another program, at the top left, where openbox would put a new window.
+display -geometry +0+0 -title other -size 300x200 xc:gray >/dev/null 2>&1 &
+wait_for() {  # command, what (evaluated when it fails)
+  for _ in $(seq 100); do eval "$1" && return 0; sleep 0.1; done
+  eval fail "\"$2\""
+}
+wait_for 'xdotool search --name "^other$" >/dev/null 2>&1' 'the other window did not appear'
+
+QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy "$dir/tumbol" >"$dir/game.log" 2>&1 &
+wait_for 'game=$(xdotool search --name "^Тумбол$" 2>/dev/null | head -1); [ -n "$game" ]' \
+  'the game window did not appear: $(tail -3 "$dir/game.log")'
+eval "$(xdotool getwindowgeometry --shell "$game")"
+# (openbox keeps a border of 1 pixel round a window without a title bar)
+[ $((X - 132)) -le 0 ] && [ $((X - 132)) -ge -1 ] && [ $((Y - 77)) -le 0 ] && [ $((Y - 77)) -ge -1 ] ||
+  fail "the game window opened at $X,$Y, not in the middle of the screen"
+# The player clicks the game window's frame, as after the other program;
+# a quick click leaves the window where it is.
+xdotool mousemove $((X + 10)) $((Y + 300)) click 1
+wait_for '[ "$(xdotool getactivewindow 2>/dev/null)" = "$game" ]' \
+  'a click on the game window gave it no keyboard: $(xdotool getactivewindow getwindowname 2>&1)'
+# A drag of the frame by (+100, +50), handed to openbox at its first step
+# (1 pixel), moves the window with the pointer from there.
+x0=$X y0=$Y
+xdotool mousedown 1 mousemove $((x0 + 11)) $((y0 + 300))
+for step in 1 2 3 4 5; do xdotool mousemove $((x0 + 10 + step * 20)) $((y0 + 300 + step * 10)); sleep 0.05; done
+xdotool mouseup 1
+xdotool mousemove $((x0 + 300)) $((y0 + 400))
+wait_for 'eval "$(xdotool getwindowgeometry --shell "$game")"; [ "$X $Y" = "$((x0 + 99)) $((y0 + 50))" ]' \
+  'the drag by (+100, +50) moved the window from $x0,$y0 to $X,$Y'
+has_keyboard() {  # what was closed
+  closed=$1
+  wait_for '[ "$(xdotool getactivewindow 2>/dev/null)" = "$game" ]' \
+    '$closed closed, the keyboard is with $(xdotool getactivewindow getwindowname 2>/dev/null)'
+}
+
+for round in 1 2 3 4; do
+  # The editor button; then its "Закрыть" and "Да" to its question.
+  xdotool mousemove $((X + 544)) $((Y + 557)) click 1
+  wait_for 'editor=$(xdotool search --name "^Редактор уровней$" 2>/dev/null | head -1); [ -n "$editor" ]' \
+    'round $round: no editor'
+  wait_for '[ "$(xdotool getactivewindow 2>/dev/null)" = "$editor" ]' 'round $round: the editor has no keyboard'
+  read -r EX EY < <(xwininfo -id "$editor" | awk '/Absolute upper-left [XY]/ { printf "%s ", $4 }')
+  xdotool mousemove $((EX + 782)) $((EY + 502)) click 1
+  wait_for '[ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "Выйти" ]' 'round $round: no question'
+  xdotool key shift+Tab key space
+  has_keyboard "round $round: the editor"
+  # F1, then Enter to the About box.
+  xdotool key F1
+  wait_for '[ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "О программе" ]' 'no About box'
+  xdotool key Return
+  has_keyboard "round $round: the About box"
+done
+echo "openbox focus test: all checks passed"

@@ -1,0 +1,151 @@
+#!/usr/bin/env bash
+# The game under a headless sway, as an unprivileged user: natively on
+# Wayland, and as a user starts it (both displays offered, no platform
+# chosen: XWayland). In each: the corners of the window show the desktop,
+# drags of its frame by (+100, +50) and then (-60, -40) move it by that
+# (less the first pixel on X11), and a press on the game window while the records window is open
+# leaves that one on top.
+# Exits 77 (skipped) where sway or grim is not installed.
+# TUMBOL_SHOTS=folder keeps the screenshots.
+set -uo pipefail
+build=$1
+for tool in sway swaymsg grim; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+fail() { echo "FAIL: $*"; exit 1; }
+for tool in swaybg jq convert setpriv; do
+  command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/deps.sh installs it)"
+done
+[ -x "$build/tumbol_virtual_pointer" ] || fail "tumbol_virtual_pointer was not built (libwayland-dev)"
+
+if [ "${2:-}" != inner ]; then
+  # sway refuses root: an unprivileged user runs a copy of the game.
+  dir=$(mktemp -d /tmp/tumbol-sway.XXXXXX)
+  trap 'rm -rf "$dir"' EXIT
+  cp "$build/tumbol" "$build/tumbol_virtual_pointer" "$0" "$dir/"
+  for f in "$build"/pole*.txt "$build"/record.txt "$build"/skins.bmp "$build"/skinsp.jpg; do
+    [ -e "$f" ] && cp "$f" "$dir/"
+  done
+  chmod -R a+rX "$dir"
+  run_as=()
+  if [ "$(id -u)" -eq 0 ]; then
+    chown nobody "$dir"
+    run_as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+  fi
+  "${run_as[@]}" env -i PATH="$PATH" TUMBOL_SHOTS="${TUMBOL_SHOTS:-}" ASAN_OPTIONS="${ASAN_OPTIONS:-}" \
+    UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" bash "$dir/$(basename "$0")" "$dir" inner
+  exit $?
+fi
+
+# From here on: the unprivileged user, in the copy.
+cd "$build"
+trap 'kill $(jobs -p) 2>/dev/null' EXIT
+export HOME=$build/home XDG_RUNTIME_DIR=$build/run
+mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+export WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1
+desk='#206040'  # the desktop's colour
+cat >sway.conf <<EOF
+output HEADLESS-1 resolution 1024x768 position 0 0 bg $desk solid_color
+exec echo "\$DISPLAY" >$build/display
+EOF
+sway -c sway.conf >sway.log 2>&1 &
+for _ in $(seq 100); do [ -s display ] && break; sleep 0.1; done
+[ -s display ] || fail "sway did not start: $(tail -5 sway.log)"
+export WAYLAND_DISPLAY SWAYSOCK
+WAYLAND_DISPLAY=$(cd "$XDG_RUNTIME_DIR" && ls wayland-* | grep -v lock | head -1)
+SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock)
+x_display=$(cat display)
+coproc pointer { ./tumbol_virtual_pointer 1024 768 2>&1; }
+point() {
+  echo "$*" >&"${pointer[1]}"
+  read -r -t 5 answer <&"${pointer[0]}" && [ "$answer" = ok ] || fail "the pointer: $answer"
+}
+point move 1000 760
+
+# The rectangle of the window named $1, as "x y w h", or nothing.
+rect() {
+  swaymsg -t get_tree | jq -r --arg n "$1" \
+    'first(.. | objects | select(.name? == $n and .visible? == true) | .rect | "\(.x) \(.y) \(.width) \(.height)") // empty'
+}
+wait_for() {  # condition, what (evaluated when it fails)
+  for _ in $(seq 100); do eval "$1" && return 0; sleep 0.1; done
+  eval fail "\"$2\""
+}
+pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
+
+# Drags the game window's left frame (off every control) by ($1, $2): a
+# first step of 1 pixel, then on. Natively the game hands the move to sway
+# at the press, on X11 at that first step, which the window therefore does
+# not follow; each time the pointer waits until sway has the request.
+drag() {
+  local dx=$1 dy=$2 x y w h
+  read -r x y w h <<<"$(rect Тумбол)"
+  point move $((x + 10)) $((y + 300))
+  point down
+  sleep 0.3
+  point move $((x + 11)) $((y + 300))
+  sleep 0.3
+  for step in 1 2 3 4 5; do point move $((x + 10 + step * dx / 5)) $((y + 300 + step * dy / 5)); sleep 0.05; done
+  point up
+  local want="$((x + dx - first_step)) $((y + dy)) $w $h"
+  wait_for '[ "$(rect Тумбол)" = "$want" ]' \
+    '$mode: the drag by ($dx, $dy) moved the window from $x,$y to $(rect Тумбол)'
+}
+
+check_mode() {  # name, the shell sway should see, the step a drag loses, the game's environment
+  local mode=$1 shell=$2
+  first_step=$3
+  shift 3
+  env "$@" SDL_AUDIODRIVER=dummy ./tumbol >"game-$mode.log" 2>&1 &
+  game=$!
+  wait_for '[ -n "$(rect Тумбол)" ]' '$mode: no game window: $(tail -3 "game-$mode.log")'
+  read -r x y w h <<<"$(rect Тумбол)"
+  [ "$w $h" = "760 614" ] || fail "$mode: the window is $w x $h"
+  seen=$(swaymsg -t get_tree | jq -r 'first(.. | objects | select(.name? == "Тумбол") | .shell)')
+  [ "$seen" = "$shell" ] || fail "$mode: the game runs on $seen, not $shell"
+  # Once the window is drawn (its title plate is not the desktop), its
+  # corners are.
+  wait_for 'grim "shot-$mode.png" && [ "$(pixel "shot-$mode.png" $((x + 380)) $((y + 10)))" != "${desk#\#}" ]' \
+    '$mode: the window is not drawn'
+  [ -n "${TUMBOL_SHOTS:-}" ] && cp "shot-$mode.png" "$TUMBOL_SHOTS/" 2>/dev/null
+  for corner in "$x $y" "$((x + w - 1)) $y" "$x $((y + h - 1))" "$((x + w - 1)) $((y + h - 1))"; do
+    [ "$(pixel "shot-$mode.png" $corner)" = "${desk#\#}" ] ||
+      fail "$mode: the corner at $corner shows $(pixel "shot-$mode.png" $corner), not the desktop"
+  done
+
+  # Twice, so the second starts away from where sway would centre it.
+  drag 100 50
+  drag -60 -40
+  read -r x y w h <<<"$(rect Тумбол)"
+
+  # The records button, then the game window's frame.
+  point move $((x + 540)) $((y + 587))
+  point down
+  point up
+  wait_for '[ -n "$(rect Рекордсмены)" ]' '$mode: no records window'
+  # The right frame, clear of the records window.
+  point move $((x + 750)) $((y + 300))
+  point down
+  point up
+  floating() { swaymsg -t get_tree | jq -c '[.. | objects | select(.type? == "floating_con") | [.name, .focused]]'; }
+  wait_for '[ "$(floating)" = "[[\"Тумбол\",false],[\"Рекордсмены\",true]]" ]' \
+    '$mode: after a press on the game window, bottom to top: $(floating)'
+  grim "shot-$mode-records.png"
+  [ -n "${TUMBOL_SHOTS:-}" ] && cp "shot-$mode-records.png" "$TUMBOL_SHOTS/" 2>/dev/null
+  # Its close button: the game window has the keyboard again, where it was.
+  read -r rx ry _ <<<"$(rect Рекордсмены)"
+  point move $((rx + 290)) $((ry + 380))
+  point move $((rx + 292)) $((ry + 384))
+  point down
+  point up
+  wait_for '[ "$(floating)" = "[[\"Тумбол\",true]]" ]' '$mode: after the records window, $(floating)'
+  [ "$(rect Тумбол)" = "$x $y $w $h" ] || fail "$mode: the game window went from $x,$y to $(rect Тумбол)"
+  kill "$game"
+  wait "$game" 2>/dev/null
+  wait_for '[ -z "$(rect Тумбол)" ]' '$mode: the game did not end'
+  echo "$mode: all checks passed"
+}
+
+check_mode wayland xdg_shell 0 QT_QPA_PLATFORM=wayland
+# As a sway session starts a program: both displays, the session type.
+check_mode user xwayland 1 DISPLAY="$x_display" XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=sway

@@ -1,0 +1,54 @@
+// What passes for a sound cue and a music track, before any decoder sees it.
+#include "shell/sound_files.h"
+
+#include <gtest/gtest.h>
+
+namespace tumbol {
+namespace {
+
+std::string Le(uint32_t v, int n) { return n ? char(v & 0xFF) + Le(v >> 8, n - 1) : ""; }
+std::string Be(uint32_t v, int n) { return n ? Be(v >> 8, n - 1) + char(v & 0xFF) : ""; }
+
+// `frames` frames of silence, 8-bit mono at 8 kHz.
+std::string Wave(uint32_t frames) {
+  return "RIFF" + Le(36 + frames, 4) + "WAVEfmt " + Le(16, 4) + Le(1, 2) + Le(1, 2) + Le(8000, 4) + Le(8000, 4) +
+         Le(1, 2) + Le(8, 2) + "data" + Le(frames, 4) + std::string(frames, '\x80');
+}
+
+// A one-track MIDI file at 480 ticks a quarter: `chord` notes struck at tick 0,
+// all released `ticks` later, at the given tempo (microseconds a quarter).
+std::string Midi(int chord, uint32_t ticks, uint32_t tempo = 500000) {
+  std::string track = std::string("\x00\xFF\x51\x03", 4) + Be(tempo, 3) + std::string("\x00\xC0\x00", 3);  // piano
+  for (int i = 0; i < chord; ++i) track += std::string("\x00\x90", 2) + char(i % 128) + '\x60';
+  for (int shift = 21; shift > 0; shift -= 7) track += char(0x80 | (ticks >> shift & 0x7F));  // a long delta
+  track += char(ticks & 0x7F) + std::string("\x80\x3C\x00\x00\xFF\x2F\x00", 7);
+  return "MThd" + Be(6, 4) + Be(0, 2) + Be(1, 2) + Be(480, 2) + "XFIR" + Be(2, 4) + "ok" + "MTrk" +
+         Be(uint32_t(track.size()), 4) + track;  // a chunk of another kind to skip on the way
+}
+
+TEST(SoundFiles, ACueIsAShortWaveAndATrackLastsASecondOrMoreWithoutPackingItsNotes) {
+  const std::string tenSeconds = Wave(80000);
+  const struct {
+    const char* what;
+    bool (*test)(const std::string&);
+    std::string bytes;
+    bool passes;
+  } cases[] = {
+      {"10 s of 8-bit mono", IsCueWave, tenSeconds, true},
+      {"11 s of 8-bit mono", IsCueWave, Wave(88000), false},
+      {"a header promising more than is there", IsCueWave, tenSeconds.substr(0, 40) + Le(200000000, 4), true},
+      {"cut before its data", IsCueWave, tenSeconds.substr(0, 36), false},
+      {"not a wave", IsCueWave, "OggS" + std::string(100, '\0'), false},
+      {"one note for a second", IsMusicTrack, Midi(1, 960), true},
+      {"a second at half the tempo", IsMusicTrack, Midi(1, 480, 1000000), true},
+      {"everything at tick 0", IsMusicTrack, Midi(50, 0), false},
+      {"2001 events in a second", IsMusicTrack, Midi(1997, 960), false},  // with tempo, program, release, end
+      {"as many events as may be", IsMusicTrack, Midi(int(kMaxTrackEvents) - 4, 960 * 100), true},
+      {"one more", IsMusicTrack, Midi(int(kMaxTrackEvents) - 3, 960 * 100), false},
+      {"cut short", IsMusicTrack, Midi(1, 960).substr(0, 40), false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.test(c.bytes), c.passes) << c.what;
+}
+
+}  // namespace
+}  // namespace tumbol
