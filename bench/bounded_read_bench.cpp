@@ -16,9 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "game/game.h"
+#include "game/quiet_play.h"
 #include "records/records_file.h"
-#include "shell/scripted_toolkit.h"
 #if __has_include("shell/data_file.h")
 #include "shell/data_file.h"
 #define HAVE_DATA_FILE 1
@@ -29,24 +28,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Quiet : public BoardSurface, public SoundCues, public BoardCursor, public GameView {
+class Quiet : public QuietView {
  public:
-  void Clear() override {}
-  void DrawTile(int, int, int) override {}
-  void DrawBurst(int, int) override {}
-  void PlaySoundCue(int) override {}
-  void SetAnimCursor(int) override {}
-  void RestoreCursor() override {}
   std::string MapNumberText() override { return number; }
-  void ShowModeControls(bool) override {}
-  void SetLivesText(const std::string&) override {}
-  void SetCoordsText(const std::string&) override {}
-  void SetButtonPressed(int, bool) override {}
-  void EnableTimer2() override {}
-  void OpenEditor() override {}
-  void OpenRecords() override {}
-  void RequestClose() override {}
-  void Minimise() override {}
   std::string number;
 };
 
@@ -100,7 +84,7 @@ int Run(const fs::path& dir) {
     kind.make(dir / "pole7.txt");
     kind.make(dir / "record.txt");
     Measure(std::string("map: ") + kind.what, [&] {
-      ScriptedToolkit toolkit;
+      QuietToolkit toolkit;
       Quiet quiet;
       quiet.number = "7";
       Game game(toolkit, quiet, quiet, quiet, quiet);
@@ -108,7 +92,7 @@ int Run(const fs::path& dir) {
       game.LoadLevelMap();
     });
     Measure(std::string("record.txt: ") + kind.what, [&] {
-      ScriptedToolkit toolkit;
+      QuietToolkit toolkit;
       RecordTable lines;
       LoadRecords(toolkit, work, lines);
     });

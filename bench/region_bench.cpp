@@ -51,7 +51,7 @@ int64_t PlainScan(const QImage& image) {
 
 std::vector<RunRect> RunsViaRows(const QImage& image) {
   return MakeRegionRunsFromRows(image.width(), image.height(), reinterpret_cast<const uint32_t*>(image.constBits()),
-                                image.bytesPerLine(), kPureWhite, nullptr);
+                                image.bytesPerLine(), kPureWhite);
 }
 
 void BM_PlainScan(benchmark::State& state) {
@@ -66,16 +66,9 @@ BENCHMARK(BM_RunsViaRows)->Unit(benchmark::kMicrosecond);
 
 // The whole build as the game does it: scan, join equal rows, one setRects.
 void BM_RegionFromPicture(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(MakeRegionFromPicture(Skin(), kPureWhite, nullptr));
+  for (auto _ : state) benchmark::DoNotOptimize(MakeRegionFromPicture(Skin(), kPureWhite));
 }
 BENCHMARK(BM_RegionFromPicture)->Unit(benchmark::kMicrosecond);
-
-// The same with the event loop visited once per row, as at start-up.
-void BM_RegionFromPictureWithEvents(benchmark::State& state) {
-  for (auto _ : state)
-    benchmark::DoNotOptimize(MakeRegionFromPicture(Skin(), kPureWhite, [] { QCoreApplication::processEvents(); }));
-}
-BENCHMARK(BM_RegionFromPictureWithEvents)->Unit(benchmark::kMicrosecond);
 
 void BM_SetRectsUnjoinedRuns(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(RegionFromRects(RunsViaRows(Skin())));
@@ -97,10 +90,10 @@ double MedianMicroseconds(F&& work) {
 void PrintSummary() {
   const QImage& image = Skin();
   const auto runs = RunsViaRows(image);
-  const QRegion region = MakeRegionFromPicture(image, kPureWhite, nullptr);
+  const QRegion region = MakeRegionFromPicture(image, kPureWhite);
   const double plain = MedianMicroseconds([&] { benchmark::DoNotOptimize(PlainScan(image)); });
   const double scan = MedianMicroseconds([&] { benchmark::DoNotOptimize(RunsViaRows(image)); });
-  const double build = MedianMicroseconds([&] { benchmark::DoNotOptimize(MakeRegionFromPicture(image, kPureWhite, nullptr)); });
+  const double build = MedianMicroseconds([&] { benchmark::DoNotOptimize(MakeRegionFromPicture(image, kPureWhite)); });
   std::printf("\nskin %dx%d: %zu runs, %d rectangles in the region\n", image.width(), image.height(), runs.size(),
               region.rectCount());
   std::printf("median of 31: plain scan %.0f us; runs %.0f us (%.2fx)\n", plain, scan, scan / plain);

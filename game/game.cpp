@@ -7,12 +7,6 @@
 
 namespace tumbol {
 
-namespace {
-constexpr double kFallPause = 0.03;
-constexpr double kVanishPause = 0.1;
-constexpr double kSlidePause = 0.01;
-}  // namespace
-
 Game::Game(Toolkit& toolkit, BoardSurface& surface, SoundCues& sounds, BoardCursor& cursor,
            GameView& view)
     : toolkit_(toolkit), surface_(surface), sounds_(sounds), cursor_(cursor), view_(view) {}
@@ -35,8 +29,7 @@ void Game::LoadLevelMap() {
     LoadFailed = true;
     return;
   }
-  SlideBuffer = Board(board.Rows(), board.Cols());
-  ++boardGeneration_;
+  StopFrames();  // they showed the old board
   undoHistory_.clear();
   view_.LevelReplaced();
   if (warning) {
@@ -48,102 +41,45 @@ void Game::LoadLevelMap() {
   LevelSolved = false;
 }
 
-void Game::RedrawBoard() {
-  surface_.Clear();
-  for (int row = 1; row <= BoardRows(); ++row) {
-    for (int col = 1; col <= BoardCols(); ++col) {
-      Cell& cell = board.At(row, col);
-      if (cell == kVanishing) {
-        sounds_.PlaySoundCue(1);
-        surface_.DrawBurst(row, col);
-        BoardChanged = true;
-        cell = kEmpty;
-      }
-      if (cell > 0) surface_.DrawTile(cell, row, col);
-    }
-  }
-  surface_.Present();
+void Game::RedrawBoard() { DrawFrame(board, surface_); }
+
+void Game::Play(std::vector<Frame> frames, AfterFrames after) {
+  frames_.assign(std::make_move_iterator(frames.begin()), std::make_move_iterator(frames.end()));
+  after_ = after;
+  ++sequence_;
+  inMotion_ = true;
+  if (frames_.empty()) return FinishFrames();
+  view_.NextFrameIn(frames_.front().pause);
 }
 
-void Game::SlideInBoard() {
-  const uint64_t generation = boardGeneration_;
-  slidingIn_ = true;
-  // Nested starts run to their end inside our pauses, so clearing on every
-  // way out is right for them too.
-  struct Done {
-    bool& flag;
-    ~Done() { flag = false; }
-  } done{slidingIn_};
-  const int rows = BoardRows();
-  const int cols = BoardCols();
-  for (int row = 1; row <= rows; ++row) {
-    for (int col = 1; col <= cols; ++col) {
-      toolkit_.DoEvents();
-      if (Stale(generation)) return;
-      SlideBuffer.At(row, col) = board.At(row, col);
-      board.At(row, col) = kEmpty;
-    }
-  }
-  for (int k = rows; k >= 1; --k) {
-    for (int src = k; src <= rows; ++src) {
-      for (int col = 1; col <= cols; ++col) {
-        toolkit_.DoEvents();
-        if (Stale(generation)) return;
-        board.At(src - k + 1, col) = SlideBuffer.At(src, col);
-      }
-    }
-    RedrawBoard();
-    PauseFor(kSlidePause);
-    if (Stale(generation)) return;
-  }
+void Game::ShowNextFrame() {
+  if (frames_.empty()) return;
+  const Frame frame = std::move(frames_.front());
+  frames_.pop_front();
+  const int vanished = DrawFrame(frame.cells, surface_);
+  for (int i = 0; i < vanished; ++i) sounds_.PlaySoundCue(1);
+  if (frames_.empty()) return FinishFrames();
+  view_.NextFrameIn(frames_.front().pause);
 }
 
-void Game::RunSequence(void (Game::*steps)()) {
-  ++sequences_;
-  (this->*steps)();
-  if (--sequences_ > 0) return;
-  ++sequences_;
-  while (startWaiting_ && !closing_) {
-    startWaiting_ = false;
-    PlayStart();
-  }
-  startWaiting_ = false;
-  --sequences_;
-}
-
-void Game::SettleBoard() { RunSequence(&Game::SettleSteps); }
-
-void Game::SettleSteps() {
-  const uint64_t generation = boardGeneration_;
-  // One settling per board at a time (see ActivateBoard).
-  if (settlingGeneration_ == static_cast<int64_t>(generation)) return;
-  settlingGeneration_ = static_cast<int64_t>(generation);
-  auto finish = [&] {
-    if (settlingGeneration_ == static_cast<int64_t>(generation)) settlingGeneration_ = -1;
-  };
-  for (;;) {
-    if (GravityPass(board)) BoardChanged = true;
-    if (BoardChanged) {
-      PauseFor(kFallPause);
-      if (Stale(generation)) return finish();
-      RedrawBoard();
-      BoardChanged = false;
-      continue;
-    }
-    if (MarkPairs(board)) BoardChanged = true;
-    if (BoardChanged) {
-      PauseFor(kVanishPause);
-      if (Stale(generation)) return finish();
-      BoardChanged = false;
-      RedrawBoard();
-      if (BoardChanged) continue;
-    }
-    break;
-  }
-  // Still settling while the win is reported: its message boxes pause too.
+void Game::FinishFrames() {
+  const uint64_t sequence = sequence_;
+  // Still in motion while the win is reported: its message boxes wait.
   CheckLevelComplete();
-  finish();
+  // A box was open meanwhile; what started or stopped then has the board.
+  if (sequence != sequence_ || closing_) return;
+  inMotion_ = false;
+  if (after_ == AfterFrames::kLevelStart) LevelStartTime = toolkit_.Now();
+  if (!LevelSolved) view_.BoardAtRest();
 }
+
+void Game::StopFrames() {
+  frames_.clear();
+  ++sequence_;
+  inMotion_ = false;
+}
+
+void Game::SettleBoard() { Play(SettleFrames(board), AfterFrames::kRest); }
 
 void Game::PushCube(int col, int row, double x, double /*y*/) {
   if (!board.Inside(row, col) || !IsCube(board.At(row, col))) return;
@@ -154,9 +90,7 @@ void Game::PushCube(int col, int row, double x, double /*y*/) {
   sounds_.PlaySoundCue(3);
   RestoreCursor();
   RedrawBoard();
-  const uint64_t generation = boardGeneration_;
   SettleBoard();
-  if (!Stale(generation) && !LevelSolved) view_.BoardAtRest();
 }
 
 bool Game::HintAllowed() const {
@@ -199,14 +133,10 @@ void Game::RestoreCursor() {
 void Game::Picture1_MouseDown(double x, double y) {
   const int col = CellFromPoint(x);
   const int row = CellFromPoint(y);
-  // A push during a slide-in would be heard and then silently undone by the
-  // next frames, which copy the level's rows over the board again; one during
-  // a settling (a level start's, an activation's) would land on cubes still
-  // falling. A push is made on a board at rest.
-  if (BoardBusy || BoardInMotion()) return;
-  BoardBusy = true;
+  // A push is made on a board at rest, not on cubes still shown falling or
+  // on a level still sliding in.
+  if (BoardInMotion()) return;
   PushCube(col, row, x, y);
-  BoardBusy = false;
 }
 
 void Game::Picture1_MouseMove(double x, double y) {
@@ -260,20 +190,9 @@ void Game::StartLevel() {
     LevelStartTime = toolkit_.Now();  // the board stays; its time starts again
     return;
   }
-  startWaiting_ = true;
-  if (sequences_ == 0) RunSequence(&Game::PlayStart);
-}
-
-void Game::PlayStart() {
-  startWaiting_ = false;
-  const uint64_t generation = boardGeneration_;
-  SlideInBoard();
-  if (Stale(generation)) return;
-  RedrawBoard();
-  SettleBoard();
-  if (Stale(generation)) return;
-  LevelStartTime = toolkit_.Now();
-  if (!LevelSolved) view_.BoardAtRest();
+  std::vector<Frame> frames = SlideInFrames(board);
+  for (Frame& frame : SettleFrames(board)) frames.push_back(std::move(frame));
+  Play(std::move(frames), AfterFrames::kLevelStart);
 }
 
 void Game::ToggleGameMode() {
@@ -346,18 +265,12 @@ void Game::Timer2_Timer() { StartLevel(); }
 void Game::ActivateBoard() {
   if (LevelSolved || closing_ || BoardInMotion()) return;
   RedrawBoard();
-  const uint64_t generation = boardGeneration_;
   SettleBoard();
-  if (!Stale(generation) && !LevelSolved) view_.BoardAtRest();
-}
-
-bool Game::BoardInMotion() const {
-  return slidingIn_ || startWaiting_ || settlingGeneration_ == static_cast<int64_t>(boardGeneration_);
 }
 
 void Game::Shutdown() {
   closing_ = true;
-  ++boardGeneration_;
+  StopFrames();
 }
 
 }  // namespace tumbol

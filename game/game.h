@@ -2,12 +2,17 @@
 // The game window's state and procedures: the board, the level flow, lives,
 // the clocks' start times and the completion of levels. The Qt window
 // (game/qt_form1.h) forwards its events here and shows what GameView asks.
+// A settling or a level start is computed at once as frames (game/frames.h);
+// the window's one frame timer shows them through ShowNextFrame, so nothing
+// here ever waits inside another event.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "game/board.h"
+#include "game/frames.h"
 #include "game/seams.h"
 #include "records/records_file.h"
 #include "shell/game_folders.h"
@@ -32,6 +37,9 @@ class GameView {
   virtual void OpenRecords() = 0;
   virtual void RequestClose() = 0;
   virtual void Minimise() = 0;
+  // The next frame is due in `seconds`: call Game::ShowNextFrame then. A
+  // new call replaces the one before.
+  virtual void NextFrameIn(double seconds) = 0;
   // The player's push or undo is changing the board: whatever was asked of
   // the board before is void from now on, not only once the new one rests.
   virtual void PlayerChangedBoard(bool undo) { (void)undo; }
@@ -49,8 +57,7 @@ class Game {
   // --- fields of the game window ---
   std::string path_work;        // the program folder, ending in '/'
   std::string dataFolder;       // the player's files when path_work is read-only, else empty
-  Board board;                  // the board on display (BoardRows x BoardCols)
-  Board SlideBuffer;            // the level's cells while it slides in
+  Board board;                  // the board (at rest once its frames have played)
   bool FreePlayMode = true;
   int16_t LevelNumber = 0;
   bool LoadFailed = false;
@@ -59,8 +66,6 @@ class Game {
   double LevelStartTime = 0;    // days
   double TotalGameTime = 0;     // days, the sum of the won levels of a game
   std::string LevelTimeText;
-  bool BoardChanged = false;
-  bool BoardBusy = false;
   int16_t LastPointerCol = -1;
   uint8_t flag_anim = 0;        // board cursor in force: 0 arrow, 1 push right, 2 push left
   bool PressedButton = false;
@@ -75,17 +80,21 @@ class Game {
 
   // --- procedures ---
   void LoadLevelMap();
+  // Shows the board as it is, at once.
   void RedrawBoard();
-  void SlideInBoard();
+  // Settles the board, its frames played on the window's clock.
   void SettleBoard();
+  // The window's frame timer: shows the next frame of the running sequence,
+  // and once the last is shown, finishes it (a win is checked, the board is
+  // at rest). Harmless when nothing is running.
+  void ShowNextFrame();
+  // The frame ShowNextFrame would show, if any.
+  const Frame* PendingFrame() const { return frames_.empty() ? nullptr : &frames_.front(); }
   void PushCube(int col, int row, double x, double y);
   void UpdateHoverCursor(int col, int row, double x, double y);
   void CheckLevelComplete();
-  // A start asked for while a level starts or the board settles (Enter held
-  // down in the number field, a button, Timer2 firing in a pause) loads the
-  // map at once, so the running sequence stops at its next pause, and plays
-  // its slide-in once that sequence has unwound: starts never nest, however
-  // many come.
+  // Loads the map and plays its slide-in and settling; a sequence still
+  // playing (an earlier start, a settling) is replaced.
   void StartLevel();
   void ToggleGameMode();
   void ShowLives();
@@ -111,32 +120,25 @@ class Game {
   bool HintAllowed() const;
 
   // What an activation of the game window does to the board: an unsolved
-  // board is redrawn and settled, unless a slide-in or a settling of it is
-  // already running, which then finishes the job. A second settling nested
-  // in the pause of the first would report a win twice, win a half-built
-  // level, or use up the vanish marks of the first and leave cubes in the air.
+  // board is redrawn and settled, unless its frames are still playing.
   void ActivateBoard();
-  // A slide-in or a settling of the board on display is running or waits.
-  bool BoardInMotion() const;
+  // A slide-in or a settling is playing, or its win is being reported.
+  bool BoardInMotion() const { return inMotion_; }
 
-  // The window is going away: every running settle or slide-in stops at its
-  // next pause and touches nothing more.
+  // The window is going away: the running sequence stops, nothing more starts.
   void Shutdown();
   bool ShuttingDown() const { return closing_; }
 
  private:
-  // A level start, settling or slide-in belongs to the board it began on;
-  // once that board has been replaced (or the window closes) it stops.
-  bool Stale(uint64_t generation) const { return closing_ || generation != boardGeneration_; }
-  void PauseFor(double seconds) { toolkit_.Pause(seconds); }
-  // Free play, no press being handled, the board at rest, the window staying:
-  // when the play aids may change or ask about the board.
-  bool FreePlayAtRest() const { return FreePlayMode && !BoardBusy && !BoardInMotion() && !closing_; }
-  // Runs a sequence that pauses; the outermost one then plays the level
-  // start that was asked for meanwhile, if any.
-  void RunSequence(void (Game::*steps)());
-  void SettleSteps();
-  void PlayStart();  // slide-in and settling of the map just loaded
+  // What follows the last frame of a sequence.
+  enum class AfterFrames { kRest, kLevelStart };
+  // Free play, the board at rest, the window staying: when the play aids may
+  // change or ask about the board.
+  bool FreePlayAtRest() const { return FreePlayMode && !BoardInMotion() && !closing_; }
+  // Replaces whatever sequence is playing with frames, then `after`.
+  void Play(std::vector<Frame> frames, AfterFrames after);
+  void FinishFrames();
+  void StopFrames();
   void PressPlayButton();
   void PressRestartButton();
 
@@ -146,11 +148,10 @@ class Game {
   BoardCursor& cursor_;
   GameView& view_;
   std::vector<Board> undoHistory_;  // the boards at rest before each push, oldest first
-  uint64_t boardGeneration_ = 0;
-  int64_t settlingGeneration_ = -1;
-  bool slidingIn_ = false;
-  int sequences_ = 0;         // level starts and settlings running, nested in pauses
-  bool startWaiting_ = false;  // a loaded map waits for its slide-in
+  std::deque<Frame> frames_;  // still to show, the next first
+  AfterFrames after_ = AfterFrames::kRest;
+  uint64_t sequence_ = 0;     // counts sequences begun or stopped
+  bool inMotion_ = false;
   bool closing_ = false;
 };
 

@@ -140,6 +140,9 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   Timer2.setInterval(250);
   Timer2.setSingleShot(true);  // disabled in its own handler: fires once
   connect(&Timer2, &QTimer::timeout, this, [this] { game_.Timer2_Timer(); });
+  frameTimer_.setSingleShot(true);
+  frameTimer_.setTimerType(Qt::PreciseTimer);
+  connect(&frameTimer_, &QTimer::timeout, this, [this] { game_.ShowNextFrame(); });
   Timer3.setInterval(1000);
   connect(&Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
   Timer3.start();
@@ -402,7 +405,7 @@ void Form1::closeEvent(QCloseEvent* event) {
   if (onClosing) onClosing();
   worker_.Cancel();
   game_.Shutdown();
-  toolkit_.BeginClosing();
+  frameTimer_.stop();
   Timer2.stop();
   Timer3.stop();
   event->accept();

@@ -109,6 +109,7 @@ class Form1 : public QWidget, private GameView, private AidsView {
   void OpenRecords() override;
   void RequestClose() override { close(); }
   void Minimise() override { showMinimized(); }
+  void NextFrameIn(double seconds) override { frameTimer_.start(static_cast<int>(seconds * 1000.0 + 0.5)); }
   void PlayerChangedBoard(bool undo) override { aids_.BoardChanging(undo); }
   void BoardAtRest() override { aids_.BoardAtRest(game_.board); }
   void LevelReplaced() override { aids_.LevelReplaced(); }
@@ -132,6 +133,7 @@ class Form1 : public QWidget, private GameView, private AidsView {
 
   Toolkit& toolkit_;
   Game game_;
+  QTimer frameTimer_;  // the board's one clock: the game's next frame is due
   PlayAids aids_{*this};
   SolverWorker worker_;  // after aids_: its answers go there
   QPoint drag_;                 // dragX, dragY: where the window was grabbed

@@ -1,30 +1,35 @@
 #include "game/quiet_play.h"
 
-
 namespace tumbol {
 
-QuietPlay::QuietPlay() : game_(toolkit_, *this, *this, *this, *this) {}
+std::vector<Frame> PlayFrames(Game& game, QuietView& view, const std::function<void(double)>& wait) {
+  std::vector<Frame> shown;
+  while (const Frame* next = game.PendingFrame()) {
+    if (wait) wait(view.frameDue);
+    view.frameDue = -1;
+    shown.push_back(*next);
+    game.ShowNextFrame();
+  }
+  return shown;
+}
+
+QuietPlay::QuietPlay() : game_(toolkit_, view_, view_, view_, view_) {}
 
 QuietPlay::QuietPlay(const Board& start) : QuietPlay() { game_.board = start; }
 
-void QuietPlay::Present() {
-  // A frame follows each pause; the pause's length tells which kind it is.
-  if (frames_ == nullptr || toolkit_.pauses.size() == pausesSeen_) return;
-  const double pause = toolkit_.pauses.back();
-  pausesSeen_ = toolkit_.pauses.size();
-  if (pause > 0.05)
-    frames_->push_back("v" + std::to_string(bursts_));
-  else
-    frames_->push_back("f");
+std::vector<std::string> QuietPlay::Played() {
+  std::vector<std::string> kinds;
+  while (const Frame* next = game_.PendingFrame()) {
+    const bool vanish = next->kind == Frame::kVanish;
+    game_.ShowNextFrame();
+    kinds.push_back(vanish ? "v" + std::to_string(view_.bursts) : "f");
+  }
+  return kinds;
 }
 
 std::vector<std::string> QuietPlay::Settle() {
-  std::vector<std::string> frames;
-  frames_ = &frames;
-  pausesSeen_ = toolkit_.pauses.size();
   game_.SettleBoard();
-  frames_ = nullptr;
-  return frames;
+  return Played();
 }
 
 bool QuietPlay::Push(int row, int col, int dir, std::vector<std::string>& frames) {
@@ -35,13 +40,11 @@ bool QuietPlay::Push(int row, int col, int dir, std::vector<std::string>& frames
   // A press on the left half pushes right, on the right half pushes left.
   const double x = 24.0 * (col - 1) + (dir > 0 ? 6.0 : 18.0);
   const double y = 24.0 * (row - 1) + 12.0;
-  const int pushSounds = cues_[3];
-  frames_ = &frames;
-  pausesSeen_ = toolkit_.pauses.size();
+  const int pushes = view_.pushes;
   game_.Picture1_MouseDown(x, y);
-  frames_ = nullptr;
+  frames = Played();
   // The push sound plays exactly when the rules let the cube move.
-  return cues_[3] > pushSounds;
+  return view_.pushes > pushes;
 }
 
 std::string QuietPlay::FramesText(const std::vector<std::string>& frames) {

@@ -1,16 +1,57 @@
 #pragma once
-// Runs the game's own settling without a window, recording the frames it
-// would draw: "f" for a gravity frame, "vN" for a vanish frame emptying N
-// cells. Used by the level tool and by tests of the settling sequence.
+// The game without a window. QuietView answers every seam of Game and shows
+// nothing; QuietPlay runs the game's own settling on it, recording the frames
+// it would draw: "f" for a gravity frame, "vN" for a vanish frame emptying N
+// cells. Used by the level tool, the benches and the tests.
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "game/game.h"
-#include "shell/scripted_toolkit.h"
 
 namespace tumbol {
 
-class QuietPlay : private BoardSurface, private SoundCues, private BoardCursor, private GameView {
+class QuietView : public BoardSurface, public SoundCues, public BoardCursor, public GameView {
+ public:
+  void Clear() override {}
+  void DrawTile(int, int, int) override {}
+  void DrawBurst(int, int) override {}
+  void PlaySoundCue(int) override {}
+  void SetAnimCursor(int) override {}
+  void RestoreCursor() override {}
+  std::string MapNumberText() override { return {}; }
+  void ShowModeControls(bool) override {}
+  void SetLivesText(const std::string&) override {}
+  void SetCoordsText(const std::string&) override {}
+  void SetButtonPressed(int, bool) override {}
+  void EnableTimer2() override {}
+  void OpenEditor() override {}
+  void OpenRecords() override {}
+  void RequestClose() override {}
+  void Minimise() override {}
+  void NextFrameIn(double seconds) override { frameDue = seconds; }
+
+  double frameDue = -1;  // the pause before the pending frame; -1 when none is due
+};
+
+// Message boxes are answered with OK (No to a question) unseen; the time
+// stands still.
+class QuietToolkit : public Toolkit {
+ public:
+  int MsgBox(const std::string&, int style, const std::string&) override {
+    return style == kStyleQuestion ? kResultNo : kResultOk;
+  }
+  std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
+  double Now() override { return 0; }
+  double Rnd() override { return 0; }
+};
+
+// Shows every frame of the running sequence at once, the pause before each
+// first handed to `wait`; returns the frames shown.
+std::vector<Frame> PlayFrames(Game& game, QuietView& view,
+                              const std::function<void(double)>& wait = nullptr);
+
+class QuietPlay {
  public:
   QuietPlay();
   explicit QuietPlay(const Board& start);
@@ -26,32 +67,18 @@ class QuietPlay : private BoardSurface, private SoundCues, private BoardCursor, 
   static std::string FramesText(const std::vector<std::string>& frames);
 
  private:
-  void Clear() override { bursts_ = 0; }
-  void DrawTile(int, int, int) override {}
-  void DrawBurst(int, int) override { ++bursts_; }
-  void Present() override;
-  void PlaySoundCue(int cue) override {
-    if (cue >= 1 && cue <= 3) ++cues_[cue];
-  }
-  void SetAnimCursor(int) override {}
-  void RestoreCursor() override {}
-  std::string MapNumberText() override { return {}; }
-  void ShowModeControls(bool) override {}
-  void SetLivesText(const std::string&) override {}
-  void SetCoordsText(const std::string&) override {}
-  void SetButtonPressed(int, bool) override {}
-  void EnableTimer2() override {}
-  void OpenEditor() override {}
-  void OpenRecords() override {}
-  void RequestClose() override {}
-  void Minimise() override {}
+  class Counting : public QuietView {
+   public:
+    void Clear() override { bursts = 0; }
+    void DrawBurst(int, int) override { ++bursts; }
+    void PlaySoundCue(int cue) override { pushes += cue == 3; }
+    int bursts = 0, pushes = 0;
+  };
+  std::vector<std::string> Played();
 
-  ScriptedToolkit toolkit_;
+  QuietToolkit toolkit_;
+  Counting view_;
   Game game_;
-  int bursts_ = 0;
-  size_t pausesSeen_ = 0;
-  int cues_[4] = {0, 0, 0, 0};
-  std::vector<std::string>* frames_ = nullptr;
 };
 
 }  // namespace tumbol

@@ -58,7 +58,7 @@ int Main(int argc, char** argv) {
   const QString skinPath = folder + QStringLiteral("skins.bmp");
   const QImage skin = form.skin.toImage();
   if (FileExists(skinPath.toStdString()) && !skin.isNull())
-    form.SetOutline(WindowOutline(skin, form.size(), [&] { toolkit.DoEvents(); }));
+    form.SetOutline(WindowOutline(skin, form.size()));
   CentreOnScreen(&form);
   form.show();
   // Without a window manager nothing activates a new window; ask for it.
@@ -69,7 +69,6 @@ int Main(int argc, char** argv) {
       std::puts("shown");
       std::fflush(stdout);
       form.game().Shutdown();
-      toolkit.BeginClosing();
       app.exit(0);
     });
   }

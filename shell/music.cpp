@@ -30,7 +30,6 @@ void MusicPlayer::PrepareMusic() {
     // A list entry that does not exist names no file: the folder alone.
     const bool inList = trackIndex >= 0 && static_cast<size_t>(trackIndex) < List1.size();
     MMControl1.FileName = path_work + (inList ? List1[trackIndex] : std::string());
-    toolkit_.DoEvents();
     MMControl1.SendCommand("Open");
   }
 }
@@ -71,8 +70,6 @@ void MusicPlayer::MMControl1_Done(int code) {
 }
 
 void MusicPlayer::Image3_MouseDown(int index) {
-  if (musicButtonBusy) return;
-  musicButtonBusy = true;
   endedAtOnce_ = 0;
   if (index == 0) {
     switchShowsOn_ = true;
@@ -84,7 +81,6 @@ void MusicPlayer::Image3_MouseDown(int index) {
   if (onSwitchChanged) onSwitchChanged(switchShowsOn_);
   if (onRepaint) onRepaint();
   ToggleMusic();
-  musicButtonBusy = false;
 }
 
 void MusicPlayer::Close() { MMControl1.SendCommand("Close"); }

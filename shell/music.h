@@ -52,7 +52,6 @@ class MusicPlayer {
   std::vector<std::string> List1;   // the playlist
   int16_t trackIndex = 0;           // position in List1 of the current track
   int16_t musicOff = 0;             // 0 on, -1 off; changes only by ~
-  bool musicButtonBusy = false;     // a switch press is being handled
 
  private:
   void AdvanceTrack();

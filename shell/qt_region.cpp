@@ -6,8 +6,7 @@
 
 namespace tumbol {
 
-QRegion MakeRegionFromPicture(const QImage& holder, uint32_t transparentColor,
-                              const std::function<void()>& perRow) {
+QRegion MakeRegionFromPicture(const QImage& holder, uint32_t transparentColor) {
   if (holder.isNull()) return QRegion();
   // RGB32 and ARGB32 rows are 0xAARRGGBB words already; anything else
   // (a 24-bit BMP, a palette picture) is converted once.
@@ -16,7 +15,7 @@ QRegion MakeRegionFromPicture(const QImage& holder, uint32_t transparentColor,
                            : holder.convertToFormat(QImage::Format_RGB32);
   const std::vector<RunRect> runs = MakeRegionRunsFromRows(
       image.width(), image.height(), reinterpret_cast<const uint32_t*>(image.constBits()),
-      image.bytesPerLine(), transparentColor, perRow);
+      image.bytesPerLine(), transparentColor);
   return RegionFromRects(MergeEqualRows(runs));
 }
 
@@ -29,11 +28,11 @@ QRegion RegionFromRects(const std::vector<RunRect>& rects) {
   return region;
 }
 
-QRegion WindowOutline(const QImage& skin, QSize clientSize, const std::function<void()>& perRow) {
+QRegion WindowOutline(const QImage& skin, QSize clientSize) {
   QImage holder(clientSize, QImage::Format_RGB32);
   holder.fill(Qt::white);
   QPainter(&holder).drawImage(0, 0, skin);
-  return MakeRegionFromPicture(holder, kPureWhite, perRow);
+  return MakeRegionFromPicture(holder, kPureWhite);
 }
 
 }  // namespace tumbol

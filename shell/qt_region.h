@@ -3,7 +3,6 @@
 // QWidget::setMask.
 #include <QImage>
 #include <QRegion>
-#include <functional>
 #include <vector>
 
 #include "shell/region.h"
@@ -11,17 +10,15 @@
 namespace tumbol {
 
 // The region of every pixel of holder whose colour differs from
-// transparentColor (red in the low byte; kPureWhite for the skin). perRow
-// runs once at the start of each pixel row (the caller passes DoEvents).
+// transparentColor (red in the low byte; kPureWhite for the skin).
 // The region is built once from the runs, in Qt's own banded form.
-QRegion MakeRegionFromPicture(const QImage& holder, uint32_t transparentColor,
-                              const std::function<void()>& perRow);
+QRegion MakeRegionFromPicture(const QImage& holder, uint32_t transparentColor);
 
 // The outline of a window of clientSize cut from its skin: the skin is laid
 // at the top left of a white holder of the window's size, so a smaller skin
 // leaves the rest outside and a larger one is cut off. An all-white skin
 // gives an empty region.
-QRegion WindowOutline(const QImage& skin, QSize clientSize, const std::function<void()>& perRow);
+QRegion WindowOutline(const QImage& skin, QSize clientSize);
 
 // Hands rectangles ordered by top and then left edge, rows not overlapping
 // (as MakeRegionRunsFromRows and MergeEqualRows give them), to Qt in one piece.

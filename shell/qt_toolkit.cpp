@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QInputDialog>
@@ -95,28 +94,6 @@ double QtToolkit::Now() {
   return static_cast<double>(epoch.msecsTo(asUtc)) / 86400000.0;
 }
 
-void QtToolkit::Pause(double seconds) {
-  if (closing_) return;
-  QElapsedTimer clock;
-  clock.start();
-  const qint64 wanted = static_cast<qint64>(seconds * 1000.0 + 0.5);
-  while (!closing_ && clock.elapsed() < wanted) {
-    QEventLoop loop;
-    QTimer::singleShot(static_cast<int>(wanted - clock.elapsed()), Qt::PreciseTimer, &loop,
-                       &QEventLoop::quit);
-    pauses_.push_back(&loop);
-    loop.exec();
-    pauses_.pop_back();
-  }
-}
-
-void QtToolkit::DoEvents() { QCoreApplication::processEvents(); }
-
 double QtToolkit::Rnd() { return QRandomGenerator::global()->generateDouble(); }
-
-void QtToolkit::BeginClosing() {
-  closing_ = true;
-  for (QEventLoop* loop : pauses_) loop->quit();
-}
 
 }  // namespace tumbol

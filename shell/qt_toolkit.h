@@ -1,12 +1,9 @@
 #pragma once
 // The real Toolkit: Qt message boxes and input boxes with Russian buttons, the
-// local clock, pauses as nested event loops.
+// local clock.
 #include <QWidget>
-#include <vector>
 
 #include "shell/toolkit.h"
-
-class QEventLoop;
 
 namespace tumbol {
 
@@ -16,17 +13,12 @@ class QtToolkit : public Toolkit {
   std::string InputBox(const std::string& prompt, const std::string& title,
                        const std::string& defaultText) override;
   double Now() override;
-  void Pause(double seconds) override;
-  void DoEvents() override;
   double Rnd() override;
 
   // Message boxes are centred on this window, unless a modal window of the
   // program (the editor) is open: then on that one.
   void SetDialogParent(QWidget* parent) { parent_ = parent; }
   QWidget* DialogParent() const;
-  // From now on pauses return at once, and those running end now.
-  void BeginClosing() override;
-  bool Closing() const { return closing_; }
 
   // A CR alone or CR LF in a message is a line break on screen.
   static QString DisplayText(const std::string& text);
@@ -35,8 +27,6 @@ class QtToolkit : public Toolkit {
 
  private:
   QWidget* parent_ = nullptr;
-  bool closing_ = false;
-  std::vector<QEventLoop*> pauses_;
 };
 
 }  // namespace tumbol

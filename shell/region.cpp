@@ -4,8 +4,7 @@
 
 namespace tumbol {
 std::vector<RunRect> MakeRegionRunsFromRows(int width, int height, const uint32_t* firstRow,
-                                            std::ptrdiff_t rowBytes, uint32_t transparentColor,
-                                            const std::function<void()>& perRow) {
+                                            std::ptrdiff_t rowBytes, uint32_t transparentColor) {
   // The colour value holds blue in bits 16-23 and red in bits 0-7; the
   // pixels hold them the other way round.
   const uint32_t key = ((transparentColor & 0xFFu) << 16) | (transparentColor & 0xFF00u) |
@@ -21,7 +20,6 @@ std::vector<RunRect> MakeRegionRunsFromRows(int width, int height, const uint32_
   unsigned char* const mask = opaque.data();
   std::vector<RunRect> runs;
   for (int y = 0; y < height; ++y) {
-    if (perRow) perRow();
     const auto* row = reinterpret_cast<const uint32_t*>(base + y * rowBytes);
     for (int x = 0; x < width; ++x)
       mask[x] = static_cast<unsigned char>(matchesNothing | ((row[x] & 0xFFFFFFu) != key));

@@ -3,7 +3,6 @@
 // transparent colour, as one-pixel-high rectangles, one per opaque run.
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 namespace tumbol {
@@ -20,11 +19,9 @@ constexpr uint32_t kPureWhite = 0xFFFFFF;  // as a colour value: red in the low 
 // byte is ignored), the rows rowBytes apart, top to bottom and each row left
 // to right: every maximal run of pixels other than transparentColor (a colour
 // value, red in the low byte) becomes one rectangle one pixel high. Only an
-// exact match is transparent. perRow (may be empty) runs at the start of each
-// row so the splash can repaint during the scan.
+// exact match is transparent.
 std::vector<RunRect> MakeRegionRunsFromRows(int width, int height, const uint32_t* firstRow,
-                                            std::ptrdiff_t rowBytes, uint32_t transparentColor,
-                                            const std::function<void()>& perRow);
+                                            std::ptrdiff_t rowBytes, uint32_t transparentColor);
 
 // Joins runs of consecutive rows whose runs match exactly into taller
 // rectangles. Input: rows in order, runs of a row left to right, as the

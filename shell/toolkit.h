@@ -29,15 +29,8 @@ class Toolkit {
                                const std::string& defaultText) = 0;
   // Local date and time as a number of days (1 is 24 hours), comparable by subtraction.
   virtual double Now() = 0;
-  // Keeps the windows alive for t seconds of a monotonic clock. Returns at
-  // once when the program is closing.
-  virtual void Pause(double seconds) = 0;
-  // Handles every pending event, timer tick and input before it returns.
-  virtual void DoEvents() = 0;
   // Uniform random number in [0, 1).
   virtual double Rnd() = 0;
-  // The program is closing: pauses running now end, later ones return at once.
-  virtual void BeginClosing() {}
 };
 
 }  // namespace tumbol

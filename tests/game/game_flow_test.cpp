@@ -1,7 +1,6 @@
 // The level flow of the game window: starting levels, the slide-in, the two
-// modes, lives and restarts, completion messages, and presses and timers
-// that arrive during the pauses of a slide-in or a settling (the event loop
-// runs inside every pause, so any handler can come back in).
+// modes, lives and restarts, completion messages, and what comes between the
+// frames of a slide-in or a settling.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,7 +9,6 @@
 #include "game/game.h"
 #include "game/map_file.h"
 #include "game/rules.h"
-#include "shell/scripted_toolkit.h"
 #include "tests/game/bottom_rows.h"
 #include "tests/game/silent_view.h"
 #include "tests/temp_folder.h"
@@ -35,14 +33,11 @@ Board Settled(const std::string& text) {
 
 class GameFlow : public ::testing::Test {
  protected:
-  void SetUp() override { game.path_work = dir.Slash(); }
-  void WriteMap(int n, const std::string& text) { WriteBytes(dir / ("pole" + std::to_string(n) + ".txt"), text); }
-  // Runs action once, at the first pause.
-  void AtFirstPause(std::function<void()> action) {
-    tk.onPause = [action, done = false]() mutable {
-      if (!done) done = true, action();
-    };
+  void SetUp() override {
+    game.path_work = dir.Slash();
+    ui.Autoplay(&game, &tk);
   }
+  void WriteMap(int n, const std::string& text) { WriteBytes(dir / ("pole" + std::to_string(n) + ".txt"), text); }
   // Presses the left half of the cube at row 15, column 1: pushes it right.
   void PushFirstCubeRight() { game.Picture1_MouseDown(5, 24 * 14 + 5); }
   // Presses the right half of the cube at row 15, column 3: pushes it left.
@@ -80,20 +75,24 @@ TEST_F(GameFlow, BadMapWarnsOnceWithItsText) {
   EXPECT_FALSE(fresh.LevelSolved);
 }
 
-TEST_F(GameFlow, SlideInShowsSixteenFramesFromTheBottomRowUp) {
-  for (const std::string& map : {kThreeKinds, Map(std::string(22, '0'))}) {
+TEST_F(GameFlow, SlideInShowsTheLevelFromTheBottomRowUpThenSettles) {
+  const std::string falling = BottomRowsText({"0000000003", "3040304", std::string(22, '1')});
+  for (const std::string& map : {kThreeKinds, Map(std::string(22, '0')), falling}) {
     WriteMap(1, map);
-    game.LoadLevelMap();
-    std::vector<Board> frames;
-    tk.onPause = [&] { frames.push_back(game.board); };
-    game.SlideInBoard();
+    ui.Autoplay(nullptr, nullptr);
+    game.StartLevel();
+    const std::vector<Frame> frames = ui.Run(game, tk);
     const Board level = Settled(map);
-    ASSERT_EQ(frames.size(), 16u);
+    ASSERT_GE(frames.size(), 17u);
     for (int k = 1; k <= 16; ++k)  // frame k: the level's last k rows at the top
       for (int row = 1; row <= 16; ++row)
-        EXPECT_EQ(BoardRowText(frames[k - 1], row), row <= k ? BoardRowText(level, 16 - k + row) : std::string(22, '0'))
+        EXPECT_EQ(BoardRowText(frames[k - 1].cells, row), row <= k ? BoardRowText(level, 16 - k + row) : std::string(22, '0'))
             << "frame " << k << " row " << row;
-    EXPECT_EQ(game.board, level);
+    EXPECT_EQ(frames[16].cells, level);  // held once more before it settles
+    Board settled = level;
+    SettleQuietly(settled);
+    EXPECT_EQ(frames.back().cells, settled);
+    EXPECT_EQ(frames.size() > 17, settled != level);
   }
 }
 
@@ -220,142 +219,67 @@ TEST_F(GameFlow, HoverCursorFollowsTheHalves) {
   EXPECT_EQ(game.flag_anim, 0);
 }
 
-// Holding Enter in the number field: a load request at every pause. Each
-// waits for the running start to unwind instead of running inside it.
-TEST_F(GameFlow, LoadsRequestedWhileALevelSlidesInOrAPairVanishesNeverNestAndTheLastShowsWhole) {
-  WriteMap(1, kOnePush);
+// Between two frames of a level start or of a winning push any event may
+// come (a press on the board, an activation, a load, the close); none runs
+// inside the frames: each is dropped, or replaces or stops the sequence.
+TEST_F(GameFlow, EventsBetweenFramesAreDroppedOrReplaceOrStopTheSequence) {
   const std::string falling = BottomRowsText({"0000000003", "3040304", std::string(22, '1')});
-  WriteMap(2, falling);  // a cube falls as it starts
-  Board last = Settled(falling);
-  SettleQuietly(last);
-  int depth = 0, deepest = 0, requests = 0;  // outlive the loop: tk.onPause keeps them
-  for (bool sliding : {true, false}) {
-    SCOPED_TRACE(sliding ? "sliding in" : "vanishing");
-    ui.text1 = "1";
-    tk.onPause = nullptr;
-    if (!sliding) game.StartLevel();
-    ui.rests = 0;
-    depth = deepest = requests = 0;
-    tk.onPause = [&] {
-      deepest = std::max(deepest, ++depth);
-      // At every pause of the first starts, then only while cubes fall.
-      if (requests < 41 && (requests < 30 || tk.pauses.back() > 0.01)) {
-        ++requests;
-        ui.text1 = requests % 2 || requests >= 30 ? "2" : "1";
-        requests % 3 ? game.Image1_MouseDown(0) : game.Timer2_Timer();
+  WriteMap(1, kOnePush);
+  WriteMap(2, falling);
+  Board two = Settled(falling);
+  SettleQuietly(two);
+  enum Event { kPush, kActivate, kLoad, kClose };
+  for (Event event : {kPush, kActivate, kLoad, kClose})
+    for (bool start : {true, false})
+      for (size_t at = 0;; ++at) {
+        SCOPED_TRACE("event " + std::to_string(event) + (start ? " in a start" : " in a push") + " before frame " +
+                     std::to_string(at));
+        ScriptedToolkit t;
+        SilentView v;
+        Game g(t, v, v, v, v);
+        g.path_work = dir.Slash();
+        v.text1 = "1";
+        if (!start) g.StartLevel(), v.Run(g, t);
+        start ? g.StartLevel() : g.Picture1_MouseDown(24 * 2 + 20, 24 * 14 + 5);
+        size_t shown = 0;
+        while (g.PendingFrame()) {
+          if (shown++ == at) {
+            if (event == kPush) g.Picture1_MouseDown(5, 24 * 14 + 5);
+            if (event == kActivate) g.ActivateBoard();
+            if (event == kLoad) v.text1 = "2", g.Image1_MouseDown(0);
+            if (event == kClose) g.Shutdown();
+            continue;
+          }
+          t.Advance(v.frameDue);
+          g.ShowNextFrame();
+        }
+        if (shown <= at) break;  // the event came before every frame once
+        const int wins = static_cast<int>(std::count(v.cues.begin(), v.cues.end(), 2));
+        const int pushes = static_cast<int>(std::count(v.cues.begin(), v.cues.end(), 3));
+        EXPECT_EQ(pushes, start ? 0 : 1) << "a press while frames play is dropped";
+        if (event == kLoad) {
+          EXPECT_EQ(g.board, two);
+          EXPECT_EQ(wins, 0);
+          EXPECT_EQ(v.rests, start ? 1 : 2) << "the replaced sequence never came to rest";
+          EXPECT_EQ(g.LevelStartTime, t.now);
+        } else if (event == kClose) {
+          const Board left = g.board;
+          // Whatever was still queued when the window closed changes nothing,
+          // waits for nothing and shows nothing, not even a missing map.
+          std::filesystem::rename(dir / "pole1.txt", dir / "pole1.bak");
+          g.Timer2_Timer();
+          g.Image1_MouseDown(0);
+          std::filesystem::rename(dir / "pole1.bak", dir / "pole1.txt");
+          EXPECT_EQ(g.PendingFrame(), nullptr);
+          EXPECT_TRUE(t.messages.empty());
+          EXPECT_EQ(g.board, left);
+          EXPECT_EQ(wins, 0);
+        } else {
+          EXPECT_EQ(g.board.CountCubes(), start ? 2 : 0);
+          EXPECT_EQ(wins, start ? 0 : 1) << "one win, reported once";
+          EXPECT_EQ(t.messages.size(), start ? 0u : 1u);
+        }
       }
-      --depth;
-    };
-    sliding ? game.StartLevel() : PushFirstCubeRight();
-    EXPECT_EQ(deepest, 1);
-    EXPECT_EQ(game.board, last);  // whole, not mixed with rows of map 1
-    EXPECT_EQ(game.LevelStartTime, tk.now);
-    EXPECT_EQ(ui.rests, 1) << "only the last board came to rest";
-    EXPECT_EQ(Wins(), 0);
-    EXPECT_TRUE(tk.messages.empty());
-  }
-}
-
-TEST_F(GameFlow, SecondSettleDuringAPauseDoesNotDoubleTheWin) {
-  WriteMap(1, kOnePush);
-  game.StartLevel();
-  AtFirstPause([&] { game.SettleBoard(); });  // the window activated meanwhile
-  PushThirdCubeLeft();
-  EXPECT_EQ(tk.messages.size(), 1u);
-  EXPECT_EQ(Wins(), 1);
-}
-
-TEST_F(GameFlow, PressesWhileBusyOrSlidingAreDropped) {
-  WriteMap(1, kOnePush);
-  int presses = 0;
-  tk.onDoEvents = [&] {
-    if (presses++ == 200) PushThirdCubeLeft();
-  };
-  game.StartLevel();
-  tk.onDoEvents = nullptr;
-  EXPECT_EQ(game.board.CountCubes(), 2);
-  EXPECT_EQ(std::count(ui.cues.begin(), ui.cues.end(), 3), 0);
-  int nestedPushes = 0;
-  tk.onPause = [&] {
-    ++nestedPushes;
-    PushFirstCubeRight();
-  };
-  PushThirdCubeLeft();
-  EXPECT_GT(nestedPushes, 0);
-  EXPECT_EQ(std::count(ui.cues.begin(), ui.cues.end(), 3), 1);
-}
-
-TEST_F(GameFlow, Timer2DuringTheNextLevelsSettleNeitherSkipsNorDoublesALevel) {
-  WriteMap(1, kSelfSolving);
-  WriteMap(2, kOnePush);
-  WriteMap(3, kOnePush);
-  game.Image1_MouseDown(5);  // level 1 wins itself
-  ASSERT_EQ(game.LevelNumber, 2);
-  ASSERT_EQ(tk.messages.size(), 1u);
-  game.Timer2_Timer();
-  ASSERT_EQ(game.board, Settled(kOnePush));
-  // The timer fires once more while the level-2 pair is vanishing.
-  AtFirstPause([&] { game.Timer2_Timer(); });
-  PushFirstCubeRight();
-  EXPECT_EQ(game.LevelNumber, 2);
-  EXPECT_EQ(tk.messages.size(), 1u);
-  EXPECT_EQ(game.board, Settled(kOnePush));
-  tk.onPause = nullptr;
-  PushFirstCubeRight();
-  EXPECT_EQ(game.LevelNumber, 3);
-  ASSERT_EQ(tk.messages.size(), 2u);
-  EXPECT_EQ(tk.messages[1].text, "Вы прошли 2- уровень.\rВаше время: 00:00:00\rИграем дальше.");
-}
-
-TEST_F(GameFlow, ActivationAtAnyPauseOfALevelStartLeavesItToTheRunningOne) {
-  // A cube falls into place, and a pair on the bottom row vanishes under a cube resting on it.
-  const std::string map = BottomRowsText({"000004", "03", "22000004"});
-  WriteMap(1, map);
-  Board expected = Settled(map);
-  SettleQuietly(expected);
-  for (size_t at = 0;; ++at) {
-    SCOPED_TRACE("activated at pause " + std::to_string(at));
-    ScriptedToolkit toolkit;
-    SilentView view;
-    Game started(toolkit, view, view, view, view);
-    started.path_work = game.path_work;
-    size_t pauses = 0;
-    // What the window's activation handler runs.
-    toolkit.onPause = [&] {
-      if (pauses++ == at) started.ActivateBoard();
-    };
-    started.StartLevel();
-    EXPECT_EQ(started.board, expected);  // no cube in the air, none lost or doubled
-    EXPECT_EQ(std::count(view.cues.begin(), view.cues.end(), 2), 0);
-    EXPECT_TRUE(toolkit.messages.empty());
-    if (pauses <= at) break;  // every pause of the slide-in and the settling was tried
-  }
-}
-
-TEST_F(GameFlow, ClosingMidSlideOrMidSettleStopsEverything) {
-  for (bool sliding : {true, false}) {
-    SCOPED_TRACE(sliding ? "sliding in" : "settling");
-    WriteMap(1, sliding ? kSelfSolving : kOnePush);
-    ScriptedToolkit toolkit;
-    SilentView view;
-    Game closing(toolkit, view, view, view, view);
-    closing.path_work = game.path_work;
-    if (!sliding) closing.StartLevel();
-    const size_t before = toolkit.pauses.size();
-    toolkit.onPause = [&] { closing.Shutdown(); };
-    sliding ? closing.StartLevel() : closing.Picture1_MouseDown(5, 24 * 14 + 5);
-    EXPECT_EQ(toolkit.pauses.size(), before + 1);  // stopped at the pause where it closed
-    EXPECT_EQ(std::count(view.cues.begin(), view.cues.end(), 2), 0);
-    const Board left = closing.board;
-    // Whatever was still queued when the window closed changes nothing, waits
-    // for nothing and shows nothing, not even a missing map.
-    std::filesystem::remove(dir / "pole1.txt");
-    closing.Timer2_Timer();
-    closing.Image1_MouseDown(0);
-    EXPECT_TRUE(toolkit.messages.empty());
-    EXPECT_EQ(toolkit.pauses.size(), before + 1);
-    EXPECT_EQ(closing.board, left);
-  }
 }
 
 // Installed read-only: a map the player saved comes first, the shipped ones

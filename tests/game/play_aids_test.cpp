@@ -5,7 +5,6 @@
 
 #include "game/game.h"
 #include "game/map_file.h"
-#include "shell/scripted_toolkit.h"
 #include "tests/game/bottom_rows.h"
 #include "tests/game/silent_view.h"
 #include "tests/temp_folder.h"
@@ -97,6 +96,7 @@ class Undo : public ::testing::Test {
     // Two kinds that never meet, a ledge to fall from, and a pair to win.
     WriteBytes(dir / "pole1.txt", BottomRowsText({"0000000000000000000300", "0203000000000000000111", std::string(22, '1')}));
     game.path_work = dir.Slash();
+    ui.Autoplay(&game, &tk);
     game.StartLevel();
     start = game.board;
   }
@@ -125,11 +125,12 @@ TEST_F(Undo, TakesBackEachPushBackToTheStart) {
 }
 
 TEST_F(Undo, NothingDuringASettleNorInAGameAndTheHistoryClears) {
-  bool undid = true;
-  tk.onPause = [&] { undid = game.Undo(); };
+  ui.Autoplay(nullptr, nullptr);
   Push(14, 20, -1);
-  tk.onPause = nullptr;
-  EXPECT_FALSE(undid) << "while the cube was still falling";
+  ASSERT_NE(game.PendingFrame(), nullptr);
+  EXPECT_FALSE(game.Undo()) << "while the cube is still shown falling";
+  ui.Run(game, tk);
+  ui.Autoplay(&game, &tk);
   ASSERT_EQ(game.UndoDepth(), 1u);
 
   game.ToggleGameMode();

@@ -20,7 +20,7 @@
 #include "shell/qt_board_cursor.h"
 #include "shell/qt_region.h"
 #include "shell/qt_toolkit.h"
-#include "shell/scripted_toolkit.h"
+#include "tests/scripted_toolkit.h"
 #include "tests/game/bottom_rows.h"
 #include "tests/game/silent_view.h"
 #include "tests/temp_folder.h"
@@ -72,6 +72,8 @@ class Form1Test : public ::testing::Test {
     EXPECT_TRUE(QTest::qWaitFor([&] { return window ? window->isActiveWindow() : !form.isActiveWindow(); }, 2000));
   }
   std::string Path(const char* name) const { return dir.Slash() + name; }
+  // The board's frames have played: presses count again.
+  bool AtRest() { return QTest::qWaitFor([&] { return !form.game().BoardInMotion(); }, 5000); }
 
   TempFolder dir;
   const QString folder = QString::fromStdString(dir.path.string());
@@ -299,7 +301,7 @@ TEST_F(Form1Test, OutsideTheOutlineTheWindowIsSeeThrough) {
     Form1 window{tk, cues, cursor};
     window.Form_Load(folder);
     const QImage skin = window.skin.toImage().convertToFormat(QImage::Format_ARGB32);
-    window.SetOutline(WindowOutline(skin, window.size(), {}));
+    window.SetOutline(WindowOutline(skin, window.size()));
     const QImage shown = window.grab().toImage().convertToFormat(QImage::Format_ARGB32);
     EXPECT_EQ(qAlpha(shown.pixel(0, 0)), c.seeThrough ? 0 : 255);
     EXPECT_EQ(shown.pixel(380, 10), skin.pixel(380, 10));  // the title plate
@@ -332,6 +334,7 @@ TEST_F(Form1Test, OnlyTheLeftButtonAloneOnTheSurfaceDragsTheWindow) {
 
 TEST_F(Form1Test, F2ShowsTheFirstPushOfAShortestWinBesideTheCubeUntilThePlayersNextMove) {
   const auto hinted = [&] {
+    EXPECT_TRUE(AtRest());
     QTest::keyClick(form.Text1, Qt::Key_F2);
     return QTest::qWaitFor([&] { return form.Picture1->HintShowing(); }, 5000);
   };
@@ -407,12 +410,16 @@ TEST_F(Form1Test, LostSignInTheFrameFromTheLoadOrATrapUntilUndoOrANewLevel) {
   const std::vector<Trap> traps = FindTraps(form.game().board, way, 20000);
   const auto trap = std::find_if(traps.begin(), traps.end(), [](const Trap& t) { return !t.unknown; });
   ASSERT_NE(trap, traps.end()) << "level 10 has a losing push on its way";
-  const auto press = [&](const SolverMove& m) { QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, Cell(m.row, m.col, m.dir > 0)); };
+  const auto press = [&](const SolverMove& m) {
+    ASSERT_TRUE(AtRest());
+    QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, Cell(m.row, m.col, m.dir > 0));
+  };
   for (int i = 0; i < trap->step; ++i) press(way[size_t(i)]);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !form.aids().Searching(); }, 5000));
   EXPECT_FALSE(form.lostSign->isVisibleTo(&form)) << "still winnable";
   press(trap->move);
   EXPECT_TRUE(signBecomes(true));
+  ASSERT_TRUE(AtRest());
   QTest::keyClick(form.Text1, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_FALSE(form.lostSign->isVisibleTo(&form)) << "undone";
 }
@@ -438,14 +445,12 @@ TEST_F(Form1Test, TheWindowNeverWaitsForTheSolverAndAPushVoidsItsAnswersAtOnce) 
     bool eventFilter(QObject*, QEvent* e) override { return count += e->type() == QEvent::MetaCall, false; }
   } answers;
   qApp->installEventFilter(&answers);
-  bool once = true;
-  tk.onPause = [&] {
-    if (!std::exchange(once, false)) return;
-    release.set_value();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return answers.count > 0; }, 5000));
-    EXPECT_FALSE(blocked.Picture1->HintShowing());
-  };
   QTest::mouseClick(blocked.Picture1, Qt::LeftButton, {}, Cell(15, 5, false));
+  ASSERT_TRUE(blocked.game().BoardInMotion());
+  release.set_value();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return answers.count > 0; }, 5000));
+  EXPECT_FALSE(blocked.Picture1->HintShowing());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !blocked.game().BoardInMotion(); }, 2000));
   EXPECT_EQ(blocked.game().board.At(15, 3), 0) << "the 3s met while the search is stuck";
   QTest::keyClick(blocked.Text1, Qt::Key_Z, Qt::ControlModifier);
   QTest::keyClick(blocked.Text1, Qt::Key_Backspace);  // edits the number, undoes nothing

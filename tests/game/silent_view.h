@@ -2,19 +2,18 @@
 // Every seam of Game at once, drawing nothing; it keeps what tests look at:
 // the sound cues, the cursor calls (0 for a restore), the texts and controls
 // the window would show, the map number typed, Timer2 starts and the other
-// windows and window actions asked for.
+// windows and window actions asked for. Frames are shown the moment they
+// are due once Autoplay is on, else by Run.
 #include <string>
 #include <vector>
 
-#include "game/game.h"
+#include "game/quiet_play.h"
+#include "tests/scripted_toolkit.h"
 
 namespace tumbol {
 
-class SilentView : public BoardSurface, public SoundCues, public BoardCursor, public GameView {
+class SilentView : public QuietView {
  public:
-  void Clear() override {}
-  void DrawTile(int, int, int) override {}
-  void DrawBurst(int, int) override {}
   void PlaySoundCue(int cue) override { cues.push_back(cue); }
   void SetAnimCursor(int kind) override { cursorCalls.push_back(kind); }
   void RestoreCursor() override { cursorCalls.push_back(0); }
@@ -29,6 +28,19 @@ class SilentView : public BoardSurface, public SoundCues, public BoardCursor, pu
   void RequestClose() override { actions.push_back("close"); }
   void Minimise() override { actions.push_back("minimise"); }
   void BoardAtRest() override { ++rests; }
+  void NextFrameIn(double seconds) override {
+    QuietView::NextFrameIn(seconds);
+    if (!game_) return;
+    tk_->Advance(seconds);
+    game_->ShowNextFrame();
+  }
+  void Autoplay(Game* game, ScriptedToolkit* tk) { game_ = game, tk_ = tk; }
+
+  // Plays the game's running sequence to its end, the fake clock advancing
+  // by each pause; returns the frames shown.
+  std::vector<Frame> Run(Game& game, ScriptedToolkit& tk) {
+    return PlayFrames(game, *this, [&](double pause) { tk.Advance(pause); });
+  }
 
   std::vector<int> cues, cursorCalls;
   std::vector<std::string> actions;  // what the buttons asked of the window
@@ -36,6 +48,10 @@ class SilentView : public BoardSurface, public SoundCues, public BoardCursor, pu
   bool freePlayControls = true;
   bool buttons[8] = {};
   int timer2 = 0, rests = 0;
+
+ private:
+  Game* game_ = nullptr;
+  ScriptedToolkit* tk_ = nullptr;
 };
 
 }  // namespace tumbol

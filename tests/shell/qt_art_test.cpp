@@ -10,7 +10,7 @@
 
 #include "game/qt_form1.h"
 #include "shell/qt_region.h"
-#include "shell/scripted_toolkit.h"
+#include "tests/scripted_toolkit.h"
 #include "tests/game/silent_view.h"
 
 // Resources live in a static library: pull them in explicitly.
@@ -43,7 +43,7 @@ TEST(Art, TheWindowFaceHoldsEveryControlAndHasNoHoles) {
   ScriptedToolkit tk;
   SilentView quiet;
   Form1 form(tk, quiet, quiet);
-  const QRegion outline = WindowOutline(skin, skin.size(), nullptr);
+  const QRegion outline = WindowOutline(skin, skin.size());
   for (QWidget* control : form.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
     EXPECT_TRUE((QRegion(control->geometry()) - outline).isEmpty())
         << control->metaObject()->className() << " at " << control->x() << "," << control->y();

@@ -18,7 +18,7 @@ std::vector<RunRect> Runs(const std::vector<std::string>& rows) {
   for (std::size_t y = 0; y < rows.size(); ++y)
     for (int x = 0; x < width; ++x)
       words[y * stride + x] = rows[y][x] == '.' ? 0xFFFFFFFFu : rows[y][x] == '~' ? 0xFFFFFFFEu : 0xFF000000u;
-  return MakeRegionRunsFromRows(width, static_cast<int>(rows.size()), words.data(), stride * 4, kPureWhite, nullptr);
+  return MakeRegionRunsFromRows(width, static_cast<int>(rows.size()), words.data(), stride * 4, kPureWhite);
 }
 
 TEST(RegionRuns, MaximalOpaqueRunsRowByRow) {
@@ -37,10 +37,10 @@ TEST(RegionRuns, MaximalOpaqueRunsRowByRow) {
 TEST(RegionRuns, MemoryScanReadsColourValuesRedLow) {
   // Pixels in memory: pure red, pure blue, red with a different top byte.
   const uint32_t row[] = {0xFFFF0000u, 0xFF0000FFu, 0x00FF0000u};
-  EXPECT_EQ(MakeRegionRunsFromRows(3, 1, row, sizeof row, 0x0000FFu /* red */, nullptr),
+  EXPECT_EQ(MakeRegionRunsFromRows(3, 1, row, sizeof row, 0x0000FFu /* red */),
             (std::vector<RunRect>{{1, 0, 1, 1}}));
   // A value no pixel can hold hides nothing.
-  EXPECT_EQ(MakeRegionRunsFromRows(3, 1, row, sizeof row, 0x010000FFu, nullptr),
+  EXPECT_EQ(MakeRegionRunsFromRows(3, 1, row, sizeof row, 0x010000FFu),
             (std::vector<RunRect>{{0, 0, 3, 1}}));
 }
 

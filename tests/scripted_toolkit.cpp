@@ -1,4 +1,4 @@
-#include "shell/scripted_toolkit.h"
+#include "tests/scripted_toolkit.h"
 
 namespace tumbol {
 
@@ -19,17 +19,6 @@ std::string ScriptedToolkit::InputBox(const std::string& prompt, const std::stri
   std::string answer = inputs.front();
   inputs.pop_front();
   return answer;
-}
-
-void ScriptedToolkit::Pause(double seconds) {
-  pauses.push_back(seconds);
-  Advance(seconds);
-  if (onPause) onPause();
-}
-
-void ScriptedToolkit::DoEvents() {
-  ++doEventsCalls;
-  if (onDoEvents) onDoEvents();
 }
 
 double ScriptedToolkit::Rnd() {

@@ -1,6 +1,6 @@
 #pragma once
 // A Toolkit for tests: message boxes and input boxes answer from a script and
-// are recorded; the clock is fake and advances only by Pause and Advance.
+// are recorded; the clock is fake and advances only by Advance.
 #include <deque>
 #include <functional>
 #include <string>
@@ -22,8 +22,6 @@ class ScriptedToolkit : public Toolkit {
   std::string InputBox(const std::string& prompt, const std::string& title,
                        const std::string& defaultText) override;
   double Now() override { return now; }
-  void Pause(double seconds) override;
-  void DoEvents() override;
   double Rnd() override;
 
   void Advance(double seconds);
@@ -35,14 +33,8 @@ class ScriptedToolkit : public Toolkit {
   std::deque<double> randoms;
   std::vector<Message> messages;
   std::vector<std::string> prompts;
-  std::vector<double> pauses;
   // The current moment in days; starts on an ordinary afternoon.
   double now = 46000.5;
-  int doEventsCalls = 0;
-  // Runs inside every pause, as the event loop would run handlers there.
-  std::function<void()> onPause;
-  // Runs inside every DoEvents.
-  std::function<void()> onDoEvents;
   // Runs when a message box is shown (the box is open while it runs).
   std::function<void(const Message&)> onMessage;
 };
