@@ -88,7 +88,7 @@ int Run(const fs::path& dir) {
       Quiet quiet;
       quiet.number = "7";
       Game game(toolkit, quiet, quiet, quiet, quiet);
-      game.path_work = work;
+      game.SetFolders(work);
       game.LoadLevelMap();
     });
     Measure(std::string("record.txt: ") + kind.what, [&] {

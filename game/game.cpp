@@ -13,35 +13,43 @@ Game::Game(Toolkit& toolkit, BoardSurface& surface, SoundCues& sounds, BoardCurs
 
 void Game::LoadLevelMap() {
   std::string number;
-  if (FreePlayMode) {
+  if (freePlayMode_) {
     number = view_.MapNumberText();
     if (number.empty()) number = "1";
   } else {
-    number = std::to_string(LevelNumber);
+    number = std::to_string(levelNumber_);
   }
   // A map the player saved in the editor comes before the shipped one.
   const std::string name = FoundFile(Folders(), "pole" + number + ".txt");
-  LoadFailed = false;
+  loadFailed_ = false;
   bool warning = false;
   // A number that is no plain file name part (a path, "..") names no file.
-  if (!IsPlainFileNamePart(number) || !ReadLevelFile(name, board, warning)) {
+  if (!IsPlainFileNamePart(number) || !ReadLevelFile(name, board_, warning)) {
     toolkit_.MsgBox("Файла '" + name + "' не существует!", kStyleExclamation, "Открыть");
-    LoadFailed = true;
+    loadFailed_ = true;
     return;
   }
   StopFrames();  // they showed the old board
   undoHistory_.clear();
-  view_.LevelReplaced();
+  aids_.LevelReplaced();
   if (warning) {
     toolkit_.MsgBox(
         std::string("Внимание! Карта имеет неправельную структуру или несуществующие элементы.") +
             kCR + "Эти элементы будут учитываться как пространство карты.",
         kStyleInformation, "Загрузка карты");
   }
-  LevelSolved = false;
+  levelSolved_ = false;
 }
 
-void Game::RedrawBoard() { DrawFrame(board, surface_); }
+void Game::PutBoard(const Board& board) {
+  StopFrames();
+  board_ = board;
+  undoHistory_.clear();
+  aids_.LevelReplaced();
+  levelSolved_ = false;
+}
+
+void Game::RedrawBoard() { DrawFrame(board_, surface_); }
 
 void Game::Play(std::vector<Frame> frames, AfterFrames after) {
   frames_.assign(std::make_move_iterator(frames.begin()), std::make_move_iterator(frames.end()));
@@ -69,8 +77,8 @@ void Game::FinishFrames() {
   // A box was open meanwhile; what started or stopped then has the board.
   if (sequence != sequence_ || closing_) return;
   inMotion_ = false;
-  if (after_ == AfterFrames::kLevelStart) LevelStartTime = toolkit_.Now();
-  if (!LevelSolved) view_.BoardAtRest();
+  if (after_ == AfterFrames::kLevelStart) levelStartTime_ = toolkit_.Now();
+  if (!levelSolved_) aids_.BoardAtRest(board_);
 }
 
 void Game::StopFrames() {
@@ -79,54 +87,61 @@ void Game::StopFrames() {
   inMotion_ = false;
 }
 
-void Game::SettleBoard() { Play(SettleFrames(board), AfterFrames::kRest); }
+void Game::SettleBoard() { Play(SettleFrames(board_), AfterFrames::kRest); }
 
 void Game::PushCube(int col, int row, double x, double /*y*/) {
-  if (!board.Inside(row, col) || !IsCube(board.At(row, col))) return;
-  Board before = board;
-  if (!TryPush(board, row, col, PushDirection(col, x))) return;
-  if (FreePlayMode) undoHistory_.push_back(std::move(before));
-  view_.PlayerChangedBoard(false);
+  if (!board_.Inside(row, col) || !IsCube(board_.At(row, col))) return;
+  Board before = board_;
+  if (!TryPush(board_, row, col, PushDirection(col, x))) return;
+  if (freePlayMode_) undoHistory_.push_back(std::move(before));
+  aids_.BoardChanging(false);
   sounds_.PlaySoundCue(3);
   RestoreCursor();
   RedrawBoard();
   SettleBoard();
 }
 
+void Game::HintRequested() {
+  if (HintAllowed())
+    aids_.HintRequested(board_);
+  else if (aids_.Lost())
+    view_.PointAtLostSign();  // no hints in a game, but a lost board answers there too
+}
+
 bool Game::HintAllowed() const {
-  return FreePlayAtRest() && !LevelSolved && BoardRows() > 0;
+  return FreePlayAtRest() && !levelSolved_ && board_.Rows() > 0;
 }
 
 bool Game::Undo() {
   if (!FreePlayAtRest() || undoHistory_.empty()) return false;
-  view_.PlayerChangedBoard(true);
-  board = std::move(undoHistory_.back());
+  aids_.BoardChanging(true);
+  board_ = std::move(undoHistory_.back());
   undoHistory_.pop_back();
   RestoreCursor();
   RedrawBoard();
-  view_.BoardAtRest();
+  aids_.BoardAtRest(board_);
   return true;
 }
 
 void Game::UpdateHoverCursor(int col, int row, double x, double /*y*/) {
-  if (!board.Inside(row, col) || !IsCube(board.At(row, col))) {
+  if (!board_.Inside(row, col) || !IsCube(board_.At(row, col))) {
     RestoreCursor();
     return;
   }
   const int wanted = PushDirection(col, x) > 0 ? 1 : 2;
-  if (flag_anim != wanted) {
+  if (flag_anim_ != wanted) {
     SetAnimCursor(wanted);
-    flag_anim = static_cast<uint8_t>(wanted);
+    flag_anim_ = static_cast<uint8_t>(wanted);
   }
 }
 
 void Game::SetAnimCursor(int kind) {
-  if (flag_anim != 0) RestoreCursor();
+  if (flag_anim_ != 0) RestoreCursor();
   cursor_.SetAnimCursor(kind);
 }
 
 void Game::RestoreCursor() {
-  flag_anim = 0;
+  flag_anim_ = 0;
   cursor_.RestoreCursor();
 }
 
@@ -142,128 +157,102 @@ void Game::Picture1_MouseDown(double x, double y) {
 void Game::Picture1_MouseMove(double x, double y) {
   const int col = CellFromPoint(x);
   const int row = CellFromPoint(y);
-  if (LastPointerCol > 0) UpdateHoverCursor(col, row, x, y);
-  LastPointerCol = static_cast<int16_t>(col);
+  if (lastPointerCol_ > 0) UpdateHoverCursor(col, row, x, y);
+  lastPointerCol_ = static_cast<int16_t>(col);
   view_.SetCoordsText(std::to_string(col) + "/" + std::to_string(row));
-  ReleaseButtonImage();
 }
 
-void Game::Picture1_MouseUp() { ReleaseButtonImage(); }
-
 void Game::CheckLevelComplete() {
-  // A board without cells is no level at all, let alone a won one.
-  if (BoardRows() == 0 || BoardCols() == 0) return;
-  if (board.HasCube()) return;
+  // A board_ without cells is no level at all, let alone a won one.
+  if (board_.Rows() == 0 || board_.Cols() == 0) return;
+  if (board_.HasCube()) return;
   undoHistory_.clear();
   sounds_.PlaySoundCue(2);
-  const double levelTime = toolkit_.Now() - LevelStartTime;
-  LevelTimeText = FormatHms(levelTime);
-  if (FreePlayMode) {
-    toolkit_.MsgBox(std::string("Победа!!!") + kCR + "Ваше время: " + LevelTimeText,
+  const double levelTime = toolkit_.Now() - levelStartTime_;
+  const std::string levelTimeText = FormatHms(levelTime);
+  if (freePlayMode_) {
+    toolkit_.MsgBox(std::string("Победа!!!") + kCR + "Ваше время: " + levelTimeText,
                     kStyleInformation, "Поздравляем");
-    LevelSolved = true;
+    levelSolved_ = true;
     return;
   }
-  TotalGameTime += levelTime;
-  toolkit_.MsgBox("Вы прошли " + std::to_string(LevelNumber) + "- уровень." + kCR +
-                      "Ваше время: " + LevelTimeText + kCR + "Играем дальше.",
+  totalGameTime_ += levelTime;
+  toolkit_.MsgBox("Вы прошли " + std::to_string(levelNumber_) + "- уровень." + kCR +
+                      "Ваше время: " + levelTimeText + kCR + "Играем дальше.",
                   kStyleInformation, "Поздравляем");
-  if (LevelNumber < kLastLevel) {
-    ++LevelNumber;
+  if (levelNumber_ < kLastLevel) {
+    ++levelNumber_;
     view_.EnableTimer2();
-    LevelSolved = true;
+    levelSolved_ = true;
     return;
   }
   toolkit_.MsgBox(std::string("ВЫ ПРОШЛИ ВСЕ УРОВНИ, ПОЗДРАВЛЯЕМ!") + kCR + "Ваше время: " +
-                      LevelTimeText + kCR + "Общее время: " + FormatHms(TotalGameTime),
+                      levelTimeText + kCR + "Общее время: " + FormatHms(totalGameTime_),
                   kStyleInformation, "ПОБЕДИТЕЛЬ");
-  if (checkNewRecord) checkNewRecord(TotalGameTime);
-  LevelSolved = true;
+  view_.AllLevelsWon(totalGameTime_);
+  levelSolved_ = true;
 }
 
 void Game::StartLevel() {
   // A timer or press that was already queued when the window closed.
   if (closing_) return;
   LoadLevelMap();
-  if (LevelSolved) return;
-  if (LoadFailed) {
-    LevelStartTime = toolkit_.Now();  // the board stays; its time starts again
+  if (levelSolved_) return;
+  if (loadFailed_) {
+    levelStartTime_ = toolkit_.Now();  // the board_ stays; its time starts again
     return;
   }
-  std::vector<Frame> frames = SlideInFrames(board);
-  for (Frame& frame : SettleFrames(board)) frames.push_back(std::move(frame));
+  std::vector<Frame> frames = SlideInFrames(board_);
+  for (Frame& frame : SettleFrames(board_)) frames.push_back(std::move(frame));
   Play(std::move(frames), AfterFrames::kLevelStart);
 }
 
 void Game::ToggleGameMode() {
-  FreePlayMode = !FreePlayMode;
+  freePlayMode_ = !freePlayMode_;
   undoHistory_.clear();
-  view_.ShowModeControls(FreePlayMode);
+  view_.ShowModeControls(freePlayMode_);
 }
 
-void Game::ShowLives() { view_.SetLivesText("Жизни - " + std::to_string(Lives)); }
-
-void Game::ReleaseButtonImage() {
-  if (!PressedButton) return;
-  view_.SetButtonPressed(PressedButtonIndex, false);
-  PressedButton = false;
-}
-
-void Game::Image1_MouseDown(int index) {
-  PressedButton = true;
-  PressedButtonIndex = static_cast<int16_t>(index);
-  view_.SetButtonPressed(index, true);
-  switch (index) {
-    case 0: StartLevel(); break;
-    case 1: view_.OpenEditor(); break;
-    case 2:
-    case 3: view_.RequestClose(); break;
-    case 4: view_.Minimise(); break;
-    case 5: PressPlayButton(); break;
-    case 6: view_.OpenRecords(); break;
-    case 7: PressRestartButton(); break;
-    default: break;
-  }
-}
-
-void Game::Image1_MouseUp() { ReleaseButtonImage(); }
+void Game::ShowLives() { view_.SetLivesText("Жизни - " + std::to_string(lives_)); }
 
 void Game::PressPlayButton() {
-  if (!FreePlayMode) {
+  if (!freePlayMode_) {
     if (toolkit_.MsgBox("Вы действительно хотите закончить игру?", kStyleQuestion, "Выйти") ==
         kResultYes)
       ToggleGameMode();
     return;
   }
-  LevelNumber = 1;
-  TotalGameTime = 0;  // a new game counts its own time, not the last game's
+  levelNumber_ = 1;
+  totalGameTime_ = 0;  // a new game counts its own time, not the last game's
   ToggleGameMode();
   StartLevel();
-  Lives = kStartLives;
+  lives_ = kStartLives;
   ShowLives();
 }
 
 void Game::PressRestartButton() {
-  if (FreePlayMode) return;
-  if (Lives > 0) {
+  if (freePlayMode_) return;
+  if (lives_ > 0) {
     if (toolkit_.MsgBox("Переиграть?", kStyleQuestion, "Рестарт") != kResultYes) return;
-    --Lives;
+    --lives_;
     ShowLives();
     StartLevel();
     return;
   }
   if (toolkit_.MsgBox("Начать с 1-го уровня?", kStyleQuestion, "Рестарт") != kResultYes) return;
-  LevelNumber = 1;
-  Lives = kStartLives;
-  TotalGameTime = 0;
+  levelNumber_ = 1;
+  lives_ = kStartLives;
+  totalGameTime_ = 0;
   ShowLives();
   StartLevel();
 }
 
+void Game::StartLevelClock() { levelStartTime_ = toolkit_.Now(); }
+
 void Game::Timer2_Timer() { StartLevel(); }
 
 void Game::ActivateBoard() {
-  if (LevelSolved || closing_ || BoardInMotion()) return;
+  if (levelSolved_ || closing_ || BoardInMotion()) return;
   RedrawBoard();
   SettleBoard();
 }

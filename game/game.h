@@ -1,20 +1,19 @@
 #pragma once
 // The game window's state and procedures: the board, the level flow, lives,
-// the clocks' start times and the completion of levels. The Qt window
-// (game/qt_form1.h) forwards its events here and shows what GameView asks.
-// A settling or a level start is computed at once as frames (game/frames.h);
-// the window's one frame timer shows them through ShowNextFrame, so nothing
-// here ever waits inside another event.
+// the clocks' start times, the completion of levels and the play aids. The
+// Qt window (game/qt_form1.h) forwards its events here and shows what
+// GameView asks. A settling or a level start is computed at once as frames
+// (game/frames.h); the window's one frame timer shows them through
+// ShowNextFrame, so nothing here ever waits inside another event.
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "game/board.h"
 #include "game/frames.h"
+#include "game/play_aids.h"
 #include "game/seams.h"
-#include "records/records_file.h"
 #include "shell/game_folders.h"
 #include "shell/toolkit.h"
 
@@ -23,63 +22,44 @@ namespace tumbol {
 constexpr int kLastLevel = 15;
 constexpr int kStartLives = 5;
 
-// What the game asks of the window around the board.
-class GameView {
+// What the game asks of the window around the board, the play aids' part
+// included.
+class GameView : public AidsView {
  public:
-  virtual ~GameView() = default;
   virtual std::string MapNumberText() = 0;              // Text1
   virtual void ShowModeControls(bool freePlay) = 0;     // buttons 0, 1, 7, Text1, Label2, Label3
   virtual void SetLivesText(const std::string& text) = 0;   // Label2
   virtual void SetCoordsText(const std::string& text) = 0;  // Label1
-  virtual void SetButtonPressed(int index, bool pressed) = 0;
   virtual void EnableTimer2() = 0;
-  virtual void OpenEditor() = 0;
-  virtual void OpenRecords() = 0;
-  virtual void RequestClose() = 0;
-  virtual void Minimise() = 0;
   // The next frame is due in `seconds`: call Game::ShowNextFrame then. A
   // new call replaces the one before.
   virtual void NextFrameIn(double seconds) = 0;
-  // The player's push or undo is changing the board: whatever was asked of
-  // the board before is void from now on, not only once the new one rests.
-  virtual void PlayerChangedBoard(bool undo) { (void)undo; }
-  // The board came to rest after a level start, the player's push or undo,
-  // or an activation.
-  virtual void BoardAtRest() {}
-  // A new board was loaded: whatever was known of the old one is void.
-  virtual void LevelReplaced() {}
+  // The last level of a game is won in totalTime (days): maybe a record.
+  virtual void AllLevelsWon(double totalTime) = 0;
 };
 
 class Game {
  public:
   Game(Toolkit& toolkit, BoardSurface& surface, SoundCues& sounds, BoardCursor& cursor, GameView& view);
 
-  // --- fields of the game window ---
-  std::string path_work;        // the program folder, ending in '/'
-  std::string dataFolder;       // the player's files when path_work is read-only, else empty
-  Board board;                  // the board (at rest once its frames have played)
-  bool FreePlayMode = true;
-  int16_t LevelNumber = 0;
-  bool LoadFailed = false;
-  bool LevelSolved = false;
-  int16_t Lives = 0;
-  double LevelStartTime = 0;    // days
-  double TotalGameTime = 0;     // days, the sum of the won levels of a game
-  std::string LevelTimeText;
-  int16_t LastPointerCol = -1;
-  uint8_t flag_anim = 0;        // board cursor in force: 0 arrow, 1 push right, 2 push left
-  bool PressedButton = false;
-  int16_t PressedButtonIndex = 0;
-  RecordTable RecordLines;  // the records table as last read
-  // Called after the last level of a game with its total time.
-  std::function<void(double)> checkNewRecord;
+  // --- what the window shows ---
+  void SetFolders(const GameFolders& folders) { folders_ = folders; }
+  const GameFolders& Folders() const { return folders_; }
+  const Board& board() const { return board_; }
+  bool FreePlayMode() const { return freePlayMode_; }
+  int LevelNumber() const { return levelNumber_; }
+  int Lives() const { return lives_; }
+  bool LoadFailed() const { return loadFailed_; }
+  bool LevelSolved() const { return levelSolved_; }
+  double LevelStartTime() const { return levelStartTime_; }  // days
+  double TotalGameTime() const { return totalGameTime_; }    // days, the won levels of a game
+  int flag_anim() const { return flag_anim_; }  // board cursor in force: 0 arrow, 1 push right, 2 push left
+  const PlayAids& aids() const { return aids_; }
 
-  GameFolders Folders() const { return {path_work, dataFolder}; }
-  int BoardRows() const { return board.Rows(); }
-  int BoardCols() const { return board.Cols(); }
-
-  // --- procedures ---
+  // --- the board ---
   void LoadLevelMap();
+  // Puts a board on display as it is, at rest: no level is loaded.
+  void PutBoard(const Board& board);
   // Shows the board as it is, at once.
   void RedrawBoard();
   // Settles the board, its frames played on the window's clock.
@@ -90,40 +70,41 @@ class Game {
   void ShowNextFrame();
   // The frame ShowNextFrame would show, if any.
   const Frame* PendingFrame() const { return frames_.empty() ? nullptr : &frames_.front(); }
-  void PushCube(int col, int row, double x, double y);
-  void UpdateHoverCursor(int col, int row, double x, double y);
-  void CheckLevelComplete();
-  // Loads the map and plays its slide-in and settling; a sequence still
-  // playing (an earlier start, a settling) is replaced.
-  void StartLevel();
-  void ToggleGameMode();
-  void ShowLives();
-  void ReleaseButtonImage();
-  void SetAnimCursor(int kind);
-  void RestoreCursor();
+  // A slide-in or a settling is playing, or its win is being reported.
+  bool BoardInMotion() const { return inMotion_; }
 
-  // --- event handlers (board coordinates in points) ---
-  void Picture1_MouseDown(double x, double y);
-  void Picture1_MouseMove(double x, double y);
-  void Picture1_MouseUp();
-  void Image1_MouseDown(int index);
-  void Image1_MouseUp();
+  // --- the level flow ---
+  // Loads the map and plays its slide-in and settling; a sequence still
+  // playing (an earlier start, a settling) is replaced. The load button,
+  // Enter in the number field and Timer2.
+  void StartLevel();
+  void PressPlayButton();     // start a game, or end it
+  void PressRestartButton();  // a game's level again, for a life
+  void ToggleGameMode();
+  // The level's clock starts now (the window's first activation).
+  void StartLevelClock();
   void Timer2_Timer();
 
+  // --- the player's hand ---
+  void Picture1_MouseDown(double x, double y);
+  void Picture1_MouseMove(double x, double y);
+  void RestoreCursor();
   // Free play's undo: the board goes back to the settled board the last push
   // came from, drawn at once. Only in free play with the board at rest; false
   // when nothing was taken back. Loading, winning and switching modes clear
   // the history.
   bool Undo();
   size_t UndoDepth() const { return undoHistory_.size(); }
-  // A hint may be asked for: free play, a level on the board, at rest, not won.
+  // F2: the hint where one may be asked for (free play, a level on the
+  // board, at rest, not won); on a lost board the lost sign answers.
+  void HintRequested();
   bool HintAllowed() const;
+  // The solver's answer, from the window's worker.
+  void SearchDone(uint64_t ticket, const SolveResult& result) { aids_.SearchDone(ticket, result); }
 
   // What an activation of the game window does to the board: an unsolved
   // board is redrawn and settled, unless its frames are still playing.
   void ActivateBoard();
-  // A slide-in or a settling is playing, or its win is being reported.
-  bool BoardInMotion() const { return inMotion_; }
 
   // The window is going away: the running sequence stops, nothing more starts.
   void Shutdown();
@@ -134,19 +115,34 @@ class Game {
   enum class AfterFrames { kRest, kLevelStart };
   // Free play, the board at rest, the window staying: when the play aids may
   // change or ask about the board.
-  bool FreePlayAtRest() const { return FreePlayMode && !BoardInMotion() && !closing_; }
+  bool FreePlayAtRest() const { return freePlayMode_ && !BoardInMotion() && !closing_; }
   // Replaces whatever sequence is playing with frames, then `after`.
   void Play(std::vector<Frame> frames, AfterFrames after);
   void FinishFrames();
   void StopFrames();
-  void PressPlayButton();
-  void PressRestartButton();
+  void PushCube(int col, int row, double x, double y);
+  void UpdateHoverCursor(int col, int row, double x, double y);
+  void SetAnimCursor(int kind);
+  void CheckLevelComplete();
+  void ShowLives();
 
   Toolkit& toolkit_;
   BoardSurface& surface_;
   SoundCues& sounds_;
   BoardCursor& cursor_;
   GameView& view_;
+  PlayAids aids_{view_};
+  GameFolders folders_{""};
+  Board board_;                 // at rest once its frames have played
+  bool freePlayMode_ = true;
+  int16_t levelNumber_ = 0;
+  int16_t lives_ = 0;
+  bool loadFailed_ = false;
+  bool levelSolved_ = false;
+  double levelStartTime_ = 0;
+  double totalGameTime_ = 0;
+  int16_t lastPointerCol_ = -1;
+  uint8_t flag_anim_ = 0;
   std::vector<Board> undoHistory_;  // the boards at rest before each push, oldest first
   std::deque<Frame> frames_;  // still to show, the next first
   AfterFrames after_ = AfterFrames::kRest;

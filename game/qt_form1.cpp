@@ -69,7 +69,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
       music(MMControl1, toolkit),
       toolkit_(toolkit),
       game_(toolkit, *(Picture1 = new BoardPicture(this)), sounds, cursor, *this),
-      worker_([this](uint64_t ticket, const SolveResult& result) { aids_.SearchDone(ticket, result); },
+      worker_([this](uint64_t ticket, const SolveResult& result) { game_.SearchDone(ticket, result); },
               std::move(search)) {
   setWindowTitle(QStringLiteral("Тумбол"));
   setFixedSize(760, 614);
@@ -89,8 +89,11 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   // In the frame above the board, right of the title.
   lostSign = new LostSign(this);
   lostSign->setGeometry(476, 10, 168, 17);
-  Picture1->onMove = [this](double x, double y) { game_.Picture1_MouseMove(x, y); };
-  Picture1->onRelease = [this] { game_.Picture1_MouseUp(); };
+  Picture1->onMove = [this](double x, double y) {
+    game_.Picture1_MouseMove(x, y);
+    ReleaseButtonImage();
+  };
+  Picture1->onRelease = [this] { ReleaseButtonImage(); };
 
   ImageList2.resize(17);
   for (int i = 0; i < 8; ++i) {
@@ -100,8 +103,8 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
     auto* button = new ImageButton(i, this);
     button->setGeometry(place.left, place.top, place.width, place.height);
     button->setToolTip(QString::fromUtf8(kButtonTips[i]));
-    button->onPress = [this](int index) { game_.Image1_MouseDown(index); };
-    button->onRelease = [this](int) { game_.Image1_MouseUp(); };
+    button->onPress = [this](int index) { Image1_MouseDown(index); };
+    button->onRelease = [this](int) { ReleaseButtonImage(); };
     Image1[i] = button;
   }
 
@@ -129,9 +132,6 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   ShowModeControls(true);
   Label2->setVisible(false);
 
-  game_.checkNewRecord = [this](double total) {
-    CheckNewRecord(toolkit_, game_.Folders(), game_.RecordLines, total, LocaleDecimalSeparator());
-  };
   Image3 = MakeMusicSwitch(music, this);
   Timer1.setInterval(50);
   Timer1.setSingleShot(true);
@@ -167,31 +167,29 @@ void Form1::Form_Load(const QString& programFolder) {
     splash->repaint();
   }
   for (int i = 0; i < 8; ++i) Image1[i]->setPixmap(ImageList2[2 * i + 1]);
-  game_.LastPointerCol = -1;
   QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
   if (!folder.endsWith('/')) folder += '/';
-  game_.path_work = folder.toStdString();
-  game_.dataFolder = DataFolderFor(game_.path_work);
+  const std::string path = folder.toStdString();
+  game_.SetFolders({path, DataFolderFor(path)});
   RecoverInterruptedSaves(WrittenFile(game_.Folders(), ""));
-  music.path_work = game_.path_work;
+  music.path_work = path;
   music.FillPlaylist();
-  game_.FreePlayMode = true;
   game_.LoadLevelMap();
 
   // A skin that is there but cannot be used (no picture, a FIFO, a device,
   // far too big) is reported like a missing one: the player can do the same
   // about it, and the game goes on without it either way.
-  const std::string skinPath = game_.path_work + "skins.bmp";
+  const std::string skinPath = path + "skins.bmp";
   const QImage skinPicture = FileExists(skinPath) ? LoadPicture(skinPath) : QImage();
   skin = QPixmap::fromImage(skinPicture);
   if (skinPicture.isNull()) {
-    toolkit_.MsgBox("Не найден файл '" + game_.path_work + "skins.bmp'", kStyleExclamation,
+    toolkit_.MsgBox("Не найден файл '" + path + "skins.bmp'", kStyleExclamation,
                     "Ошибка загрузки файла");
   }
-  const std::string boardPath = game_.path_work + "skinsp.jpg";
+  const std::string boardPath = path + "skinsp.jpg";
   const QImage boardBackground = FileExists(boardPath) ? LoadPicture(boardPath) : QImage();
   if (boardBackground.isNull()) {
-    toolkit_.MsgBox("Не найден файл '" + game_.path_work + "skinsp.jpg'", kStyleExclamation,
+    toolkit_.MsgBox("Не найден файл '" + path + "skinsp.jpg'", kStyleExclamation,
                     "Ошибка загрузки файла");
   } else {
     Picture1->SetBackground(boardBackground);
@@ -215,8 +213,31 @@ void Form1::ShowModeControls(bool freePlay) {
   lostSign->SetFreePlay(freePlay);
 }
 
-void Form1::SetButtonPressed(int index, bool pressed) {
-  Image1[index]->setPixmap(ImageList2[2 * index + (pressed ? 2 : 1)]);
+void Form1::Image1_MouseDown(int index) {
+  ReleaseButtonImage();
+  pressedButton_ = index;
+  Image1[index]->setPixmap(ImageList2[2 * index + 2]);
+  switch (index) {
+    case 0: game_.StartLevel(); break;
+    case 1: OpenEditor(); break;
+    case 2:
+    case 3: close(); break;
+    case 4: showMinimized(); break;
+    case 5: game_.PressPlayButton(); break;
+    case 6: OpenRecords(); break;
+    case 7: game_.PressRestartButton(); break;
+    default: break;
+  }
+}
+
+void Form1::ReleaseButtonImage() {
+  if (pressedButton_ < 0) return;
+  Image1[pressedButton_]->setPixmap(ImageList2[2 * pressedButton_ + 1]);
+  pressedButton_ = -1;
+}
+
+void Form1::AllLevelsWon(double totalTime) {
+  CheckNewRecord(toolkit_, game_.Folders(), RecordLines, totalTime, LocaleDecimalSeparator());
 }
 
 void Form1::OpenEditor() {
@@ -271,7 +292,7 @@ void Form1::mousePressEvent(QMouseEvent* event) {
   // may) and holds the pointer meanwhile, so no move or release of this
   // drag reaches the window: restore the board now.
   game_.RestoreCursor();
-  game_.ReleaseButtonImage();
+  ReleaseButtonImage();
   // A compositor takes the move only while the button is down; an X window
   // manager asked now could miss a quick click's release and go on moving
   // the window after it, so it is asked at the first move.
@@ -282,7 +303,7 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   if (!dragging_ && childAt(at) != nullptr) return;
   game_.RestoreCursor();
-  game_.ReleaseButtonImage();
+  ReleaseButtonImage();
   if (!dragging_ || event->buttons() != Qt::LeftButton) return;
   if (!moveOffered_) OfferMove();
   if (dragging_) move(pos() - (drag_ - at));
@@ -297,7 +318,7 @@ void Form1::OfferMove() {
 
 void Form1::mouseReleaseEvent(QMouseEvent*) {
   dragging_ = false;
-  game_.ReleaseButtonImage();
+  ReleaseButtonImage();
 }
 
 void Form1::keyReleaseEvent(QKeyEvent* event) {
@@ -335,16 +356,14 @@ bool Form1::PlayKey(QObject* watched, QKeyEvent* key) {
     return true;
   }
   if (key->key() == Qt::Key_F2) {
-    // No hints in a game, but a lost board answers with its sign there too.
-    if (game_.HintAllowed()) aids_.HintRequested(game_.board);
-    else if (aids_.Lost()) lostSign->Point();
+    game_.HintRequested();
     return true;
   }
   if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && watched == Text1) {
     // What a press on "Загрузить" does, with its pressed picture for a moment.
     Text1_Changed();
-    game_.Image1_MouseDown(0);
-    QTimer::singleShot(150, this, [this] { game_.ReleaseButtonImage(); });
+    Image1_MouseDown(0);
+    QTimer::singleShot(150, this, [this] { ReleaseButtonImage(); });
     return true;
   }
   return false;
@@ -372,7 +391,7 @@ void Form1::Form_Activate() {
   }
   if (!firstActivation_) {
     firstActivation_ = true;
-    game_.LevelStartTime = toolkit_.Now();
+    game_.StartLevelClock();
   }
   game_.ActivateBoard();
   update();
@@ -382,7 +401,7 @@ void Form1::Form_Deactivate() { game_.RestoreCursor(); }
 
 void Form1::Timer3_Timer() {
   Label4->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
-  Label5->setText(QString::fromStdString(FormatHms(toolkit_.Now() - game_.LevelStartTime)));
+  Label5->setText(QString::fromStdString(FormatHms(toolkit_.Now() - game_.LevelStartTime())));
 }
 
 void Form1::Text1_Changed() {

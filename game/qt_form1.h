@@ -17,6 +17,7 @@
 #include "game/play_aids.h"
 #include "game/qt_board_picture.h"
 #include "game/qt_solver_worker.h"
+#include "records/records_file.h"
 #include "shell/music.h"
 #include "shell/qt_audio.h"
 #include "shell/qt_desktop.h"
@@ -45,7 +46,7 @@ class ImageButton : public QLabel {
 };
 
 
-class Form1 : public QWidget, private GameView, private AidsView {
+class Form1 : public QWidget, private GameView {
   Q_OBJECT
  public:
   // search: what the play aids run on their worker; the game's solver by default.
@@ -59,7 +60,7 @@ class Form1 : public QWidget, private GameView, private AidsView {
   void SetOutline(const QRegion& outline);
 
   Game& game() { return game_; }
-  const PlayAids& aids() const { return aids_; }
+  const PlayAids& aids() const { return game_.aids(); }
   BoardPicture* Picture1 = nullptr;     // the board
   LostSign* lostSign = nullptr;         // in the frame: this level can no longer be won
   std::array<ImageButton*, 8> Image1{}; // the picture buttons
@@ -103,23 +104,21 @@ class Form1 : public QWidget, private GameView, private AidsView {
   void ShowModeControls(bool freePlay) override;
   void SetLivesText(const std::string& text) override { Label2->setText(QString::fromStdString(text)); }
   void SetCoordsText(const std::string& text) override { Label1->setText(QString::fromStdString(text)); }
-  void SetButtonPressed(int index, bool pressed) override;
   void EnableTimer2() override { Timer2.start(); }
-  void OpenEditor() override;
-  void OpenRecords() override;
-  void RequestClose() override { close(); }
-  void Minimise() override { showMinimized(); }
   void NextFrameIn(double seconds) override { frameTimer_.start(static_cast<int>(seconds * 1000.0 + 0.5)); }
-  void PlayerChangedBoard(bool undo) override { aids_.BoardChanging(undo); }
-  void BoardAtRest() override { aids_.BoardAtRest(game_.board); }
-  void LevelReplaced() override { aids_.LevelReplaced(); }
-  // AidsView
+  void AllLevelsWon(double totalTime) override;
   void StartSearch(const Board& board, uint64_t ticket) override { worker_.Start(board, ticket); }
   void CancelSearch() override { worker_.Cancel(); }
   void ShowLostSign(bool shown) override { lostSign->setVisible(shown); }
   void ShowHint(const SolverMove& move) override { Picture1->ShowHint(move.row, move.col, move.dir); }
   void HideHint() override { Picture1->StopHint(); }
   void PointAtLostSign() override { lostSign->Point(); }
+  // A picture button: its pressed picture, then its action.
+  void Image1_MouseDown(int index);
+  // Whichever button picture shows pressed shows released again.
+  void ReleaseButtonImage();
+  void OpenEditor();
+  void OpenRecords();
   // The game's keys: undo, hint, Enter to load. True when taken.
   bool PlayKey(QObject* watched, QKeyEvent* key);
 
@@ -134,8 +133,9 @@ class Form1 : public QWidget, private GameView, private AidsView {
   Toolkit& toolkit_;
   Game game_;
   QTimer frameTimer_;  // the board's one clock: the game's next frame is due
-  PlayAids aids_{*this};
-  SolverWorker worker_;  // after aids_: its answers go there
+  SolverWorker worker_;  // after game_: its answers go there
+  int pressedButton_ = -1;  // the button picture showing pressed, if any
+  RecordTable RecordLines;  // the records table as last read
   QPoint drag_;                 // dragX, dragY: where the window was grabbed
   bool dragging_ = false;       // the button went down on the surface, not on a control
   bool moveOffered_ = false;    // this drag was offered to the window system

@@ -15,7 +15,7 @@ std::vector<Frame> PlayFrames(Game& game, QuietView& view, const std::function<v
 
 QuietPlay::QuietPlay() : game_(toolkit_, view_, view_, view_, view_) {}
 
-QuietPlay::QuietPlay(const Board& start) : QuietPlay() { game_.board = start; }
+QuietPlay::QuietPlay(const Board& start) : QuietPlay() { game_.PutBoard(start); }
 
 std::vector<std::string> QuietPlay::Played() {
   std::vector<std::string> kinds;

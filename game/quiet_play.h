@@ -23,13 +23,16 @@ class QuietView : public BoardSurface, public SoundCues, public BoardCursor, pub
   void ShowModeControls(bool) override {}
   void SetLivesText(const std::string&) override {}
   void SetCoordsText(const std::string&) override {}
-  void SetButtonPressed(int, bool) override {}
   void EnableTimer2() override {}
-  void OpenEditor() override {}
-  void OpenRecords() override {}
-  void RequestClose() override {}
-  void Minimise() override {}
   void NextFrameIn(double seconds) override { frameDue = seconds; }
+  void AllLevelsWon(double) override {}
+  // No solver runs here: the play aids never answer.
+  void StartSearch(const Board&, uint64_t) override {}
+  void CancelSearch() override {}
+  void ShowLostSign(bool) override {}
+  void ShowHint(const SolverMove&) override {}
+  void HideHint() override {}
+  void PointAtLostSign() override {}
 
   double frameDue = -1;  // the pause before the pending frame; -1 when none is due
 };
@@ -57,7 +60,7 @@ class QuietPlay {
   explicit QuietPlay(const Board& start);
 
   Game& game() { return game_; }
-  Board& board() { return game_.board; }
+  const Board& board() const { return game_.board(); }
   // Settles as a level start does; returns the frames drawn.
   std::vector<std::string> Settle();
   // Pushes the cube at row, col in dir (+1 right, -1 left) as the player's

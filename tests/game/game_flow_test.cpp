@@ -34,7 +34,7 @@ Board Settled(const std::string& text) {
 class GameFlow : public ::testing::Test {
  protected:
   void SetUp() override {
-    game.path_work = dir.Slash();
+    game.SetFolders(dir.Slash());
     ui.Autoplay(&game, &tk);
   }
   void WriteMap(int n, const std::string& text) { WriteBytes(dir / ("pole" + std::to_string(n) + ".txt"), text); }
@@ -56,9 +56,9 @@ TEST_F(GameFlow, MissingMapAndPathNumbersNameNoFile) {
     tk.messages.clear();
     ui.text1 = number;
     game.LoadLevelMap();
-    EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Файла '" + game.path_work + "pole" + number + ".txt' не существует!",
+    EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Файла '" + game.Folders().program + "pole" + number + ".txt' не существует!",
                                                    kStyleExclamation, "Открыть")));
-    EXPECT_TRUE(game.LoadFailed);
+    EXPECT_TRUE(game.LoadFailed());
   }
 }
 
@@ -68,11 +68,11 @@ TEST_F(GameFlow, BadMapWarnsOnceWithItsText) {
   EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Внимание! Карта имеет неправельную структуру или несуществующие "
                                                  "элементы.\rЭти элементы будут учитываться как пространство карты.",
                                                  kStyleInformation, "Загрузка карты")));
-  EXPECT_FALSE(game.LoadFailed);
+  EXPECT_FALSE(game.LoadFailed());
   Game fresh(tk, ui, ui, ui, ui);
   fresh.SettleBoard();  // no map ever loaded: no board, so never a won level
   EXPECT_EQ(tk.messages.size(), 1u);
-  EXPECT_FALSE(fresh.LevelSolved);
+  EXPECT_FALSE(fresh.LevelSolved());
 }
 
 TEST_F(GameFlow, SlideInShowsTheLevelFromTheBottomRowUpThenSettles) {
@@ -99,25 +99,28 @@ TEST_F(GameFlow, SlideInShowsTheLevelFromTheBottomRowUpThenSettles) {
 TEST_F(GameFlow, GameModeWalksThroughLevelsAndResetsTotal) {
   for (int n = 1; n <= 15; ++n) WriteMap(n, kSelfSolving);
   ui.text1 = "3";
-  game.TotalGameTime = 0.5;  // left over from an earlier game
-  game.LevelStartTime = tk.now;  // the window's first activation
-  game.Image1_MouseDown(5);
-  EXPECT_FALSE(game.FreePlayMode);
+  game.PressPlayButton();  // an earlier game: its level 1 counts from the day the clock began
+  ASSERT_GT(game.TotalGameTime(), 1.0);
+  tk.answers.push_back(kResultYes);
+  game.PressPlayButton();  // ended
+  tk.messages.clear();
+  ui.timer2 = 0;
+  game.StartLevelClock();  // the window's first activation
+  game.PressPlayButton();
+  EXPECT_FALSE(game.FreePlayMode());
   EXPECT_FALSE(ui.freePlayControls);
   EXPECT_EQ(ui.lives, "Жизни - 5");
   ASSERT_EQ(tk.messages.size(), 1u);
   EXPECT_EQ(tk.messages[0].text, "Вы прошли 1- уровень.\rВаше время: 00:00:00\rИграем дальше.");
-  EXPECT_EQ(game.LevelNumber, 2);
+  EXPECT_EQ(game.LevelNumber(), 2);
   EXPECT_EQ(ui.timer2, 1);
-  EXPECT_LT(game.TotalGameTime, 0.01);
-  double recordTotal = -1;
-  game.checkNewRecord = [&](double total) { recordTotal = total; };
+  EXPECT_LT(game.TotalGameTime(), 0.01);
   for (int n = 2; n <= 15; ++n) {
     tk.Advance(60);  // a minute on the way to each level
     game.Timer2_Timer();
   }
   EXPECT_EQ(ui.timer2, 14);
-  EXPECT_EQ(game.LevelNumber, 15);
+  EXPECT_EQ(game.LevelNumber(), 15);
   ASSERT_GE(tk.messages.size(), 2u);
   // A self-solving level is won before its own start is stamped, so it
   // counts from the previous level's start.
@@ -127,7 +130,7 @@ TEST_F(GameFlow, GameModeWalksThroughLevelsAndResetsTotal) {
   // Fourteen minutes between the starts, plus the animations' pauses.
   EXPECT_EQ(tk.messages.back().text,
             "ВЫ ПРОШЛИ ВСЕ УРОВНИ, ПОЗДРАВЛЯЕМ!\rВаше время: 00:01:00\rОбщее время: 00:14:04");
-  EXPECT_NEAR(recordTotal * 86400.0, 14 * 60.0 + 4.35, 0.1);
+  EXPECT_NEAR(ui.gameTotal * 86400.0, 14 * 60.0 + 4.35, 0.1);
 }
 
 TEST_F(GameFlow, APushSoundsThePairBurstsAndTheWinAndTheTimeCountsFromTheStart) {
@@ -139,66 +142,56 @@ TEST_F(GameFlow, APushSoundsThePairBurstsAndTheWinAndTheTimeCountsFromTheStart) 
   PushThirdCubeLeft();
   EXPECT_EQ(ui.cues, (std::vector<int>{3, 1, 1, 2}));
   EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Победа!!!\rВаше время: 03:25:07", kStyleInformation, "Поздравляем")));
-  EXPECT_TRUE(game.LevelSolved);
+  EXPECT_TRUE(game.LevelSolved());
 }
 
 TEST_F(GameFlow, LivesPayForRestartsThenOnlyANewStart) {
   WriteMap(1, kOnePush);
   WriteMap(2, kOnePush);
-  game.Image1_MouseDown(5);
-  game.LevelNumber = 2;
+  game.PressPlayButton();
+  PushThirdCubeLeft();
+  game.Timer2_Timer();
+  ASSERT_EQ(game.LevelNumber(), 2);
   for (int i = 0; i < 5; ++i) {
     tk.answers.push_back(kResultYes);
-    game.Image1_MouseDown(7);
+    game.PressRestartButton();
   }
-  EXPECT_EQ(game.Lives, 0);
+  EXPECT_EQ(game.Lives(), 0);
   EXPECT_THAT(tk.messages.back(), FieldsAre("Переиграть?", kStyleQuestion, "Рестарт"));
   tk.answers.push_back(kResultNo);
-  game.Image1_MouseDown(7);
+  game.PressRestartButton();
   EXPECT_EQ(tk.messages.back().text, "Начать с 1-го уровня?");
-  EXPECT_EQ(game.LevelNumber, 2);
-  EXPECT_TRUE(ui.buttons[7]);  // keeps its pressed picture after No
-  game.Picture1_MouseMove(5, 5);
-  EXPECT_FALSE(ui.buttons[7]);
+  EXPECT_EQ(game.LevelNumber(), 2);
   tk.answers.push_back(kResultYes);
-  game.Image1_MouseDown(7);
-  EXPECT_EQ(game.LevelNumber, 1);
+  game.PressRestartButton();
+  EXPECT_EQ(game.LevelNumber(), 1);
   EXPECT_EQ(ui.lives, "Жизни - 5");
-}
-
-TEST_F(GameFlow, EachButtonAsksTheWindowForItsOwnAction) {
-  const std::pair<int, const char*> cases[] = {{1, "editor"}, {2, "close"}, {3, "close"}, {4, "minimise"}, {6, "records"}};
-  for (const auto& [index, action] : cases) {
-    ui.actions.clear();
-    game.Image1_MouseDown(index);
-    EXPECT_EQ(ui.actions, std::vector<std::string>{action}) << "button " << index;
-  }
 }
 
 TEST_F(GameFlow, EndingTheGameAsksAndKeepsTheBoard) {
   WriteMap(1, kOnePush);
-  game.Image1_MouseDown(5);
-  const Board before = game.board;
-  game.Image1_MouseDown(5);  // No
-  EXPECT_FALSE(game.FreePlayMode);
+  game.PressPlayButton();
+  const Board before = game.board();
+  game.PressPlayButton();  // No
+  EXPECT_FALSE(game.FreePlayMode());
   EXPECT_THAT(tk.messages.back(), FieldsAre("Вы действительно хотите закончить игру?", kStyleQuestion, "Выйти"));
   tk.answers.push_back(kResultYes);
-  game.Image1_MouseDown(5);
-  EXPECT_TRUE(game.FreePlayMode);
+  game.PressPlayButton();
+  EXPECT_TRUE(game.FreePlayMode());
   EXPECT_TRUE(ui.freePlayControls);
-  EXPECT_EQ(game.board, before);
+  EXPECT_EQ(game.board(), before);
 }
 
 TEST_F(GameFlow, MissingNextLevelLeavesTheWonBoard) {
   WriteMap(1, kSelfSolving);
-  game.Image1_MouseDown(5);
-  ASSERT_TRUE(game.LevelSolved);
-  const Board won = game.board;
+  game.PressPlayButton();
+  ASSERT_TRUE(game.LevelSolved());
+  const Board won = game.board();
   tk.messages.clear();
   game.Timer2_Timer();
   EXPECT_THAT(tk.messages, ElementsAre(FieldsAre(::testing::_, kStyleExclamation, "Открыть")));
-  EXPECT_EQ(game.board, won);
-  EXPECT_TRUE(game.LevelSolved);
+  EXPECT_EQ(game.board(), won);
+  EXPECT_TRUE(game.LevelSolved());
 }
 
 TEST_F(GameFlow, HoverCursorFollowsTheHalves) {
@@ -210,13 +203,13 @@ TEST_F(GameFlow, HoverCursorFollowsTheHalves) {
   game.Picture1_MouseMove(7, 24 * 14 + 5);  // same half: nothing new
   game.Picture1_MouseMove(20, 24 * 14 + 5);  // right half: restore, then push-left
   EXPECT_EQ(ui.cursorCalls, (std::vector<int>{1, 0, 2}));
-  EXPECT_EQ(game.flag_anim, 2);
+  EXPECT_EQ(game.flag_anim(), 2);
   game.Picture1_MouseMove(30, 24 * 14 + 5);  // empty cell
-  EXPECT_EQ(game.flag_anim, 0);
+  EXPECT_EQ(game.flag_anim(), 0);
   EXPECT_EQ(ui.coords, "2/15");
   game.Picture1_MouseMove(0, 5);  // column 0
   game.Picture1_MouseMove(6, 24 * 14 + 5);  // follows column 0: no update
-  EXPECT_EQ(game.flag_anim, 0);
+  EXPECT_EQ(game.flag_anim(), 0);
 }
 
 // Between two frames of a level start or of a winning push any event may
@@ -237,7 +230,7 @@ TEST_F(GameFlow, EventsBetweenFramesAreDroppedOrReplaceOrStopTheSequence) {
         ScriptedToolkit t;
         SilentView v;
         Game g(t, v, v, v, v);
-        g.path_work = dir.Slash();
+        g.SetFolders(dir.Slash());
         v.text1 = "1";
         if (!start) g.StartLevel(), v.Run(g, t);
         start ? g.StartLevel() : g.Picture1_MouseDown(24 * 2 + 20, 24 * 14 + 5);
@@ -246,7 +239,7 @@ TEST_F(GameFlow, EventsBetweenFramesAreDroppedOrReplaceOrStopTheSequence) {
           if (shown++ == at) {
             if (event == kPush) g.Picture1_MouseDown(5, 24 * 14 + 5);
             if (event == kActivate) g.ActivateBoard();
-            if (event == kLoad) v.text1 = "2", g.Image1_MouseDown(0);
+            if (event == kLoad) v.text1 = "2", g.StartLevel();
             if (event == kClose) g.Shutdown();
             continue;
           }
@@ -258,24 +251,24 @@ TEST_F(GameFlow, EventsBetweenFramesAreDroppedOrReplaceOrStopTheSequence) {
         const int pushes = static_cast<int>(std::count(v.cues.begin(), v.cues.end(), 3));
         EXPECT_EQ(pushes, start ? 0 : 1) << "a press while frames play is dropped";
         if (event == kLoad) {
-          EXPECT_EQ(g.board, two);
+          EXPECT_EQ(g.board(), two);
           EXPECT_EQ(wins, 0);
-          EXPECT_EQ(v.rests, start ? 1 : 2) << "the replaced sequence never came to rest";
-          EXPECT_EQ(g.LevelStartTime, t.now);
+          EXPECT_EQ(v.searches, start ? 1 : 2) << "the replaced sequence never came to rest";
+          EXPECT_EQ(g.LevelStartTime(), t.now);
         } else if (event == kClose) {
-          const Board left = g.board;
+          const Board left = g.board();
           // Whatever was still queued when the window closed changes nothing,
           // waits for nothing and shows nothing, not even a missing map.
           std::filesystem::rename(dir / "pole1.txt", dir / "pole1.bak");
           g.Timer2_Timer();
-          g.Image1_MouseDown(0);
+          g.StartLevel();
           std::filesystem::rename(dir / "pole1.bak", dir / "pole1.txt");
           EXPECT_EQ(g.PendingFrame(), nullptr);
           EXPECT_TRUE(t.messages.empty());
-          EXPECT_EQ(g.board, left);
+          EXPECT_EQ(g.board(), left);
           EXPECT_EQ(wins, 0);
         } else {
-          EXPECT_EQ(g.board.CountCubes(), start ? 2 : 0);
+          EXPECT_EQ(g.board().CountCubes(), start ? 2 : 0);
           EXPECT_EQ(wins, start ? 0 : 1) << "one win, reported once";
           EXPECT_EQ(t.messages.size(), start ? 0u : 1u);
         }
@@ -289,12 +282,12 @@ TEST_F(GameFlow, PlayersMapsComeBeforeTheShippedOnes) {
   WriteMap(2, kOnePush);
   std::filesystem::create_directories(dir / "data");
   WriteBytes(dir / "data" / "pole2.txt", kSelfSolving);
-  game.dataFolder = dir.Slash() + "data/";
+  game.SetFolders({dir.Slash(), dir.Slash() + "data/"});
   game.LoadLevelMap();
-  EXPECT_EQ(BoardRowText(game.board, 15), "2020000000000000000000");
+  EXPECT_EQ(BoardRowText(game.board(), 15), "2020000000000000000000");
   ui.text1 = "2";
   game.LoadLevelMap();
-  EXPECT_EQ(BoardRowText(game.board, 15), "2200000000000000000000");
+  EXPECT_EQ(BoardRowText(game.board(), 15), "2200000000000000000000");
   EXPECT_TRUE(tk.messages.empty());
 }
 

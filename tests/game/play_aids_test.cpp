@@ -95,10 +95,10 @@ class Undo : public ::testing::Test {
   void SetUp() override {
     // Two kinds that never meet, a ledge to fall from, and a pair to win.
     WriteBytes(dir / "pole1.txt", BottomRowsText({"0000000000000000000300", "0203000000000000000111", std::string(22, '1')}));
-    game.path_work = dir.Slash();
+    game.SetFolders(dir.Slash());
     ui.Autoplay(&game, &tk);
     game.StartLevel();
-    start = game.board;
+    start = game.board();
   }
   // Presses the cube at row, col on the half that pushes it dir.
   void Push(int row, int col, int dir) { game.Picture1_MouseDown(24 * (col - 1) + (dir > 0 ? 4 : 20), 24 * row - 12); }
@@ -112,16 +112,16 @@ class Undo : public ::testing::Test {
 
 TEST_F(Undo, TakesBackEachPushBackToTheStart) {
   Push(15, 2, -1);
-  const Board afterOne = game.board;
+  const Board afterOne = game.board();
   Push(14, 20, -1);  // off the ledge: it falls
-  ASSERT_NE(game.board, afterOne);
+  ASSERT_NE(game.board(), afterOne);
   ASSERT_EQ(game.UndoDepth(), 2u);
   EXPECT_TRUE(game.Undo());
-  EXPECT_EQ(game.board, afterOne);
+  EXPECT_EQ(game.board(), afterOne);
   EXPECT_TRUE(game.Undo());
-  EXPECT_EQ(game.board, start);
+  EXPECT_EQ(game.board(), start);
   EXPECT_FALSE(game.Undo());
-  EXPECT_EQ(game.board, start);
+  EXPECT_EQ(game.board(), start);
 }
 
 TEST_F(Undo, NothingDuringASettleNorInAGameAndTheHistoryClears) {
@@ -143,12 +143,14 @@ TEST_F(Undo, NothingDuringASettleNorInAGameAndTheHistoryClears) {
   ASSERT_EQ(game.UndoDepth(), 1u);
   game.StartLevel();  // loading
   EXPECT_EQ(game.UndoDepth(), 0u);
-  EXPECT_EQ(game.board, start);
+  EXPECT_EQ(game.board(), start);
 
-  game.board.At(14, 20) = 0;  // only two 2s are left, a gap apart
-  game.board.At(15, 4) = 2;
+  Board gap = game.board();  // only two 2s are left, a gap apart
+  gap.At(14, 20) = 0;
+  gap.At(15, 4) = 2;
+  game.PutBoard(gap);
   Push(15, 2, 1);
-  ASSERT_TRUE(game.LevelSolved);
+  ASSERT_TRUE(game.LevelSolved());
   EXPECT_EQ(game.UndoDepth(), 0u) << "a won level is not taken back";
 }
 

@@ -72,6 +72,13 @@ class Form1Test : public ::testing::Test {
     EXPECT_TRUE(QTest::qWaitFor([&] { return window ? window->isActiveWindow() : !form.isActiveWindow(); }, 2000));
   }
   std::string Path(const char* name) const { return dir.Slash() + name; }
+  // The board as it is, with a cube in the air at row 5, column 5.
+  void PutCubeInTheAir() {
+    Board board = form.game().board();
+    board.At(5, 5) = 2;
+    form.game().PutBoard(board);
+  }
+  int CellAfterFrames(int row, int col) { return AtRest() ? form.game().board().At(row, col) : -99; }
   // The board's frames have played: presses count again.
   bool AtRest() { return QTest::qWaitFor([&] { return !form.game().BoardInMotion(); }, 5000); }
 
@@ -113,7 +120,7 @@ TEST_F(Form1Test, LoadReportsTheMapThenEachSkinThatIsMissingOrUnreadable) {
       EXPECT_THAT(tk.messages, ElementsAre(map, skin("skins.bmp"), skin("skinsp.jpg")));
     }
     EXPECT_EQ(form.skin.size(), c.loads ? QSize(760, 614) : QSize(0, 0));
-    EXPECT_EQ(form.game().path_work, dir.Slash());
+    EXPECT_EQ(form.game().Folders().program, dir.Slash());
   }
 }
 
@@ -121,11 +128,11 @@ TEST_F(Form1Test, LeftAndRightPressesPushByTheHalfAndSettle) {
   LoadLevel("2030000000000000000000");
   // A right-button press on the right half of the cube in column 3 pushes it left.
   QTest::mousePress(form.Picture1, Qt::RightButton, {}, Cell(15, 3, false));
-  EXPECT_EQ(form.game().board.At(15, 2), 3);
-  EXPECT_EQ(form.game().board.At(15, 3), 0);
+  EXPECT_EQ(form.game().board().At(15, 2), 3);
+  EXPECT_EQ(form.game().board().At(15, 3), 0);
   // A left-button press on its left half pushes it back.
   QTest::mousePress(form.Picture1, Qt::LeftButton, {}, Cell(15, 2, true));
-  EXPECT_EQ(form.game().board.At(15, 3), 3);
+  EXPECT_EQ(form.game().board().At(15, 3), 3);
   EXPECT_EQ(cues.cues, (std::vector<int>{3, 3}));
   // The painted frame shows a tile where the cube now stands.
   const QImage frame = form.Picture1->Frame();
@@ -155,7 +162,7 @@ TEST_F(Form1Test, HalvesOfACubeShowTheirArrowsAndEveryRestorePointGivesTheArrowB
   MoveTo(form.Picture1, Cell(15, 3, true));
   ASSERT_EQ(Shown(), right);
   QTest::mousePress(form.Picture1, Qt::LeftButton, {}, Cell(15, 3, false));  // a push
-  EXPECT_EQ(form.game().board.At(15, 2), 3);
+  EXPECT_EQ(form.game().board().At(15, 2), 3);
   EXPECT_EQ(Shape(), Qt::ArrowCursor);
 }
 
@@ -203,7 +210,7 @@ TEST_F(Form1Test, ButtonsActAfterThePressShowItWhileTheBoxIsOpenAndKeepWorkingAf
 TEST_F(Form1Test, GameModeShowsLivesAndHidesFreePlayControls) {
   EXPECT_TRUE(form.Text1->isVisibleTo(&form) && !form.Image1[7]->isVisibleTo(&form));
   QTest::mousePress(form.Image1[5], Qt::LeftButton);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !form.game().FreePlayMode; }, 2000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !form.game().FreePlayMode(); }, 2000));
   EXPECT_TRUE(form.Label2->isVisibleTo(&form));
   EXPECT_EQ(form.Label2->text(), QStringLiteral("Жизни - 5"));
   for (QWidget* hidden : {static_cast<QWidget*>(form.Image1[0]), static_cast<QWidget*>(form.Image1[1]),
@@ -213,7 +220,8 @@ TEST_F(Form1Test, GameModeShowsLivesAndHidesFreePlayControls) {
 }
 
 TEST_F(Form1Test, Timer3ShowsTheTimeOfDayAndTheTimeOnTheLevel) {
-  form.game().LevelStartTime = tk.now - 3723.0 / 86400;
+  form.game().StartLevelClock();
+  tk.Advance(3723);
   form.Timer3.start(0);
   EXPECT_TRUE(QTest::qWaitFor([&] { return form.Label5->text() == QStringLiteral("01:02:03"); }, 2000))
       << form.Label5->text().toStdString();
@@ -236,17 +244,17 @@ TEST_F(Form1Test, FirstActivationClosesTheSplashAndStartsTheClockButNeverWinsTwi
   form.splash = &splash;
   LoadLevel(std::string(22, '0'));  // no cube: won at the first settling
   form.game().SettleBoard();
-  ASSERT_TRUE(form.game().LevelSolved);
+  ASSERT_TRUE(form.game().LevelSolved());
   Activate(&form);
   EXPECT_TRUE(QTest::qWaitFor([&] { return !splash.isVisible(); }, 2000));
-  EXPECT_EQ(form.game().LevelStartTime, tk.now);
+  EXPECT_EQ(form.game().LevelStartTime(), tk.now);
   EXPECT_EQ(tk.messages.size(), 1u);  // a won board is not settled again
 }
 
 TEST_F(Form1Test, OnlyComingBackFromAnotherWindowOfTheProgramSettles) {
   LoadLevel("2300000000000000000000");
   Activate(&form);
-  Board& board = form.game().board;
+  const Board start = form.game().board();
   QMessageBox box(&form);
   QDialog editor(&form);
   const struct {
@@ -256,32 +264,30 @@ TEST_F(Form1Test, OnlyComingBackFromAnotherWindowOfTheProgramSettles) {
   } cases[] = {{"another application", nullptr, false}, {"a message box", &box, false}, {"the editor", &editor, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    board.At(5, 5) = 2;  // a cube in the air
+    PutCubeInTheAir();
     Activate(c.between);
     if (c.between) c.between->hide();
     Activate(&form);
-    EXPECT_EQ(board.At(5, 5), c.settles ? 0 : 2);
-    board.At(5, 5) = 0;
-    board.At(15, 5) = 0;
+    EXPECT_EQ(CellAfterFrames(5, 5), c.settles ? 0 : 2);
+    form.game().PutBoard(start);
   }
 }
 
 TEST_F(Form1Test, APressOnTheGameWindowWhileAModalWindowIsOpenSettlesNothingAndBringsItBack) {
   LoadLevel("2300000000000000000000");
   Activate(&form);
-  Board& board = form.game().board;
   QDialog records(&form);
   records.setModal(true);
   Activate(&records);
-  board.At(5, 5) = 2;  // a cube in the air
+  PutCubeInTheAir();
   // What a desktop that raises the clicked window does to the blocked one.
   QApplication::setActiveWindow(&form);
   EXPECT_TRUE(QTest::qWaitFor([&] { return records.isActiveWindow(); }, 2000));
   EXPECT_TRUE(records.isVisible());
-  EXPECT_EQ(board.At(5, 5), 2);
+  EXPECT_EQ(CellAfterFrames(5, 5), 2);
   records.hide();
   Activate(&form);
-  EXPECT_EQ(board.At(5, 5), 0);
+  EXPECT_EQ(CellAfterFrames(5, 5), 0);
 }
 
 TEST_F(Form1Test, OutsideTheOutlineTheWindowIsSeeThrough) {
@@ -340,7 +346,7 @@ TEST_F(Form1Test, F2ShowsTheFirstPushOfAShortestWinBesideTheCubeUntilThePlayersN
   };
   LoadLevel("2020003030000000000000");
   ASSERT_TRUE(hinted());
-  const SolverMove first = SolveLevel(form.game().board).moves.front();
+  const SolverMove first = SolveLevel(form.game().board()).moves.front();
   EXPECT_EQ(form.Picture1->Hint(), (std::array<int, 3>{first.row, first.col, first.dir}));
   // The cube stays in sight inside its ring; the arrow lies in the empty cell it goes to.
   const QImage shown = form.Picture1->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -367,10 +373,12 @@ TEST_F(Form1Test, F2ShowsTheFirstPushOfAShortestWinBesideTheCubeUntilThePlayersN
 TEST_F(Form1Test, EnterInTheNumberFieldLoadsLikeTheButton) {
   LoadLevel("2030000000000000000000");
   for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
-    form.game().board.At(15, 1) = 0;
+    Board changed = form.game().board();
+    changed.At(15, 1) = 0;
+    form.game().PutBoard(changed);
     form.Text1->setText(QStringLiteral(" 1"));
     QTest::keyClick(form.Text1, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
-    EXPECT_EQ(form.game().board.At(15, 1), 2) << "map 1 loaded again";
+    EXPECT_EQ(form.game().board().At(15, 1), 2) << "map 1 loaded again";
     EXPECT_EQ(form.Text1->text(), QStringLiteral("1"));
     EXPECT_EQ(form.Image1[0]->pixmap().toImage(), form.ImageList2[2].toImage()) << "pressed";
     EXPECT_TRUE(QTest::qWaitFor(
@@ -391,7 +399,7 @@ TEST_F(Form1Test, LostSignInTheFrameFromTheLoadOrATrapUntilUndoOrANewLevel) {
   for (bool freePlay : {true, false}) {
     if (!freePlay) {  // a game: level 1, the same map
       QTest::mousePress(form.Image1[5], Qt::LeftButton);
-      ASSERT_TRUE(QTest::qWaitFor([&] { return !form.game().FreePlayMode; }, 2000));
+      ASSERT_TRUE(QTest::qWaitFor([&] { return !form.game().FreePlayMode(); }, 2000));
     }
     ASSERT_TRUE(signBecomes(true));
     EXPECT_EQ(form.lostSign->toolTip().contains(QStringLiteral("Ctrl+Z")), freePlay);
@@ -406,8 +414,8 @@ TEST_F(Form1Test, LostSignInTheFrameFromTheLoadOrATrapUntilUndoOrANewLevel) {
   form.Text1->setText(QStringLiteral("10"));
   form.game().StartLevel();
   EXPECT_FALSE(form.lostSign->isVisibleTo(&form)) << "a new level";
-  const std::vector<SolverMove> way = SolveLevel(form.game().board).moves;
-  const std::vector<Trap> traps = FindTraps(form.game().board, way, 20000);
+  const std::vector<SolverMove> way = SolveLevel(form.game().board()).moves;
+  const std::vector<Trap> traps = FindTraps(form.game().board(), way, 20000);
   const auto trap = std::find_if(traps.begin(), traps.end(), [](const Trap& t) { return !t.unknown; });
   ASSERT_NE(trap, traps.end()) << "level 10 has a losing push on its way";
   const auto press = [&](const SolverMove& m) {
@@ -435,7 +443,7 @@ TEST_F(Form1Test, TheWindowNeverWaitsForTheSolverAndAPushVoidsItsAnswersAtOnce) 
     return SolveResult{SolveOutcome::kSolved, {{15, 4, -1}}};
   });
   blocked.Form_Load(folder);
-  const Board start = blocked.game().board;
+  const Board start = blocked.game().board();
   QTest::mouseClick(blocked.Picture1, Qt::LeftButton, {}, Cell(15, 1, true));
   EXPECT_TRUE(QTest::qWaitFor([&] { return searches.load() == 1; }, 2000));
   QTest::keyClick(blocked.Text1, Qt::Key_F2);
@@ -451,12 +459,12 @@ TEST_F(Form1Test, TheWindowNeverWaitsForTheSolverAndAPushVoidsItsAnswersAtOnce) 
   EXPECT_TRUE(QTest::qWaitFor([&] { return answers.count > 0; }, 5000));
   EXPECT_FALSE(blocked.Picture1->HintShowing());
   EXPECT_TRUE(QTest::qWaitFor([&] { return !blocked.game().BoardInMotion(); }, 2000));
-  EXPECT_EQ(blocked.game().board.At(15, 3), 0) << "the 3s met while the search is stuck";
+  EXPECT_EQ(blocked.game().board().At(15, 3), 0) << "the 3s met while the search is stuck";
   QTest::keyClick(blocked.Text1, Qt::Key_Z, Qt::ControlModifier);
   QTest::keyClick(blocked.Text1, Qt::Key_Backspace);  // edits the number, undoes nothing
-  EXPECT_NE(blocked.game().board, start);
+  EXPECT_NE(blocked.game().board(), start);
   QTest::keyClick(&blocked, Qt::Key_Backspace);
-  EXPECT_EQ(blocked.game().board, start);
+  EXPECT_EQ(blocked.game().board(), start);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #pragma once
 // Every seam of Game at once, drawing nothing; it keeps what tests look at:
 // the sound cues, the cursor calls (0 for a restore), the texts and controls
-// the window would show, the map number typed, Timer2 starts and the other
-// windows and window actions asked for. Frames are shown the moment they
+// the window would show, the map number typed, Timer2 starts, the searches
+// asked for and the total of a game won. Frames are shown the moment they
 // are due once Autoplay is on, else by Run.
 #include <string>
 #include <vector>
@@ -21,13 +21,9 @@ class SilentView : public QuietView {
   void ShowModeControls(bool freePlay) override { freePlayControls = freePlay; }
   void SetLivesText(const std::string& text) override { lives = text; }
   void SetCoordsText(const std::string& text) override { coords = text; }
-  void SetButtonPressed(int index, bool pressed) override { buttons[index] = pressed; }
   void EnableTimer2() override { ++timer2; }
-  void OpenEditor() override { actions.push_back("editor"); }
-  void OpenRecords() override { actions.push_back("records"); }
-  void RequestClose() override { actions.push_back("close"); }
-  void Minimise() override { actions.push_back("minimise"); }
-  void BoardAtRest() override { ++rests; }
+  void StartSearch(const Board&, uint64_t) override { ++searches; }
+  void AllLevelsWon(double total) override { gameTotal = total; }
   void NextFrameIn(double seconds) override {
     QuietView::NextFrameIn(seconds);
     if (!game_) return;
@@ -43,11 +39,10 @@ class SilentView : public QuietView {
   }
 
   std::vector<int> cues, cursorCalls;
-  std::vector<std::string> actions;  // what the buttons asked of the window
   std::string text1, lives, coords;
   bool freePlayControls = true;
-  bool buttons[8] = {};
-  int timer2 = 0, rests = 0;
+  int timer2 = 0, searches = 0;
+  double gameTotal = -1;
 
  private:
   Game* game_ = nullptr;
