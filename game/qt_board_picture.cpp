@@ -151,16 +151,16 @@ void BoardPicture::paintEvent(QPaintEvent*) {
 
 void BoardPicture::mousePressEvent(QMouseEvent* event) {
   const QPointF p = event->position() * kPointsPerPixel;
-  if (onPress) onPress(p.x(), p.y());
+  emit pressed(p.x(), p.y());
 }
 
 void BoardPicture::mouseMoveEvent(QMouseEvent* event) {
   const QPointF p = event->position() * kPointsPerPixel;
-  if (onMove) onMove(p.x(), p.y());
+  emit moved(p.x(), p.y());
 }
 
 void BoardPicture::mouseReleaseEvent(QMouseEvent*) {
-  if (onRelease) onRelease();
+  emit released();
 }
 
 LostSign::LostSign(QWidget* parent) : QWidget(parent) {

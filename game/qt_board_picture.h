@@ -8,7 +8,6 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -45,10 +44,11 @@ class BoardPicture : public QWidget, public BoardSurface {
   std::array<int, 3> Hint() const { return {hintRow_, hintCol_, hintDir_}; }
   QRect HintRect() const;
 
-  // Mouse handlers in points (a pixel is 0.75 points).
-  std::function<void(double x, double y)> onPress;
-  std::function<void(double x, double y)> onMove;
-  std::function<void()> onRelease;
+ signals:
+  // The mouse over the board, in points (a pixel is 0.75 points).
+  void pressed(double x, double y);
+  void moved(double x, double y);
+  void released();
 
  protected:
   void paintEvent(QPaintEvent*) override;

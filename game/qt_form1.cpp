@@ -85,15 +85,15 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   setAttribute(Qt::WA_TranslucentBackground);
 
   Picture1->setGeometry(27, 29, 705, 513);
-  Picture1->onPress = [this](double x, double y) { game_.Picture1_MouseDown(x, y); };
+  connect(Picture1, &BoardPicture::pressed, this, [this](double x, double y) { game_.Picture1_MouseDown(x, y); });
   // In the frame above the board, right of the title.
   lostSign = new LostSign(this);
   lostSign->setGeometry(476, 10, 168, 17);
-  Picture1->onMove = [this](double x, double y) {
+  connect(Picture1, &BoardPicture::moved, this, [this](double x, double y) {
     game_.Picture1_MouseMove(x, y);
     ReleaseButtonImage();
-  };
-  Picture1->onRelease = [this] { ReleaseButtonImage(); };
+  });
+  connect(Picture1, &BoardPicture::released, this, &Form1::ReleaseButtonImage);
 
   ImageList2.resize(17);
   for (int i = 0; i < 8; ++i) {

@@ -23,7 +23,6 @@ namespace tumbol {
 constexpr size_t kMaxCursorFileBytes = size_t{8} << 20;
 
 class QtBoardCursor : public QObject, public BoardCursor {
-  Q_OBJECT
  public:
   // `folder` is the program folder, ending in '/'.
   QtBoardCursor(QWidget* board, const QString& folder, QObject* parent = nullptr);
