@@ -89,15 +89,13 @@ void EditorPicture::paintEvent(QPaintEvent*) {
 }
 
 void EditorPicture::mousePressEvent(QMouseEvent* event) {
-  if (onPress)
-    onPress(ButtonMask(event->buttons()), event->position().x() * kPointsPerPixel,
-            event->position().y() * kPointsPerPixel);
+  emit pressed(ButtonMask(event->buttons()), event->position().x() * kPointsPerPixel,
+               event->position().y() * kPointsPerPixel);
 }
 
 void EditorPicture::mouseMoveEvent(QMouseEvent* event) {
-  if (onMove)
-    onMove(ButtonMask(event->buttons()), event->position().x() * kPointsPerPixel,
-           event->position().y() * kPointsPerPixel);
+  emit moved(ButtonMask(event->buttons()), event->position().x() * kPointsPerPixel,
+             event->position().y() * kPointsPerPixel);
 }
 
 Form2::Form2(Toolkit& toolkit, const GameFolders& folders, QWidget* parent)
@@ -119,8 +117,10 @@ Form2::Form2(Toolkit& toolkit, const GameFolders& folders, QWidget* parent)
 
   Picture1 = new EditorPicture(this);
   Picture1->move(2, 3);
-  Picture1->onPress = [this](int button, double x, double y) { core_.Picture1_MouseDown(button, x, y); };
-  Picture1->onMove = [this](int button, double x, double y) { core_.Picture1_MouseMove(button, x, y); };
+  connect(Picture1, &EditorPicture::pressed, this,
+          [this](int button, double x, double y) { core_.Picture1_MouseDown(button, x, y); });
+  connect(Picture1, &EditorPicture::moved, this,
+          [this](int button, double x, double y) { core_.Picture1_MouseMove(button, x, y); });
 
   Image3 = new QLabel(this);
   Image3->setGeometry(710, 4, 41, 41);

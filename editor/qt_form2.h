@@ -34,9 +34,10 @@ class EditorPicture : public QWidget {
   void Draw(const Board& board);
   const QImage& Frame() const { return frame_; }
 
+ signals:
   // button: 1 left, 2 right, 4 middle, or-ed; x, y in points.
-  std::function<void(int button, double x, double y)> onPress;
-  std::function<void(int button, double x, double y)> onMove;
+  void pressed(int button, double x, double y);
+  void moved(int button, double x, double y);
 
  protected:
   void paintEvent(QPaintEvent*) override;
