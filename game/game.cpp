@@ -54,7 +54,6 @@ void Game::RedrawBoard() { DrawFrame(board_, surface_); }
 void Game::Play(std::vector<Frame> frames, AfterFrames after) {
   frames_.assign(std::make_move_iterator(frames.begin()), std::make_move_iterator(frames.end()));
   after_ = after;
-  ++sequence_;
   inMotion_ = true;
   if (frames_.empty()) return FinishFrames();
   view_.NextFrameIn(frames_.front().pause);
@@ -71,11 +70,9 @@ void Game::ShowNextFrame() {
 }
 
 void Game::FinishFrames() {
-  const uint64_t sequence = sequence_;
-  // Still in motion while the win is reported: its message boxes wait.
+  // Still in motion while a win is reported; its message boxes are modal,
+  // so nothing reaches the game until they are answered.
   CheckLevelComplete();
-  // A box was open meanwhile; what started or stopped then has the board.
-  if (sequence != sequence_ || closing_) return;
   inMotion_ = false;
   if (after_ == AfterFrames::kLevelStart) levelStartTime_ = toolkit_.Now();
   if (!levelSolved_) aids_.BoardAtRest(board_);
@@ -83,7 +80,6 @@ void Game::FinishFrames() {
 
 void Game::StopFrames() {
   frames_.clear();
-  ++sequence_;
   inMotion_ = false;
 }
 

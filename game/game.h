@@ -146,7 +146,6 @@ class Game {
   std::vector<Board> undoHistory_;  // the boards at rest before each push, oldest first
   std::deque<Frame> frames_;  // still to show, the next first
   AfterFrames after_ = AfterFrames::kRest;
-  uint64_t sequence_ = 0;     // counts sequences begun or stopped
   bool inMotion_ = false;
   bool closing_ = false;
 };
