@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "game/board_geometry.h"
 #include "game/seams.h"
 
 namespace tumbol {
@@ -45,7 +46,7 @@ class BoardPicture : public QWidget, public BoardSurface {
   std::array<int, 3> Hint() const { return {hintRow_, hintCol_, hintDir_}; }
   QRect HintRect() const;
 
-  // Mouse handlers in points (a pixel is 0.75 points).
+  // Mouse handlers in points (kPointsPerPixel).
   std::function<void(double x, double y)> onPress;
   std::function<void(double x, double y)> onMove;
   std::function<void()> onRelease;

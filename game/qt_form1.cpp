@@ -84,7 +84,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   // are composited (Wayland, XWayland, a compositing X desktop).
   setAttribute(Qt::WA_TranslucentBackground);
 
-  Picture1->setGeometry(27, 29, 705, 513);
+  Picture1->setGeometry(kBoardLeft, kBoardTop, kBoardPixelsWide, kBoardPixelsHigh);
   Picture1->onPress = [this](double x, double y) { game_.Picture1_MouseDown(x, y); };
   // In the frame above the board, right of the title.
   lostSign = new LostSign(this);

@@ -31,10 +31,12 @@
 #include <functional>
 #include <vector>
 
+#include "game/board_geometry.h"
+
 namespace tumbol {
 namespace {
 
-constexpr int kTile = 32;
+constexpr int kTile = kCellPixels;
 constexpr double kPi = 3.14159265358979323846;
 const QColor kBoardDark(15, 22, 39);  // the board background's average colour
 

@@ -29,6 +29,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "game/board_geometry.h"
+
 namespace tumbol {
 namespace {
 
@@ -36,7 +38,7 @@ constexpr int kSkinW = 760;
 constexpr int kSkinH = 614;
 
 // Control places on the game window, in pixels.
-const QRect kBoardRect(27, 29, 705, 513);
+const QRect kBoardRect(kBoardLeft, kBoardTop, kBoardPixelsWide, kBoardPixelsHigh);
 const QRect kButtonRects[8] = {
     {338, 544, 114, 26}, {487, 544, 114, 26}, {611, 544, 122, 26}, {702, 2, 25, 25},
     {671, 2, 25, 25},    {97, 544, 114, 26},  {487, 574, 114, 26}, {215, 544, 114, 26}};
@@ -499,7 +501,7 @@ QImage MakeSkin() {
 // ---- skinsp.jpg --------------------------------------------------------------
 
 QImage MakeBoardBackground() {
-  const int w = 705, h = 513;
+  const int w = kBoardPixelsWide, h = kBoardPixelsHigh;
   QImage img(w, h, QImage::Format_RGB888);
   const double cx = w / 2.0, cy = h / 2.0, rmax = std::hypot(cx, cy);
   for (int y = 0; y < h; ++y)
@@ -787,7 +789,8 @@ QImage MakePreview(const QImage& skin, const QImage& board, const QImage& torch,
   for (int row = 13; row <= 16; ++row)
     for (int col = 1; col <= 22; ++col)
       if (row == 16 || col == 1 || col == 22 || (row == 13 && col > 8 && col < 12)) {
-        QRect r(at.x() + kBoardRect.left() + (col - 1) * 32, at.y() + kBoardRect.top() + (row - 1) * 32, 32, 32);
+        QRect r(at.x() + kBoardRect.left() + (col - 1) * kCellPixels, at.y() + kBoardRect.top() + (row - 1) * kCellPixels,
+                kCellPixels, kCellPixels);
         if (row == 16 || col == 1 || col == 22 || row == 13) {
           p.fillRect(r, QColor(150, 50, 40));
           p.setPen(QColor(90, 30, 24));
@@ -795,7 +798,8 @@ QImage MakePreview(const QImage& skin, const QImage& board, const QImage& torch,
         }
       }
   for (auto& c : cells) {
-    QRect r(at.x() + kBoardRect.left() + (c[1] - 1) * 32, at.y() + kBoardRect.top() + (c[0] - 2) * 32, 32, 32);
+    QRect r(at.x() + kBoardRect.left() + (c[1] - 1) * kCellPixels, at.y() + kBoardRect.top() + (c[0] - 2) * kCellPixels,
+            kCellPixels, kCellPixels);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(40, 40, 44));
     p.drawRoundedRect(r.adjusted(1, 1, -1, -1), 5, 5);
