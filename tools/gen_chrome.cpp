@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "game/board_geometry.h"
+#include "tools/art_noise.h"
 
 namespace tumbol {
 namespace {
@@ -56,18 +57,6 @@ constexpr int kConsoleTop = 544;
 
 // ---- deterministic texture -------------------------------------------------
 
-uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed) {
-  uint32_t h = x * 0x8da6b343u ^ y * 0xd8163841u ^ seed * 0xcb1ab31fu;
-  h ^= h >> 13;
-  h *= 0x5bd1e995u;
-  h ^= h >> 15;
-  return h;
-}
-
-double Rand01(int x, int y, uint32_t seed) {
-  return (Hash(static_cast<uint32_t>(x), static_cast<uint32_t>(y), seed) & 0xffffff) / double(0x1000000);
-}
-
 // Value noise on a grid of cellW by cellH pixels, smoothly interpolated.
 double ValueNoise(double x, double y, double cellW, double cellH, uint32_t seed) {
   double gx = x / cellW, gy = y / cellH;
@@ -79,8 +68,6 @@ double ValueNoise(double x, double y, double cellW, double cellH, uint32_t seed)
   double c = Rand01(ix, iy + 1, seed), d = Rand01(ix + 1, iy + 1, seed);
   return (a * (1 - fx) + b * fx) * (1 - fy) + (c * (1 - fx) + d * fx) * fy;
 }
-
-int Clamp255(double v) { return std::clamp(static_cast<int>(std::lround(v)), 0, 255); }
 
 QColor Mix(const QColor& a, const QColor& b, double t) {
   return QColor(Clamp255(a.red() + (b.red() - a.red()) * t), Clamp255(a.green() + (b.green() - a.green()) * t),
