@@ -11,6 +11,7 @@
 
 #include "shell/data_file.h"
 #include "shell/scripted_toolkit.h"
+#include "tests/file_faults.h"
 #include "tests/temp_folder.h"
 
 namespace tumbol {
