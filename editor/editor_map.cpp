@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "game/map_file.h"
 #include "shell/data_file.h"
 #include "shell/file_exists.h"
 #include "shell/text_lines.h"
@@ -259,9 +260,7 @@ void EditorCore::LoadEditorMap() {
   EditorRows = static_cast<int16_t>(EditorBoard.Rows());
   EditorCols = static_cast<int16_t>(EditorBoard.Cols());
   if (warning) {
-    toolkit_.MsgBox(std::string("Внимание! Карта имеет неправельную структуру или несуществующие элементы.") + kCR +
-                        "Эти элементы будут учитываться как пространство карты.",
-                    kStyleInformation, kTitleLoadMap);
+    toolkit_.MsgBox(MapWarningText(), kStyleInformation, kTitleLoadMap);
   }
 }
 

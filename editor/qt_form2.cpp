@@ -9,16 +9,13 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "game/board_geometry.h"
 #include "game/qt_board_picture.h"
 #include "shell/qt_fit_font.h"
 
 namespace tumbol {
 
 namespace {
-constexpr int kCellPixels = 32;
-constexpr double kPointsPerPixel = 0.75;
-constexpr int kSurfaceWidth = 705;
-constexpr int kSurfaceHeight = 513;
 const QColor kOrange(255, 128, 0);
 const QColor kLightOrange(255, 192, 128);
 const QColor kSurfaceColour(34, 36, 46);
@@ -42,11 +39,11 @@ void PaintLight(QWidget* widget) {
 }  // namespace
 
 EditorPicture::EditorPicture(QWidget* parent)
-    : QWidget(parent), frame_(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32) {
+    : QWidget(parent), frame_(kBoardPixelsWide, kBoardPixelsHigh, QImage::Format_RGB32) {
   tiles_.reserve(kTileCount + 1);
   for (const QPixmap& tile : LoadTilePictures())
     tiles_.push_back(tile.isNull() ? QImage() : tile.toImage().convertToFormat(QImage::Format_RGB32));
-  setFixedSize(kSurfaceWidth, kSurfaceHeight);
+  setFixedSize(kBoardPixelsWide, kBoardPixelsHigh);
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -60,8 +57,8 @@ void EditorPicture::ClearFrame(int rows, int cols) {
   // painting reaches.
   QPainter painter(&frame_);
   painter.setPen(kGridColour);
-  const int width = std::min(cols * kCellPixels, kSurfaceWidth);
-  const int height = std::min(rows * kCellPixels, kSurfaceHeight);
+  const int width = std::min(cols * kCellPixels, kBoardPixelsWide);
+  const int height = std::min(rows * kCellPixels, kBoardPixelsHigh);
   for (int x = 0; x <= width; x += kCellPixels) painter.drawLine(x, 0, x, height);
   for (int y = 0; y <= height; y += kCellPixels) painter.drawLine(0, y, width, y);
 }
@@ -69,8 +66,8 @@ void EditorPicture::ClearFrame(int rows, int cols) {
 void EditorPicture::Draw(const Board& board) {
   ClearFrame(board.Rows(), board.Cols());
   // Only the cells that reach the surface: a loaded map can be far larger.
-  const int rows = std::min(board.Rows(), (kSurfaceHeight + kCellPixels - 1) / kCellPixels);
-  const int cols = std::min(board.Cols(), (kSurfaceWidth + kCellPixels - 1) / kCellPixels);
+  const int rows = std::min(board.Rows(), (kBoardPixelsHigh + kCellPixels - 1) / kCellPixels);
+  const int cols = std::min(board.Cols(), (kBoardPixelsWide + kCellPixels - 1) / kCellPixels);
   QPainter painter(&frame_);
   for (int row = 1; row <= rows; ++row) {
     for (int col = 1; col <= cols; ++col) {

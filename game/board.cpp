@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "game/board_geometry.h"
+
 namespace tumbol {
 
 int Board::CountCubes() const {
@@ -11,7 +13,7 @@ int Board::CountCubes() const {
 }
 
 int CellFromPoint(double v) {
-  const double cell = std::floor(-v / 24.0);
+  const double cell = std::floor(-v / kCellPoints);
   if (!(cell >= -32767.0 && cell <= 32767.0)) return 32767;
   return static_cast<int>(std::fabs(cell));
 }

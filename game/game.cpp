@@ -33,10 +33,7 @@ void Game::LoadLevelMap() {
   undoHistory_.clear();
   aids_.LevelReplaced();
   if (warning) {
-    toolkit_.MsgBox(
-        std::string("Внимание! Карта имеет неправельную структуру или несуществующие элементы.") +
-            kCR + "Эти элементы будут учитываться как пространство карты.",
-        kStyleInformation, "Загрузка карты");
+    toolkit_.MsgBox(MapWarningText(), kStyleInformation, "Загрузка карты");
   }
   levelSolved_ = false;
 }

@@ -3,6 +3,7 @@
 #include "shell/data_file.h"
 #include "shell/file_exists.h"
 #include "shell/text_lines.h"
+#include "shell/toolkit.h"
 
 namespace tumbol {
 
@@ -19,6 +20,11 @@ void ParseLevelMap(const std::string& contents, Board& board, bool& warning) {
       board.At(row, col) = CodeFromChar((*line)[col - 1], warning);
     }
   }
+}
+
+std::string MapWarningText() {
+  return std::string("Внимание! Карта имеет неправельную структуру или несуществующие элементы.") + kCR +
+         "Эти элементы будут учитываться как пространство карты.";
 }
 
 bool ReadLevelFile(const std::string& path, Board& board, bool& warning) {

@@ -12,6 +12,10 @@ namespace tumbol {
 // ignored silently.
 void ParseLevelMap(const std::string& contents, Board& board, bool& warning);
 
+// What the game and the editor tell when a map set warning: those cells
+// are loaded as empty space.
+std::string MapWarningText();
+
 // Reads and parses a map file as the game does; false, board untouched, when
 // the file is missing, empty or cannot be read as a data file.
 bool ReadLevelFile(const std::string& path, Board& board, bool& warning);

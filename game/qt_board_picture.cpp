@@ -5,13 +5,12 @@
 #include <QToolTip>
 #include <cmath>
 
+#include "game/board_geometry.h"
 #include "game/cell.h"
 
 namespace tumbol {
 
 namespace {
-constexpr int kCellPixels = 32;
-constexpr double kPointsPerPixel = 0.75;
 constexpr int kPulseFrameMs = 50;
 constexpr double kPulsePeriodMs = 900;
 constexpr int kGlowMs = 1500;  // the lost sign's answer to F2
@@ -63,7 +62,7 @@ std::vector<QPixmap> LoadTilePictures() {
 }
 
 BoardPicture::BoardPicture(QWidget* parent)
-    : QWidget(parent), frame_(705, 513, QImage::Format_RGB32) {
+    : QWidget(parent), frame_(kBoardPixelsWide, kBoardPixelsHigh, QImage::Format_RGB32) {
   for (const QPixmap& tile : LoadTilePictures())
     tiles_.push_back(tile.toImage().convertToFormat(QImage::Format_RGB32));
   burst_ = QImage(QStringLiteral(":/art/burst.png"));
@@ -72,7 +71,7 @@ BoardPicture::BoardPicture(QWidget* parent)
     burst_.fill(Qt::yellow);
   }
   burst_ = burst_.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-  setFixedSize(705, 513);
+  setFixedSize(kBoardPixelsWide, kBoardPixelsHigh);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   hintTimer_.setInterval(kPulseFrameMs);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "game/board_geometry.h"
 #include "game/seams.h"
 
 namespace tumbol {
@@ -45,7 +46,7 @@ class BoardPicture : public QWidget, public BoardSurface {
   QRect HintRect() const;
 
  signals:
-  // The mouse over the board, in points (a pixel is 0.75 points).
+  // The mouse over the board, in points (kPointsPerPixel).
   void pressed(double x, double y);
   void moved(double x, double y);
   void released();

@@ -45,25 +45,6 @@ QPixmap ButtonPicture(int number, const Place& place) {
 
 }  // namespace
 
-// Most actions hold a modal box or window open. Run inside the press handler,
-// the box would open while the press is still being delivered and take the
-// button's release, and the button would stay drawn pressed after it; so the
-// action runs just after the press has been delivered, still before the
-// release as a rule, and a release the box took is caught up once it returns.
-void ImageButton::mousePressEvent(QMouseEvent* event) {
-  if (actionDue_) return;  // a second press before the first acted: one action
-  actionDue_ = true;
-  const Qt::MouseButton button = event->button();
-  QMetaObject::invokeMethod(
-      this,
-      [this, button] {
-        actionDue_ = false;
-        if (onPress) onPress(index_);
-        if (!(QGuiApplication::mouseButtons() & button) && onRelease) onRelease(index_);
-      },
-      Qt::QueuedConnection);
-}
-
 Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWorker::Search search)
     : QWidget(nullptr, Qt::FramelessWindowHint),
       music(MMControl1, toolkit),
@@ -84,7 +65,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   // are composited (Wayland, XWayland, a compositing X desktop).
   setAttribute(Qt::WA_TranslucentBackground);
 
-  Picture1->setGeometry(27, 29, 705, 513);
+  Picture1->setGeometry(kBoardLeft, kBoardTop, kBoardPixelsWide, kBoardPixelsHigh);
   connect(Picture1, &BoardPicture::pressed, this, [this](double x, double y) { game_.Picture1_MouseDown(x, y); });
   // In the frame above the board, right of the title.
   lostSign = new LostSign(this);
@@ -100,7 +81,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
     const Place& place = kButtonPlaces[i];
     ImageList2[2 * i + 1] = ButtonPicture(2 * i + 1, place);
     ImageList2[2 * i + 2] = ButtonPicture(2 * i + 2, place);
-    auto* button = new ImageButton(i, this);
+    auto* button = new PressLabel(i, PressLabel::Acts::kAfterPress, this);
     button->setGeometry(place.left, place.top, place.width, place.height);
     button->setToolTip(QString::fromUtf8(kButtonTips[i]));
     button->onPress = [this](int index) { Image1_MouseDown(index); };

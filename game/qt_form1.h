@@ -22,29 +22,11 @@
 #include "shell/qt_audio.h"
 #include "shell/qt_desktop.h"
 #include "shell/qt_music_switch.h"
+#include "shell/qt_press_label.h"
 #include "shell/qt_read_ahead.h"
 #include "shell/toolkit.h"
 
 namespace tumbol {
-
-// A picture that acts as a button on the mouse press, any mouse button.
-class ImageButton : public QLabel {
- public:
-  ImageButton(int index, QWidget* parent) : QLabel(parent), index_(index) {}
-  std::function<void(int)> onPress;
-  std::function<void(int)> onRelease;
-
- protected:
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent*) override {
-    if (onRelease) onRelease(index_);
-  }
-
- private:
-  int index_;
-  bool actionDue_ = false;  // pressed, its action not yet run
-};
-
 
 class Form1 : public QWidget, private GameView {
   Q_OBJECT
@@ -63,7 +45,7 @@ class Form1 : public QWidget, private GameView {
   const PlayAids& aids() const { return game_.aids(); }
   BoardPicture* Picture1 = nullptr;     // the board
   LostSign* lostSign = nullptr;         // in the frame: this level can no longer be won
-  std::array<ImageButton*, 8> Image1{}; // the picture buttons
+  std::array<PressLabel*, 8> Image1{};  // the picture buttons
   QLabel* Label1 = nullptr;             // column/row under the pointer
   QLabel* Label2 = nullptr;             // lives
   QLabel* Label3 = nullptr;             // "Введите номер карты"
@@ -72,7 +54,7 @@ class Form1 : public QWidget, private GameView {
   QLineEdit* Text1 = nullptr;           // map number in free play
   SdlMidiDevice MMControl1;             // the MIDI player
   MusicPlayer music;                    // List1, trackIndex and the music switch state
-  std::array<MusicSwitchPicture*, 2> Image3{};  // the music switch: 0 off, 1 on
+  std::array<PressLabel*, 2> Image3{};  // the music switch: 0 off, 1 on
   QTimer Timer1;                        // starts the music, once, after loading
   QTimer Timer2;                        // starts the next level, once
   QTimer Timer3;                        // the clocks, every second

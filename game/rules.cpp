@@ -3,11 +3,13 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "game/board_geometry.h"
+
 namespace tumbol {
 
 int PushDirection(int col, double x) {
-  const double offset = x - 24.0 * (col - 1);
-  return offset <= 12.0 ? +1 : -1;
+  const double offset = x - kCellPoints * (col - 1);
+  return offset <= kCellPoints / 2 ? +1 : -1;
 }
 
 bool TryPush(Board& board, int row, int col, int dir) {

@@ -92,9 +92,9 @@ Form3::Form3(Toolkit& toolkit, const GameFolders& folders, const QPixmap& closeP
   Picture2 = new FlamePanel(this);
   Picture2->setGeometry(548, 82, 36, 119);
 
-  Image2 = new PressPicture(this);
+  Image2 = new PressLabel(0, PressLabel::Acts::kAtOnce, this);
   Image2->setGeometry(231, 371, 122, 26);
-  Image2->onPress = [this] { Image2_MouseDown(); };
+  Image2->onPress = [this](int) { Image2_MouseDown(); };
 
   Image1 = QPixmap(QStringLiteral(":/art/torch.bmp"));
   ImageList1.resize(kEmblems + 1);

@@ -13,6 +13,7 @@
 #include "records/fire.h"
 #include "records/records_file.h"
 #include "shell/game_folders.h"
+#include "shell/qt_press_label.h"
 #include "shell/toolkit.h"
 
 namespace tumbol {
@@ -44,18 +45,6 @@ class FlamePanel : public QWidget {
   bool flameShown_ = false;
 };
 
-// A picture that acts on the mouse press, any button.
-class PressPicture : public QLabel {
- public:
-  using QLabel::QLabel;
-  std::function<void()> onPress;
-
- protected:
-  void mousePressEvent(QMouseEvent*) override {
-    if (onPress) onPress();
-  }
-};
-
 class Form3 : public QDialog {
  public:
   Form3(Toolkit& toolkit, const GameFolders& folders, const QPixmap& closePicture,
@@ -69,7 +58,7 @@ class Form3 : public QDialog {
   FlamePanel* Picture1 = nullptr;     // left flame panel
   FlamePanel* Picture2 = nullptr;     // right flame panel
   QPixmap Image1;                     // the torch picture
-  PressPicture* Image2 = nullptr;     // the close button
+  PressLabel* Image2 = nullptr;     // the close button
   QTimer Timer1;                      // moves the spark row
   QTimer Timer2;                      // paints the torches, once
   QTimer Timer3;                      // starts the flame, once

@@ -25,7 +25,7 @@ fi
 # Each target with the core sources its reader needs.
 declare -A SOURCES=(
   [fuzz_map_file]="game/map_file.cpp game/board.cpp shell/text_lines.cpp shell/file_exists.cpp shell/data_file.cpp"
-  [fuzz_editor_map]="editor/editor_map.cpp game/board.cpp shell/text_lines.cpp shell/file_exists.cpp shell/data_file.cpp shell/game_folders.cpp"
+  [fuzz_editor_map]="editor/editor_map.cpp game/map_file.cpp game/board.cpp shell/text_lines.cpp shell/file_exists.cpp shell/data_file.cpp shell/game_folders.cpp"
   [fuzz_records]="records/records_file.cpp game/duration.cpp shell/text_lines.cpp shell/file_exists.cpp shell/data_file.cpp shell/game_folders.cpp"
   [fuzz_ani]="shell/ani_file.cpp"
 )

@@ -14,8 +14,6 @@
 
 namespace tumbol {
 
-FileFaults g_fileFaults;
-
 namespace {
 
 bool Fail(int err, std::string& error) {
@@ -38,10 +36,6 @@ bool WriteAll(int fd, const std::string& data, int& err) {
 }
 
 bool Flush(int fd, int& err) {
-  if (g_fileFaults.syncError != 0) {
-    err = g_fileFaults.syncError;
-    return false;
-  }
   if (::fsync(fd) != 0) {
     err = errno;
     return false;
@@ -170,10 +164,6 @@ Attempt ReplaceByRename(const std::string& target, const struct stat* old,
   }
   if (!ok) err = errno;
   ok = ok && WriteAll(fd, contents, err) && Flush(fd, err);
-  if (ok && g_fileFaults.renameError != 0) {
-    err = g_fileFaults.renameError;
-    ok = false;
-  }
   if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
     err = errno;
     ok = false;

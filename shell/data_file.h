@@ -26,14 +26,6 @@ void RecoverInterruptedSaves(const std::string& folder);
 // Why making a folder or writing a file failed, in the player's words.
 std::string FileErrorReason(int err);
 
-// Failures tests inject where the real ones cannot be arranged. Each is off
-// by default and the game never sets them.
-struct FileFaults {
-  int syncError = 0;    // errno for flushing the new contents
-  int renameError = 0;  // errno for putting the temporary file in place
-};
-extern FileFaults g_fileFaults;
-
 // Replaces the contents of path. Where it can, it writes a temporary file in
 // the same folder, flushes it and renames it over the target, so a failure at
 // any point leaves the old file whole; the new file keeps the old one's mode

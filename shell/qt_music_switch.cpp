@@ -1,6 +1,5 @@
 #include "shell/qt_music_switch.h"
 
-#include <QMouseEvent>
 #include <QPixmap>
 
 // The switch pictures live in art/audio.qrc, compiled into a static library:
@@ -9,20 +8,13 @@ static void InitAudioResources() { Q_INIT_RESOURCE(audio); }
 
 namespace tumbol {
 
-MusicSwitchPicture::MusicSwitchPicture(int index, MusicPlayer& music, QWidget* parent)
-    : QLabel(parent), index_(index), music_(music) {}
-
-void MusicSwitchPicture::mousePressEvent(QMouseEvent* event) {
-  event->accept();
-  music_.Image3_MouseDown(index_);
-}
-
-std::array<MusicSwitchPicture*, 2> MakeMusicSwitch(MusicPlayer& music, QWidget* window) {
+std::array<PressLabel*, 2> MakeMusicSwitch(MusicPlayer& music, QWidget* window) {
   InitAudioResources();
-  std::array<MusicSwitchPicture*, 2> image3{};
+  std::array<PressLabel*, 2> image3{};
   const char* const pictures[2] = {":/art/music_off.png", ":/art/music_on.png"};
   for (int i = 0; i < 2; ++i) {
-    image3[i] = new MusicSwitchPicture(i, music, window);
+    image3[i] = new PressLabel(i, PressLabel::Acts::kAtOnce, window);
+    image3[i]->onPress = [&music](int index) { music.Image3_MouseDown(index); };
     image3[i]->setGeometry(458, 551, 21, 21);
     image3[i]->setPixmap(QPixmap(QString::fromLatin1(pictures[i])));
     image3[i]->setToolTip(QStringLiteral("Музыка"));

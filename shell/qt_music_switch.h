@@ -2,30 +2,15 @@
 // Image3: the music switch of the game window, two 21 x 21 pictures at the
 // same place of which exactly one is shown. Image3(1) (music on) is shown at
 // start; a press on either picture goes to MusicPlayer::Image3_MouseDown.
-#include <QLabel>
 #include <array>
 
 #include "shell/music.h"
-
-class QMouseEvent;
+#include "shell/qt_press_label.h"
 
 namespace tumbol {
 
-// One picture of the switch; acts on the press, any mouse button.
-class MusicSwitchPicture : public QLabel {
- public:
-  MusicSwitchPicture(int index, MusicPlayer& music, QWidget* parent);
-
- protected:
-  void mousePressEvent(QMouseEvent* event) override;
-
- private:
-  int index_;
-  MusicPlayer& music_;
-};
-
 // Makes Image3(0) and Image3(1) on `window` and ties them to `music`: the
 // player's switch changes show and hide them, and its repaint repaints `window`.
-std::array<MusicSwitchPicture*, 2> MakeMusicSwitch(MusicPlayer& music, QWidget* window);
+std::array<PressLabel*, 2> MakeMusicSwitch(MusicPlayer& music, QWidget* window);
 
 }  // namespace tumbol

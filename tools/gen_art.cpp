@@ -31,28 +31,17 @@
 #include <functional>
 #include <vector>
 
+#include "game/board_geometry.h"
+#include "tools/art_noise.h"
+
 namespace tumbol {
 namespace {
 
-constexpr int kTile = 32;
+constexpr int kTile = kCellPixels;
 constexpr double kPi = 3.14159265358979323846;
 const QColor kBoardDark(15, 22, 39);  // the board background's average colour
 
 // ---- deterministic texture -------------------------------------------------
-
-uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed) {
-  uint32_t h = x * 0x8da6b343u ^ y * 0xd8163841u ^ seed * 0xcb1ab31fu;
-  h ^= h >> 13;
-  h *= 0x5bd1e995u;
-  h ^= h >> 15;
-  return h;
-}
-
-double Rand01(int x, int y, uint32_t seed) {
-  return (Hash(static_cast<uint32_t>(x), static_cast<uint32_t>(y), seed) & 0xffffff) / double(0x1000000);
-}
-
-int Clamp255(double v) { return std::clamp(static_cast<int>(std::lround(v)), 0, 255); }
 
 QColor Shade(const QColor& c, double f) {
   return QColor(Clamp255(c.red() * f), Clamp255(c.green() * f), Clamp255(c.blue() * f));

@@ -29,6 +29,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "game/board_geometry.h"
+#include "tools/art_noise.h"
+
 namespace tumbol {
 namespace {
 
@@ -36,7 +39,7 @@ constexpr int kSkinW = 760;
 constexpr int kSkinH = 614;
 
 // Control places on the game window, in pixels.
-const QRect kBoardRect(27, 29, 705, 513);
+const QRect kBoardRect(kBoardLeft, kBoardTop, kBoardPixelsWide, kBoardPixelsHigh);
 const QRect kButtonRects[8] = {
     {338, 544, 114, 26}, {487, 544, 114, 26}, {611, 544, 122, 26}, {702, 2, 25, 25},
     {671, 2, 25, 25},    {97, 544, 114, 26},  {487, 574, 114, 26}, {215, 544, 114, 26}};
@@ -54,18 +57,6 @@ constexpr int kConsoleTop = 544;
 
 // ---- deterministic texture -------------------------------------------------
 
-uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed) {
-  uint32_t h = x * 0x8da6b343u ^ y * 0xd8163841u ^ seed * 0xcb1ab31fu;
-  h ^= h >> 13;
-  h *= 0x5bd1e995u;
-  h ^= h >> 15;
-  return h;
-}
-
-double Rand01(int x, int y, uint32_t seed) {
-  return (Hash(static_cast<uint32_t>(x), static_cast<uint32_t>(y), seed) & 0xffffff) / double(0x1000000);
-}
-
 // Value noise on a grid of cellW by cellH pixels, smoothly interpolated.
 double ValueNoise(double x, double y, double cellW, double cellH, uint32_t seed) {
   double gx = x / cellW, gy = y / cellH;
@@ -77,8 +68,6 @@ double ValueNoise(double x, double y, double cellW, double cellH, uint32_t seed)
   double c = Rand01(ix, iy + 1, seed), d = Rand01(ix + 1, iy + 1, seed);
   return (a * (1 - fx) + b * fx) * (1 - fy) + (c * (1 - fx) + d * fx) * fy;
 }
-
-int Clamp255(double v) { return std::clamp(static_cast<int>(std::lround(v)), 0, 255); }
 
 QColor Mix(const QColor& a, const QColor& b, double t) {
   return QColor(Clamp255(a.red() + (b.red() - a.red()) * t), Clamp255(a.green() + (b.green() - a.green()) * t),
@@ -499,7 +488,7 @@ QImage MakeSkin() {
 // ---- skinsp.jpg --------------------------------------------------------------
 
 QImage MakeBoardBackground() {
-  const int w = 705, h = 513;
+  const int w = kBoardPixelsWide, h = kBoardPixelsHigh;
   QImage img(w, h, QImage::Format_RGB888);
   const double cx = w / 2.0, cy = h / 2.0, rmax = std::hypot(cx, cy);
   for (int y = 0; y < h; ++y)
@@ -787,7 +776,8 @@ QImage MakePreview(const QImage& skin, const QImage& board, const QImage& torch,
   for (int row = 13; row <= 16; ++row)
     for (int col = 1; col <= 22; ++col)
       if (row == 16 || col == 1 || col == 22 || (row == 13 && col > 8 && col < 12)) {
-        QRect r(at.x() + kBoardRect.left() + (col - 1) * 32, at.y() + kBoardRect.top() + (row - 1) * 32, 32, 32);
+        QRect r(at.x() + kBoardRect.left() + (col - 1) * kCellPixels, at.y() + kBoardRect.top() + (row - 1) * kCellPixels,
+                kCellPixels, kCellPixels);
         if (row == 16 || col == 1 || col == 22 || row == 13) {
           p.fillRect(r, QColor(150, 50, 40));
           p.setPen(QColor(90, 30, 24));
@@ -795,7 +785,8 @@ QImage MakePreview(const QImage& skin, const QImage& board, const QImage& torch,
         }
       }
   for (auto& c : cells) {
-    QRect r(at.x() + kBoardRect.left() + (c[1] - 1) * 32, at.y() + kBoardRect.top() + (c[0] - 2) * 32, 32, 32);
+    QRect r(at.x() + kBoardRect.left() + (c[1] - 1) * kCellPixels, at.y() + kBoardRect.top() + (c[0] - 2) * kCellPixels,
+            kCellPixels, kCellPixels);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(40, 40, 44));
     p.drawRoundedRect(r.adjusted(1, 1, -1, -1), 5, 5);

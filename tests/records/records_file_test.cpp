@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "shell/data_file.h"
+#include "tests/file_faults.h"
 #include "tests/scripted_toolkit.h"
 #include "tests/temp_folder.h"
 

@@ -21,6 +21,7 @@
 #include "shell/data_file.h"
 #include "shell/file_exists.h"
 #include "shell/game_folders.h"
+#include "tests/file_faults.h"
 #include "tests/temp_folder.h"
 
 namespace tumbol {
