@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 
 #include "game/game.h"
 #include "game/map_file.h"
@@ -63,7 +64,12 @@ TEST_F(GameFlow, MissingMapAndPathNumbersNameNoFile) {
 }
 
 TEST_F(GameFlow, BadMapWarnsOnceWithItsText) {
+  WriteMap(1, kOnePush);
+  ui.Autoplay(nullptr, nullptr);
+  game.StartLevel();
   WriteMap(1, "R\r\n");
+  // The frame timer runs on while the box is open: the old board's frames are gone by then.
+  tk.onMessage = [&](const ScriptedToolkit::Message&) { EXPECT_EQ(game.PendingFrame(), nullptr); };
   game.LoadLevelMap();
   EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Внимание! Карта имеет неправельную структуру или несуществующие "
                                                  "элементы.\rЭти элементы будут учитываться как пространство карты.",
@@ -270,6 +276,7 @@ TEST_F(GameFlow, EventsBetweenFramesAreDroppedOrReplaceOrStopTheSequence) {
         } else {
           EXPECT_EQ(g.board().CountCubes(), start ? 2 : 0);
           EXPECT_EQ(v.cues, start ? std::vector<int>{} : std::vector<int>({3, 1, 1, 2})) << "every frame shown, one win";
+          if (!start) EXPECT_LT(g.LevelStartTime(), t.now) << "a push leaves the level's clock alone";
           EXPECT_EQ(t.messages.size(), start ? 0u : 1u);
         }
       }
@@ -277,6 +284,19 @@ TEST_F(GameFlow, EventsBetweenFramesAreDroppedOrReplaceOrStopTheSequence) {
 
 // Installed read-only: a map the player saved comes first, the shipped ones
 // are found beside the program.
+TEST(DrawFrame, TilesForEveryCodeBurstsWhereCubesVanishNothingWhereEmpty) {
+  struct Calls : BoardSurface {
+    void Clear() override { calls.clear(); }
+    void DrawTile(int code, int row, int col) override { calls.push_back({code, row, col}); }
+    void DrawBurst(int row, int col) override { calls.push_back({-1, row, col}); }
+    std::vector<std::array<int, 3>> calls;
+  } surface;
+  Board cells(2, 2);
+  cells.At(1, 1) = kBrick, cells.At(1, 2) = kVanishing, cells.At(2, 2) = kLastCode;
+  EXPECT_EQ(DrawFrame(cells, surface), 1);
+  EXPECT_EQ(surface.calls, (std::vector<std::array<int, 3>>{{1, 1, 1}, {-1, 1, 2}, {26, 2, 2}}));
+}
+
 TEST_F(GameFlow, PlayersMapsComeBeforeTheShippedOnes) {
   WriteMap(1, kOnePush);
   WriteMap(2, kOnePush);

@@ -145,10 +145,15 @@ TEST_F(Undo, NothingDuringASettleNorInAGameAndTheHistoryClears) {
   EXPECT_EQ(game.UndoDepth(), 0u);
   EXPECT_EQ(game.board(), start);
 
+  Push(15, 2, -1);
+  ASSERT_EQ(game.UndoDepth(), 1u);
   Board gap = game.board();  // only two 2s are left, a gap apart
   gap.At(14, 20) = 0;
+  gap.At(15, 1) = 0;
+  gap.At(15, 2) = 2;
   gap.At(15, 4) = 2;
   game.PutBoard(gap);
+  EXPECT_EQ(game.UndoDepth(), 0u) << "a board put in place has no way back";
   Push(15, 2, 1);
   ASSERT_TRUE(game.LevelSolved());
   EXPECT_EQ(game.UndoDepth(), 0u) << "a won level is not taken back";
