@@ -84,8 +84,8 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
     auto* button = new PressLabel(i, PressLabel::Acts::kAfterPress, this);
     button->setGeometry(place.left, place.top, place.width, place.height);
     button->setToolTip(QString::fromUtf8(kButtonTips[i]));
-    button->onPress = [this](int index) { Image1_MouseDown(index); };
-    button->onRelease = [this](int) { ReleaseButtonImage(); };
+    connect(button, &PressLabel::pressed, this, &Form1::Image1_MouseDown);
+    connect(button, &PressLabel::released, this, &Form1::ReleaseButtonImage);
     Image1[i] = button;
   }
 

@@ -94,7 +94,7 @@ Form3::Form3(Toolkit& toolkit, const GameFolders& folders, const QPixmap& closeP
 
   Image2 = new PressLabel(0, PressLabel::Acts::kAtOnce, this);
   Image2->setGeometry(231, 371, 122, 26);
-  Image2->onPress = [this](int) { Image2_MouseDown(); };
+  connect(Image2, &PressLabel::pressed, this, &Form3::Image2_MouseDown);
 
   Image1 = QPixmap(QStringLiteral(":/art/torch.bmp"));
   ImageList1.resize(kEmblems + 1);

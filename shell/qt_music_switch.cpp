@@ -14,7 +14,7 @@ std::array<PressLabel*, 2> MakeMusicSwitch(MusicPlayer& music, QWidget* window) 
   const char* const pictures[2] = {":/art/music_off.png", ":/art/music_on.png"};
   for (int i = 0; i < 2; ++i) {
     image3[i] = new PressLabel(i, PressLabel::Acts::kAtOnce, window);
-    image3[i]->onPress = [&music](int index) { music.Image3_MouseDown(index); };
+    QObject::connect(image3[i], &PressLabel::pressed, image3[i], [&music](int index) { music.Image3_MouseDown(index); });
     image3[i]->setGeometry(458, 551, 21, 21);
     image3[i]->setPixmap(QPixmap(QString::fromLatin1(pictures[i])));
     image3[i]->setToolTip(QStringLiteral("Музыка"));

@@ -13,10 +13,7 @@ namespace tumbol {
 // took is caught up once it returns.
 void PressLabel::mousePressEvent(QMouseEvent* event) {
   event->accept();
-  if (when_ == Acts::kAtOnce) {
-    if (onPress) onPress(index_);
-    return;
-  }
+  if (when_ == Acts::kAtOnce) return emit pressed(index_);
   if (actionDue_) return;  // a second press before the first acted: one action
   actionDue_ = true;
   const Qt::MouseButton button = event->button();
@@ -24,15 +21,15 @@ void PressLabel::mousePressEvent(QMouseEvent* event) {
       this,
       [this, button] {
         actionDue_ = false;
-        if (onPress) onPress(index_);
-        if (!(QGuiApplication::mouseButtons() & button) && onRelease) onRelease(index_);
+        emit pressed(index_);
+        if (!(QGuiApplication::mouseButtons() & button)) emit released(index_);
       },
       Qt::QueuedConnection);
 }
 
 void PressLabel::mouseReleaseEvent(QMouseEvent* event) {
-  if (onRelease)
-    onRelease(index_);
+  if (when_ == Acts::kAfterPress)
+    emit released(index_);
   else
     QLabel::mouseReleaseEvent(event);
 }

@@ -3,21 +3,24 @@
 // game window's picture buttons and music switch, the records window's close
 // button.
 #include <QLabel>
-#include <functional>
 
 class QMouseEvent;
 
 namespace tumbol {
 
 class PressLabel : public QLabel {
+  Q_OBJECT
  public:
   // When a press acts: inside the press event, or just after it has been
   // delivered (for actions that may hold a modal box open; see the .cpp).
+  // Only the latter reports releases; at once, the release goes on to the
+  // window beneath.
   enum class Acts { kAtOnce, kAfterPress };
   PressLabel(int index, Acts when, QWidget* parent) : QLabel(parent), index_(index), when_(when) {}
-  std::function<void(int index)> onPress;
-  // Unset: the release goes on to the window beneath.
-  std::function<void(int index)> onRelease;
+
+ signals:
+  void pressed(int index);
+  void released(int index);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
