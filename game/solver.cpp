@@ -474,7 +474,7 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
     for (size_t i = 0; i < n && goal == StateStore::kNone && !limitHit; ++i) {
       const int cell = key[i] >> kKindBits;
       const int col = cell / rows;
-      for (int dir = -1; dir <= 1; dir += 2) {
+      for (int dir = -1; dir <= 1 && goal == StateStore::kNone; dir += 2) {
         const int target = cell + dir * rows;
         if (col + dir < 0 || col + dir >= cols || parentGrid[target] != kEmpty) continue;
         std::memcpy(child.data(), parentGrid.data(), cells);
@@ -516,11 +516,10 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
         }
         seen = store.Add(childKey.data(), m, h, id, move, childDepth, childBound);
         // Nothing left on the queue can win in fewer pushes than f.
-        if (m == 0 && childDepth == f) {
+        if (m == 0 && childDepth == f)
           goal = seen;
-          break;
-        }
-        enqueue(seen, childDepth + childBound);
+        else
+          enqueue(seen, childDepth + childBound);
       }
     }
   }
