@@ -13,9 +13,8 @@ int Board::CountCubes() const {
 }
 
 int CellFromPoint(double v) {
-  const double cell = std::floor(-v / kCellPoints);
-  if (!(cell >= -32767.0 && cell <= 32767.0)) return 32767;
-  return static_cast<int>(std::fabs(cell));
+  // fmin gives 32767 for a NaN as well.
+  return static_cast<int>(std::fmin(std::fabs(std::floor(-v / kCellPoints)), 32767.0));
 }
 
 }  // namespace tumbol

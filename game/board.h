@@ -18,8 +18,9 @@ class Board {
   int Rows() const { return rows_; }
   int Cols() const { return cols_; }
   bool Inside(int row, int col) const { return row >= 1 && row <= rows_ && col >= 1 && col <= cols_; }
-  Cell& At(int row, int col) { return cells_[Index(row, col)]; }
-  Cell At(int row, int col) const { return cells_[Index(row, col)]; }
+  // Checked: a row outside the board throws instead of touching other memory.
+  Cell& At(int row, int col) { return cells_.at(Index(row, col)); }
+  Cell At(int row, int col) const { return cells_.at(Index(row, col)); }
   int CountCubes() const;
   bool HasCube() const { return CountCubes() > 0; }
   bool operator==(const Board& other) const {

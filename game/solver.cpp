@@ -412,7 +412,8 @@ bool MirrorKey(const uint16_t* key, size_t n, int rows, int cols, uint16_t* out)
 
 // A* over the settled boards of root, whose cubes are all of one group (see
 // SolveLevel). Appends the shortest solution's pushes to result.moves and
-// its boards to result.statesExplored.
+// adds the boards it kept to result.statesExplored; stops before keeping
+// more than stateLimit in all.
 SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& reach, size_t stateLimit,
                     const std::atomic<bool>* stop, SolveResult& result) {
   const size_t cells = root.cells.size();
@@ -427,7 +428,6 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
   StateStore store;
   const size_t rootLength = Encode(root.cells.data(), 0, cells, key.data());
   const uint16_t rootBound = bound(key.data(), rootLength);
-  result.statesExplored += 1;
   if (rootBound == kDead) return SolveOutcome::kUnsolvable;
   store.Add(key.data(), rootLength, HashKey(key.data(), rootLength), 0, 0, 0, rootBound);
 
@@ -474,7 +474,7 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
     for (size_t i = 0; i < n && goal == StateStore::kNone && !limitHit; ++i) {
       const int cell = key[i] >> kKindBits;
       const int col = cell / rows;
-      for (int dir = -1; dir <= 1; dir += 2) {
+      for (int dir = -1; dir <= 1 && goal == StateStore::kNone; dir += 2) {
         const int target = cell + dir * rows;
         if (col + dir < 0 || col + dir >= cols || parentGrid[target] != kEmpty) continue;
         std::memcpy(child.data(), parentGrid.data(), cells);
@@ -510,21 +510,20 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
         }
         const uint16_t childBound = bound(childKey.data(), m);
         if (childBound == kDead) continue;
-        seen = store.Add(childKey.data(), m, h, id, move, childDepth, childBound);
-        // Nothing left on the queue can win in fewer pushes than f.
-        if (m == 0 && childDepth == f) {
-          goal = seen;
-          break;
-        }
-        enqueue(seen, childDepth + childBound);
         if (result.statesExplored + store.Count() >= stateLimit) {
           limitHit = true;
           break;
         }
+        seen = store.Add(childKey.data(), m, h, id, move, childDepth, childBound);
+        // Nothing left on the queue can win in fewer pushes than f.
+        if (m == 0 && childDepth == f)
+          goal = seen;
+        else
+          enqueue(seen, childDepth + childBound);
       }
     }
   }
-  result.statesExplored += store.Count() - 1;
+  result.statesExplored += store.Count();
   size_t queued = 0;
   for (const auto& bucket : open) queued += bucket.capacity();
   result.storeBytes = std::max(result.storeBytes, store.Bytes() + queued * 4);

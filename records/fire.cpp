@@ -1,5 +1,6 @@
 #include "records/fire.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -7,7 +8,7 @@ namespace tumbol {
 
 namespace {
 
-int Clamp255(int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : static_cast<int>(v)); }
+int Clamp255(int32_t v) { return std::clamp<int32_t>(v, 0, 255); }
 
 // Round half to even, as the game's integer conversion does.
 int32_t RoundEven(double v) { return static_cast<int32_t>(std::nearbyint(v)); }

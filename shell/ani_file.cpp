@@ -120,9 +120,7 @@ bool ParseAni(const std::vector<uint8_t>& data, AniCursor* out, std::string* err
 
   bool haveHeader = false;
   uint32_t nFrames = 0, nSteps = 0, dispRate = 0, flags = 0;
-  const uint8_t* rate = nullptr;
-  const uint8_t* seq = nullptr;
-  uint32_t rateSize = 0, seqSize = 0;
+  Chunk rate{}, seq{};  // body null while the file has shown none
   std::vector<AniFrame> frames;
 
   Chunk c;
@@ -141,11 +139,9 @@ bool ParseAni(const std::vector<uint8_t>& data, AniCursor* out, std::string* err
       if (!(flags & 1)) return Fail(error, "raw bitmap frames are not supported", out);
       haveHeader = true;
     } else if (IdIs(c.id, "rate")) {
-      rate = c.body;
-      rateSize = c.size;
+      rate = c;
     } else if (IdIs(c.id, "seq ")) {
-      seq = c.body;
-      seqSize = c.size;
+      seq = c;
     } else if (IdIs(c.id, "LIST") && c.size >= 4 && IdIs(c.body, "fram")) {
       const uint8_t* listEnd = c.body + c.size;
       Chunk ic;
@@ -163,15 +159,15 @@ bool ParseAni(const std::vector<uint8_t>& data, AniCursor* out, std::string* err
 
   if (!haveHeader) return Fail(error, "missing anih header", out);
   if (frames.size() != nFrames) return Fail(error, "frame count does not match the header", out);
-  if (rate && rateSize < nSteps * 4) return Fail(error, "rate chunk too short", out);
-  if (seq && seqSize < nSteps * 4) return Fail(error, "seq chunk too short", out);
-  if (!seq && nSteps > nFrames) return Fail(error, "more steps than frames without a sequence", out);
+  if (rate.body && rate.size < nSteps * 4) return Fail(error, "rate chunk too short", out);
+  if (seq.body && seq.size < nSteps * 4) return Fail(error, "seq chunk too short", out);
+  if (!seq.body && nSteps > nFrames) return Fail(error, "more steps than frames without a sequence", out);
 
   std::vector<AniStep> steps;
   for (uint32_t i = 0; i < nSteps; ++i) {
-    uint32_t frame = seq ? Le32(seq + 4 * i) : i;
+    uint32_t frame = seq.body ? Le32(seq.body + 4 * i) : i;
     if (frame >= nFrames) return Fail(error, "sequence names a frame that does not exist", out);
-    steps.push_back({int(frame), JiffiesToMs(rate ? Le32(rate + 4 * i) : dispRate)});
+    steps.push_back({int(frame), JiffiesToMs(rate.body ? Le32(rate.body + 4 * i) : dispRate)});
   }
   out->frames = std::move(frames);
   out->steps = std::move(steps);

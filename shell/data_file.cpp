@@ -119,10 +119,11 @@ int NewLockedFile(const std::string& target, std::string& name, int& err) {
 }
 
 // Puts contents in a new file renamed to name, flushed; returns its open,
-// locked descriptor, or -1 when it could not be made.
-int PlaceLockedFile(const std::string& target, const std::string& name, const std::string& contents, mode_t mode,
-                    int& err) {
+// locked descriptor, or -1 when it could not be made (the caller goes on
+// without it, so why does not matter).
+int PlaceLockedFile(const std::string& target, const std::string& name, const std::string& contents, mode_t mode) {
   std::string temporary;
+  int err = 0;
   const int fd = NewLockedFile(target, temporary, err);
   if (fd < 0) return -1;
   if (::fchmod(fd, mode) == 0 && WriteAll(fd, contents, err) && Flush(fd, err) &&
@@ -130,7 +131,6 @@ int PlaceLockedFile(const std::string& target, const std::string& name, const st
     SyncFolder(FolderOf(name));
     return fd;
   }
-  if (err == 0) err = errno;
   ::unlink(temporary.c_str());
   ::close(fd);
   return -1;
@@ -187,7 +187,7 @@ Attempt ReplaceByRename(const std::string& target, const struct stat* old,
 bool WriteInPlace(const std::string& target, bool create, const struct stat* old, const std::string& contents,
                   int& err) {
   std::string oldContents;
-  const bool haveOld = ReadDataFile(target, oldContents);
+  const bool haveOld = old != nullptr && ReadDataFile(target, oldContents);
   const int fd = ::open(target.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
   if (fd < 0) {
     err = errno;
@@ -195,8 +195,7 @@ bool WriteInPlace(const std::string& target, bool create, const struct stat* old
   }
   const std::string copy = target + kCopySuffix;
   int ignored = 0;
-  const int copyFd =
-      haveOld && old != nullptr ? PlaceLockedFile(target, copy, oldContents, old->st_mode & 0666, ignored) : -1;
+  const int copyFd = haveOld ? PlaceLockedFile(target, copy, oldContents, old->st_mode & 0666) : -1;
   bool ok = Overwrite(fd, contents, err);
   const bool whole = ok || !haveOld || Overwrite(fd, oldContents, ignored);
   ::close(fd);  // flushed: closing cannot lose anything

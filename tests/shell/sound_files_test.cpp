@@ -46,6 +46,9 @@ TEST(SoundFiles, ACueIsAShortWaveAndATrackLastsASecondOrMoreWithoutPackingItsNot
       {"as many events as may be", IsMusicTrack, Midi(int(kMaxTrackEvents) - 4, 960 * 100), true},
       {"one more", IsMusicTrack, Midi(int(kMaxTrackEvents) - 3, 960 * 100), false},
       {"cut short", IsMusicTrack, Midi(1, 960).substr(0, 40), false},
+      {"cut after a note's delta", IsMusicTrack, Midi(1, 960).substr(0, 50), false},  // running status, no event
+      {"an hour", IsMusicTrack, Midi(1, 960 * 3600), true},
+      {"an hour and a tick", IsMusicTrack, Midi(1, 960 * 3600 + 1), false},
   };
   for (const auto& c : cases) EXPECT_EQ(c.test(c.bytes), c.passes) << c.what;
 }
