@@ -10,9 +10,7 @@
 #include <QTime>
 #include <QWindow>
 
-#include "editor/qt_form2.h"
 #include "game/duration.h"
-#include "records/qt_form3.h"
 #include "records/records_file.h"
 #include "shell/data_file.h"
 #include "shell/file_exists.h"
@@ -158,17 +156,15 @@ QLabel* Form1::MakeLabel(int left, int top, int width, int height, const QString
   return label;
 }
 
-void Form1::Form_Load(const QString& programFolder) {
+void Form1::Form_Load(const GameFolders& folders) {
   if (splash) {
     splash->show();
     splash->repaint();
   }
   for (int i = 0; i < 8; ++i) Image1[i]->setPixmap(ImageList2[2 * i + 1]);
   game_.LastPointerCol = -1;
-  QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
-  if (!folder.endsWith('/')) folder += '/';
-  game_.path_work = folder.toStdString();
-  game_.dataFolder = DataFolderFor(game_.path_work);
+  game_.path_work = folders.program;
+  game_.dataFolder = folders.data;
   RecoverInterruptedSaves(WrittenFile(game_.Folders(), ""));
   music.path_work = game_.path_work;
   music.FillPlaylist();
@@ -214,21 +210,6 @@ void Form1::ShowModeControls(bool freePlay) {
 
 void Form1::SetButtonPressed(int index, bool pressed) {
   Image1[index]->setPixmap(ImageList2[2 * index + (pressed ? 2 : 1)]);
-}
-
-void Form1::OpenEditor() {
-  if (onOpenEditor) return onOpenEditor();
-  Form2 editor(toolkit_, game_.Folders(), this);
-  editor.exec();
-  ReturnKeyboard(this);
-}
-
-void Form1::OpenRecords() {
-  if (onOpenRecords) return onOpenRecords();
-  Form3 records(toolkit_, game_.Folders(), ImageList2[5], this);
-  CentreOnScreen(&records);
-  records.exec();
-  ReturnKeyboard(this);
 }
 
 void Form1::SetOutline(const QRegion& outline) {

@@ -53,7 +53,7 @@ class Form1 : public QWidget, private GameView, private AidsView {
   ~Form1() override;
 
   // The load handler: runs before the window is first shown.
-  void Form_Load(const QString& programFolder = QString());
+  void Form_Load(const GameFolders& folders);
   // The outline cut from the skin: the input region (and the shape on X
   // servers without a compositor); outside it the window is see-through.
   void SetOutline(const QRegion& outline);
@@ -81,10 +81,13 @@ class Form1 : public QWidget, private GameView, private AidsView {
   QWidget* splash = nullptr;            // frmSplash until the first activation
   PictureReadAhead* readAhead = nullptr;  // skins decoded early by the start-up
 
-  // Hook for the window's other windows (editor, records) and for the music.
-  std::function<void()> onOpenEditor;
-  std::function<void()> onOpenRecords;
   std::function<void()> onClosing;  // the player said Yes to leaving
+
+ signals:
+  // The player asked for the editor or the records window; whoever made this
+  // window opens it, modal over this one, before the signal returns.
+  void editorWanted();
+  void recordsWanted();
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -105,8 +108,8 @@ class Form1 : public QWidget, private GameView, private AidsView {
   void SetCoordsText(const std::string& text) override { Label1->setText(QString::fromStdString(text)); }
   void SetButtonPressed(int index, bool pressed) override;
   void EnableTimer2() override { Timer2.start(); }
-  void OpenEditor() override;
-  void OpenRecords() override;
+  void OpenEditor() override { emit editorWanted(); }
+  void OpenRecords() override { emit recordsWanted(); }
   void RequestClose() override { close(); }
   void Minimise() override { showMinimized(); }
   void PlayerChangedBoard(bool undo) override { aids_.BoardChanging(undo); }

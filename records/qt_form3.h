@@ -21,9 +21,6 @@ namespace tumbol {
 // and a file may hold millions of lines.
 constexpr size_t kShownRecordRows = 1000;
 
-// The user's decimal separator for the records file (',' or '.').
-char LocaleDecimalSeparator();
-
 // Paints the flame pixels of fire into image (a panel-sized RGB32 picture).
 void PaintFlame(const Fire& fire, QImage& image);
 

@@ -74,7 +74,7 @@ class Form1Test : public ::testing::Test {
   std::string Path(const char* name) const { return dir.Slash() + name; }
 
   TempFolder dir;
-  const QString folder = QString::fromStdString(dir.path.string());
+  const GameFolders folder{dir.Slash()};
   ScriptedToolkit tk;
   SilentView cues;  // keeps the sound cues played
   QtBoardCursor cursor{nullptr, QString()};
