@@ -18,9 +18,9 @@
 
 #include "game/game.h"
 #include "records/records_file.h"
-#include "shell/scripted_toolkit.h"
-#if __has_include("shell/data_file.h")
-#include "shell/data_file.h"
+#include "base/scripted_toolkit.h"
+#if __has_include("base/data_file.h")
+#include "base/data_file.h"
 #define HAVE_DATA_FILE 1
 #endif
 

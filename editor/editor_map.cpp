@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "shell/data_file.h"
-#include "shell/file_exists.h"
-#include "shell/text_lines.h"
+#include "base/data_file.h"
+#include "base/file_exists.h"
+#include "base/text_lines.h"
 
 namespace tumbol {
 

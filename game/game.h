@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "game/board.h"
-#include "game/seams.h"
+#include "base/board.h"
+#include "base/seams.h"
 #include "records/records_file.h"
-#include "shell/game_folders.h"
-#include "shell/toolkit.h"
+#include "base/game_folders.h"
+#include "base/toolkit.h"
 
 namespace tumbol {
 

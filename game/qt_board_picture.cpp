@@ -5,7 +5,7 @@
 #include <QToolTip>
 #include <cmath>
 
-#include "game/cell.h"
+#include "base/cell.h"
 
 namespace tumbol {
 

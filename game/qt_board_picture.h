@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "game/seams.h"
+#include "base/seams.h"
 
 namespace tumbol {
 

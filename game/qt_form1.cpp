@@ -10,12 +10,12 @@
 #include <QTime>
 #include <QWindow>
 
-#include "game/duration.h"
+#include "base/duration.h"
 #include "records/records_file.h"
-#include "shell/data_file.h"
-#include "shell/file_exists.h"
+#include "base/data_file.h"
+#include "base/file_exists.h"
 #include "shell/qt_fit_font.h"
-#include "shell/text_lines.h"
+#include "base/text_lines.h"
 
 namespace tumbol {
 

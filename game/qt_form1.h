@@ -22,7 +22,7 @@
 #include "shell/qt_desktop.h"
 #include "shell/qt_music_switch.h"
 #include "shell/qt_read_ahead.h"
-#include "shell/toolkit.h"
+#include "base/toolkit.h"
 
 namespace tumbol {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "game/game.h"
-#include "shell/scripted_toolkit.h"
+#include "base/scripted_toolkit.h"
 
 namespace tumbol {
 

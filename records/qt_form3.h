@@ -12,8 +12,8 @@
 
 #include "records/fire.h"
 #include "records/records_file.h"
-#include "shell/game_folders.h"
-#include "shell/toolkit.h"
+#include "base/game_folders.h"
+#include "base/toolkit.h"
 
 namespace tumbol {
 

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "shell/toolkit.h"
+#include "base/toolkit.h"
 
 class QEventLoop;
 

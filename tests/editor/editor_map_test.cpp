@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "game/map_file.h"
-#include "shell/scripted_toolkit.h"
+#include "base/scripted_toolkit.h"
 #include "tests/temp_folder.h"
 
 namespace tumbol {

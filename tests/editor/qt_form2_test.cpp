@@ -9,7 +9,7 @@
 #include "editor/qt_form2.h"
 #include "game/map_file.h"
 #include "shell/qt_toolkit.h"
-#include "shell/scripted_toolkit.h"
+#include "base/scripted_toolkit.h"
 #include "tests/temp_folder.h"
 
 namespace tumbol {

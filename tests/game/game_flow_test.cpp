@@ -10,7 +10,7 @@
 #include "game/game.h"
 #include "game/map_file.h"
 #include "game/rules.h"
-#include "shell/scripted_toolkit.h"
+#include "base/scripted_toolkit.h"
 #include "tests/game/bottom_rows.h"
 #include "tests/game/silent_view.h"
 #include "tests/temp_folder.h"

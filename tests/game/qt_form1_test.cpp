@@ -20,7 +20,7 @@
 #include "shell/qt_board_cursor.h"
 #include "shell/qt_region.h"
 #include "shell/qt_toolkit.h"
-#include "shell/scripted_toolkit.h"
+#include "base/scripted_toolkit.h"
 #include "tests/game/bottom_rows.h"
 #include "tests/game/silent_view.h"
 #include "tests/temp_folder.h"

@@ -10,7 +10,7 @@
 #include <set>
 
 #include "records/records_file.h"
-#include "shell/scripted_toolkit.h"
+#include "base/scripted_toolkit.h"
 #include "tests/temp_folder.h"
 
 namespace tumbol {

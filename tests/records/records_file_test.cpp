@@ -9,8 +9,8 @@
 
 #include <limits>
 
-#include "shell/data_file.h"
-#include "shell/scripted_toolkit.h"
+#include "base/data_file.h"
+#include "base/scripted_toolkit.h"
 #include "tests/temp_folder.h"
 
 namespace tumbol {

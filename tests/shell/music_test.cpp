@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/scripted_toolkit.h"
+#include "base/scripted_toolkit.h"
 
 namespace tumbol {
 namespace {

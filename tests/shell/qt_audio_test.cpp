@@ -13,7 +13,7 @@
 #include "shell/qt_mixer_library.h"
 #include "shell/qt_music_switch.h"
 #include "shell/sound_files.h"
-#include "shell/scripted_toolkit.h"
+#include "base/scripted_toolkit.h"
 #include "tests/temp_folder.h"
 
 namespace tumbol {

@@ -1,4 +1,4 @@
-#include "game/board.h"
+#include "base/board.h"
 
 #include <cmath>
 

@@ -10,7 +10,7 @@
 
 #include "game/qt_form1.h"
 #include "shell/qt_region.h"
-#include "shell/scripted_toolkit.h"
+#include "base/scripted_toolkit.h"
 #include "tests/game/silent_view.h"
 
 // Resources live in a static library: pull them in explicitly.

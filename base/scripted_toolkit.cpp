@@ -1,4 +1,4 @@
-#include "shell/scripted_toolkit.h"
+#include "base/scripted_toolkit.h"
 
 namespace tumbol {
 
