@@ -4,7 +4,7 @@
 
 #include <QApplication>
 
-#include "game/map_file.h"
+#include "base/map_file.h"
 #include "game/qt_board_picture.h"
 #include "game/rules.h"
 

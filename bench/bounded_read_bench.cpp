@@ -18,8 +18,8 @@
 
 #include "game/quiet_play.h"
 #include "records/records_file.h"
-#if __has_include("shell/data_file.h")
-#include "shell/data_file.h"
+#if __has_include("base/data_file.h")
+#include "base/data_file.h"
 #define HAVE_DATA_FILE 1
 #endif
 

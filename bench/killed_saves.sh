@@ -3,7 +3,7 @@
 # kill left: an empty or cut record.txt, contents that are neither the old
 # nor the new table, and temporary files; then the same after the next start
 # has tidied up. A small program saves two tables by turns with the game's
-# own writer (shell/data_file.cpp), for as long as it lives.
+# own writer (base/data_file.cpp), for as long as it lives.
 #
 #   bench/killed_saves.sh [KILLS] [WAY]...   # default 400 kills, every way
 #   BIG=1 bench/killed_saves.sh ...          # tables of ~200 kB, not ~250 B
@@ -22,7 +22,7 @@ cat >"$work/saver.cpp" <<'EOF'
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include "shell/data_file.h"
+#include "base/data_file.h"
 std::string Table(int pad) {
   std::string t;
   for (int i = 0; i < 10; ++i) t += "Player" + std::to_string(i) + std::string(pad, 'x') + "[:]0,0" + std::to_string(i + 1) + "\r\n";
@@ -41,7 +41,7 @@ int main(int, char** argv) {
   for (int i = 0;; ++i) { std::string error; tumbol::WriteDataFile(path, i % 2 ? a : b, error); }
 }
 EOF
-g++ -O2 -std=c++17 -I"$here/.." -o "$work/saver" "$work/saver.cpp" "$here/../shell/data_file.cpp"
+g++ -O2 -std=c++17 -I"$here/.." -o "$work/saver" "$work/saver.cpp" "$here/../base/data_file.cpp"
 saver=$work/saver
 "$saver" a "$work/a"
 "$saver" b "$work/b"

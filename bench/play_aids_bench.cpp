@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "game/map_file.h"
+#include "base/map_file.h"
 #include "game/qt_solver_worker.h"
 #include "game/rules.h"
 #include "game/solver.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "game/solver.h"
-#include "game/map_file.h"
+#include "base/map_file.h"
 
 namespace tumbol {
 namespace {

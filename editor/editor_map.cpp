@@ -5,10 +5,10 @@
 #include <utility>
 #include <vector>
 
-#include "game/map_file.h"
-#include "shell/data_file.h"
-#include "shell/file_exists.h"
-#include "shell/text_lines.h"
+#include "base/map_file.h"
+#include "base/data_file.h"
+#include "base/file_exists.h"
+#include "base/text_lines.h"
 
 namespace tumbol {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "game/board.h"
-#include "shell/game_folders.h"
-#include "shell/toolkit.h"
+#include "base/board.h"
+#include "base/game_folders.h"
+#include "base/toolkit.h"
 
 namespace tumbol {
 

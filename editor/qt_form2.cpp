@@ -9,7 +9,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 
-#include "game/board_geometry.h"
+#include "base/board_geometry.h"
 #include "game/qt_board_picture.h"
 #include "shell/qt_fit_font.h"
 

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "editor/editor_map.h"
-#include "shell/toolkit.h"
+#include "base/toolkit.h"
 
 namespace tumbol {
 

@@ -5,8 +5,8 @@
 // another waits for a frame.
 #include <vector>
 
-#include "game/board.h"
-#include "game/seams.h"
+#include "base/board.h"
+#include "base/seams.h"
 
 namespace tumbol {
 

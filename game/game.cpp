@@ -1,9 +1,9 @@
 #include "game/game.h"
 
-#include "game/duration.h"
-#include "game/map_file.h"
+#include "base/duration.h"
+#include "base/map_file.h"
 #include "game/rules.h"
-#include "shell/text_lines.h"
+#include "base/text_lines.h"
 
 namespace tumbol {
 

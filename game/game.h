@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "game/board.h"
+#include "base/board.h"
 #include "game/frames.h"
 #include "game/play_aids.h"
-#include "game/seams.h"
-#include "shell/game_folders.h"
-#include "shell/toolkit.h"
+#include "base/seams.h"
+#include "base/game_folders.h"
+#include "base/toolkit.h"
 
 namespace tumbol {
 

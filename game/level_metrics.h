@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "game/board.h"
+#include "base/board.h"
 #include "game/solver.h"
 
 namespace tumbol {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "game/board.h"
+#include "base/board.h"
 #include "game/solver.h"
 
 namespace tumbol {

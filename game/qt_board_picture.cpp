@@ -5,8 +5,8 @@
 #include <QToolTip>
 #include <cmath>
 
-#include "game/board_geometry.h"
-#include "game/cell.h"
+#include "base/board_geometry.h"
+#include "base/cell.h"
 
 namespace tumbol {
 

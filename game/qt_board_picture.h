@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
-#include "game/board_geometry.h"
-#include "game/seams.h"
+#include "base/board_geometry.h"
+#include "base/seams.h"
 
 namespace tumbol {
 

@@ -10,14 +10,12 @@
 #include <QTime>
 #include <QWindow>
 
-#include "editor/qt_form2.h"
-#include "game/duration.h"
-#include "records/qt_form3.h"
+#include "base/duration.h"
 #include "records/records_file.h"
-#include "shell/data_file.h"
-#include "shell/file_exists.h"
+#include "base/data_file.h"
+#include "base/file_exists.h"
 #include "shell/qt_fit_font.h"
-#include "shell/text_lines.h"
+#include "base/text_lines.h"
 
 namespace tumbol {
 
@@ -142,16 +140,14 @@ QLabel* Form1::MakeLabel(int left, int top, int width, int height, const QString
   return label;
 }
 
-void Form1::Form_Load(const QString& programFolder) {
+void Form1::Form_Load(const GameFolders& folders) {
   if (splash) {
     splash->show();
     splash->repaint();
   }
   for (int i = 0; i < 8; ++i) Image1[i]->setPixmap(ImageList2[2 * i + 1]);
-  QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
-  if (!folder.endsWith('/')) folder += '/';
-  const std::string path = folder.toStdString();
-  game_.SetFolders({path, DataFolderFor(path)});
+  game_.SetFolders(folders);
+  const std::string& path = folders.program;
   RecoverInterruptedSaves(WrittenFile(game_.Folders(), ""));
   music.path_work = path;
   music.FillPlaylist();
@@ -219,21 +215,6 @@ void Form1::ReleaseButtonImage() {
 
 void Form1::AllLevelsWon(double totalTime) {
   CheckNewRecord(toolkit_, game_.Folders(), RecordLines, totalTime, LocaleDecimalSeparator());
-}
-
-void Form1::OpenEditor() {
-  if (onOpenEditor) return onOpenEditor();
-  Form2 editor(toolkit_, game_.Folders(), this);
-  editor.exec();
-  ReturnKeyboard(this);
-}
-
-void Form1::OpenRecords() {
-  if (onOpenRecords) return onOpenRecords();
-  Form3 records(toolkit_, game_.Folders(), ImageList2[5], this);
-  CentreOnScreen(&records);
-  records.exec();
-  ReturnKeyboard(this);
 }
 
 void Form1::SetOutline(const QRegion& outline) {

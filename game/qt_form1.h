@@ -24,7 +24,7 @@
 #include "shell/qt_music_switch.h"
 #include "shell/qt_press_label.h"
 #include "shell/qt_read_ahead.h"
-#include "shell/toolkit.h"
+#include "base/toolkit.h"
 
 namespace tumbol {
 
@@ -36,7 +36,7 @@ class Form1 : public QWidget, private GameView {
   ~Form1() override;
 
   // The load handler: runs before the window is first shown.
-  void Form_Load(const QString& programFolder = QString());
+  void Form_Load(const GameFolders& folders);
   // The outline cut from the skin: the input region (and the shape on X
   // servers without a compositor); outside it the window is see-through.
   void SetOutline(const QRegion& outline);
@@ -64,10 +64,13 @@ class Form1 : public QWidget, private GameView {
   QWidget* splash = nullptr;            // frmSplash until the first activation
   PictureReadAhead* readAhead = nullptr;  // skins decoded early by the start-up
 
-  // Hook for the window's other windows (editor, records) and for the music.
-  std::function<void()> onOpenEditor;
-  std::function<void()> onOpenRecords;
   std::function<void()> onClosing;  // the player said Yes to leaving
+
+ signals:
+  // The player asked for the editor or the records window; whoever made this
+  // window opens it, modal over this one, before the signal returns.
+  void editorWanted();
+  void recordsWanted();
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -99,8 +102,8 @@ class Form1 : public QWidget, private GameView {
   void Image1_MouseDown(int index);
   // Whichever button picture shows pressed shows released again.
   void ReleaseButtonImage();
-  void OpenEditor();
-  void OpenRecords();
+  void OpenEditor() { emit editorWanted(); }
+  void OpenRecords() { emit recordsWanted(); }
   // The game's keys: undo, hint, Enter to load. True when taken.
   bool PlayKey(QObject* watched, QKeyEvent* key);
 

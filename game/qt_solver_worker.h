@@ -12,7 +12,7 @@
 #include <optional>
 #include <thread>
 
-#include "game/board.h"
+#include "base/board.h"
 #include "game/solver.h"
 
 namespace tumbol {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "game/board_geometry.h"
+#include "base/board_geometry.h"
 
 namespace tumbol {
 

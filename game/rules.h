@@ -1,6 +1,6 @@
 #pragma once
 // The rules of play on a board: pushing, falling and pairing. Pure functions over a Board.
-#include "game/board.h"
+#include "base/board.h"
 
 namespace tumbol {
 

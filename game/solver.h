@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/board.h"
+#include "base/board.h"
 
 namespace tumbol {
 

@@ -4,7 +4,6 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QPainter>
 #include <QPalette>
 
@@ -25,11 +24,6 @@ QPixmap LoadEmblem(int rank) {
 }
 
 }  // namespace
-
-char LocaleDecimalSeparator() {
-  const QString sep = QLocale::system().decimalPoint();
-  return sep == QStringLiteral(",") ? ',' : '.';
-}
 
 void PaintFlame(const Fire& fire, QImage& image) {
   // Fire keeps its colours as 0xFFRRGGBB, the layout of an RGB32 scan line.

@@ -12,18 +12,15 @@
 
 #include "records/fire.h"
 #include "records/records_file.h"
-#include "shell/game_folders.h"
+#include "base/game_folders.h"
 #include "shell/qt_press_label.h"
-#include "shell/toolkit.h"
+#include "base/toolkit.h"
 
 namespace tumbol {
 
 // The window lists a long table's first rows only: the table has ten ranks,
 // and a file may hold millions of lines.
 constexpr size_t kShownRecordRows = 1000;
-
-// The user's decimal separator for the records file (',' or '.').
-char LocaleDecimalSeparator();
 
 // Paints the flame pixels of fire into image (a panel-sized RGB32 picture).
 void PaintFlame(const Fire& fire, QImage& image);

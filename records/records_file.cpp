@@ -8,10 +8,10 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "game/duration.h"
-#include "shell/data_file.h"
-#include "shell/file_exists.h"
-#include "shell/text_lines.h"
+#include "base/duration.h"
+#include "base/data_file.h"
+#include "base/file_exists.h"
+#include "base/text_lines.h"
 
 namespace tumbol {
 

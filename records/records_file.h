@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/game_folders.h"
-#include "shell/toolkit.h"
+#include "base/game_folders.h"
+#include "base/toolkit.h"
 
 namespace tumbol {
 

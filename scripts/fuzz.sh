@@ -24,9 +24,9 @@ fi
 
 # Each target with the core sources its reader needs.
 declare -A SOURCES=(
-  [fuzz_map_file]="game/map_file.cpp game/board.cpp shell/text_lines.cpp shell/file_exists.cpp shell/data_file.cpp"
-  [fuzz_editor_map]="editor/editor_map.cpp game/map_file.cpp game/board.cpp shell/text_lines.cpp shell/file_exists.cpp shell/data_file.cpp shell/game_folders.cpp"
-  [fuzz_records]="records/records_file.cpp game/duration.cpp shell/text_lines.cpp shell/file_exists.cpp shell/data_file.cpp shell/game_folders.cpp"
+  [fuzz_map_file]="base/map_file.cpp base/board.cpp base/text_lines.cpp base/file_exists.cpp base/data_file.cpp"
+  [fuzz_editor_map]="editor/editor_map.cpp base/map_file.cpp base/board.cpp base/text_lines.cpp base/file_exists.cpp base/data_file.cpp base/game_folders.cpp"
+  [fuzz_records]="records/records_file.cpp base/duration.cpp base/text_lines.cpp base/file_exists.cpp base/data_file.cpp base/game_folders.cpp"
   [fuzz_ani]="shell/ani_file.cpp"
 )
 ALL_TARGETS=(fuzz_map_file fuzz_editor_map fuzz_records fuzz_ani)
@@ -76,7 +76,7 @@ for t in "${TARGETS[@]}"; do
   srcs=("$FUZZ_DIR/$t.cpp")
   for s in ${SOURCES[$t]}; do srcs+=("$ROOT/$s"); done
   newest=0
-  for s in "${srcs[@]}" "$ROOT"/game/*.h "$ROOT"/shell/*.h "$ROOT"/records/*.h "$ROOT"/editor/*.h; do
+  for s in "${srcs[@]}" "$ROOT"/base/*.h "$ROOT"/game/*.h "$ROOT"/shell/*.h "$ROOT"/records/*.h "$ROOT"/editor/*.h; do
     m=$(stat -c %Y "$s"); [ "$m" -gt "$newest" ] && newest=$m
   done
   if [ -x "$BUILD/$t" ] && [ "$(stat -c %Y "$BUILD/$t")" -ge "$newest" ]; then continue; fi

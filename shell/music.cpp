@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "game/duration.h"
+#include "base/duration.h"
 
 namespace tumbol {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "shell/midi_device.h"
-#include "shell/toolkit.h"
+#include "base/toolkit.h"
 
 namespace tumbol {
 

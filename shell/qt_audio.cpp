@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "shell/data_file.h"
-#include "shell/file_exists.h"
+#include "base/data_file.h"
+#include "base/file_exists.h"
 #include "shell/qt_mixer_library.h"
 #include "shell/sound_files.h"
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "game/seams.h"
+#include "base/seams.h"
 #include "shell/midi_device.h"
 
 struct Mix_Chunk;

@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QPixmap>
 
-#include "shell/data_file.h"
+#include "base/data_file.h"
 
 namespace tumbol {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "game/seams.h"
+#include "base/seams.h"
 #include "shell/ani_file.h"
 
 namespace tumbol {

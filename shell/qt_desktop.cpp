@@ -1,6 +1,7 @@
 #include "shell/qt_desktop.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -15,6 +16,11 @@ std::string ChoosePlatform(const char* chosen, const char* display, const char* 
   if (given(chosen) || !given(display) || !given(waylandDisplay)) return {};
   // Wayland stays the fallback should the X server not answer.
   return "xcb;wayland";
+}
+
+char LocaleDecimalSeparator() {
+  const QString sep = QLocale::system().decimalPoint();
+  return sep == QStringLiteral(",") ? ',' : '.';
 }
 
 void CentreOnScreen(QWidget* window) {

@@ -17,6 +17,10 @@ namespace tumbol {
 // window stays over the window it blocks. Arguments may be null (unset).
 std::string ChoosePlatform(const char* chosen, const char* display, const char* waylandDisplay);
 
+// The user's decimal separator, ',' or '.': the records file writes times
+// with it.
+char LocaleDecimalSeparator();
+
 // Centres window on its screen's free area (where the platform lets a
 // program place its windows; Wayland leaves it to the compositor).
 void CentreOnScreen(QWidget* window);

@@ -1,6 +1,6 @@
 #include "shell/qt_read_ahead.h"
 
-#include "shell/data_file.h"
+#include "base/data_file.h"
 
 namespace tumbol {
 

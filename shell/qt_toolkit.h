@@ -3,7 +3,7 @@
 // local clock.
 #include <QWidget>
 
-#include "shell/toolkit.h"
+#include "base/toolkit.h"
 
 namespace tumbol {
 

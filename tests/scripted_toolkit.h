@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/toolkit.h"
+#include "base/toolkit.h"
 
 namespace tumbol {
 

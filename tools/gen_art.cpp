@@ -31,7 +31,7 @@
 #include <functional>
 #include <vector>
 
-#include "game/board_geometry.h"
+#include "base/board_geometry.h"
 #include "tools/art_noise.h"
 
 namespace tumbol {

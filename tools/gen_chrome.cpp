@@ -29,7 +29,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "game/board_geometry.h"
+#include "base/board_geometry.h"
 #include "tools/art_noise.h"
 
 namespace tumbol {

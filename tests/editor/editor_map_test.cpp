@@ -5,7 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "game/map_file.h"
+#include "base/map_file.h"
 #include "tests/scripted_toolkit.h"
 #include "tests/temp_folder.h"
 

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/qt_form2.h"
-#include "game/map_file.h"
+#include "base/map_file.h"
 #include "shell/qt_toolkit.h"
 #include "tests/scripted_toolkit.h"
 #include "tests/temp_folder.h"

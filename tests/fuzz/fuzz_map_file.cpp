@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/map_file.h"
+#include "base/map_file.h"
 
 using namespace tumbol;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "game/map_file.h"
+#include "base/map_file.h"
 
 namespace tumbol {
 

@@ -8,7 +8,7 @@
 #include <array>
 
 #include "game/game.h"
-#include "game/map_file.h"
+#include "base/map_file.h"
 #include "game/rules.h"
 #include "tests/game/bottom_rows.h"
 #include "tests/game/silent_view.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "game/level_metrics.h"
-#include "game/map_file.h"
+#include "base/map_file.h"
 #include "game/quiet_play.h"
 #include "game/solver.h"
 #include "tests/game/bottom_rows.h"

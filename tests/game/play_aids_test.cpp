@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "game/game.h"
-#include "game/map_file.h"
+#include "base/map_file.h"
 #include "tests/game/bottom_rows.h"
 #include "tests/game/silent_view.h"
 #include "tests/temp_folder.h"

@@ -83,7 +83,7 @@ class Form1Test : public ::testing::Test {
   bool AtRest() { return QTest::qWaitFor([&] { return !form.game().BoardInMotion(); }, 5000); }
 
   TempFolder dir;
-  const QString folder = QString::fromStdString(dir.path.string());
+  const GameFolders folder{dir.Slash()};
   ScriptedToolkit tk;
   SilentView cues;  // keeps the sound cues played
   QtBoardCursor cursor{nullptr, QString()};

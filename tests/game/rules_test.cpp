@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "game/map_file.h"
+#include "base/map_file.h"
 #include "tests/game/bottom_rows.h"
 #include "game/quiet_play.h"
 #include "game/rules.h"

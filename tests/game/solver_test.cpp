@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "game/map_file.h"
+#include "base/map_file.h"
 #include "tests/game/bottom_rows.h"
 #include "game/quiet_play.h"
 #include "game/rules.h"

@@ -9,7 +9,7 @@
 
 #include <limits>
 
-#include "shell/data_file.h"
+#include "base/data_file.h"
 #include "tests/file_faults.h"
 #include "tests/scripted_toolkit.h"
 #include "tests/temp_folder.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "game/level_metrics.h"
-#include "game/map_file.h"
+#include "base/map_file.h"
 #include "game/quiet_play.h"
 #include "game/solver.h"
 

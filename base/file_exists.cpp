@@ -1,8 +1,8 @@
-#include "shell/file_exists.h"
+#include "base/file_exists.h"
 
 #include <sys/stat.h>
 
-#include "shell/text_lines.h"
+#include "base/text_lines.h"
 
 namespace tumbol {
 

@@ -9,8 +9,11 @@
 #include <fontconfig/fontconfig.h>
 #include <thread>
 
+#include "editor/qt_form2.h"
 #include "game/qt_form1.h"
-#include "shell/file_exists.h"
+#include "records/qt_form3.h"
+#include "base/file_exists.h"
+#include "base/game_folders.h"
 #include "shell/qt_audio.h"
 #include "shell/qt_board_cursor.h"
 #include "shell/qt_desktop.h"
@@ -35,8 +38,11 @@ int Main(int argc, char** argv) {
   fonts.join();
   QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
   QFont::insertSubstitution(QStringLiteral("Courier New CYR"), QStringLiteral("Liberation Mono"));
-  QString folder = QCoreApplication::applicationDirPath();
-  if (!folder.endsWith('/')) folder += '/';
+  // The game's folders, worked out here once; every window gets them from here.
+  std::string program = QCoreApplication::applicationDirPath().toStdString();
+  if (program.empty() || program.back() != '/') program += '/';
+  const GameFolders folders(program, DataFolderFor(program));
+  const QString folder = QString::fromStdString(folders.program);
   // The skins decode on the other core while the window is built.
   PictureReadAhead readAhead;
   readAhead.Start(folder + QStringLiteral("skins.bmp"));
@@ -52,7 +58,20 @@ int Main(int argc, char** argv) {
   splash->setAttribute(Qt::WA_DeleteOnClose);
   form.splash = splash;
   form.readAhead = &readAhead;
-  form.Form_Load(folder);
+  // The game window asks for its neighbours; they open modal over it, and it
+  // gets the keyboard back when they close.
+  QObject::connect(&form, &Form1::editorWanted, &form, [&] {
+    Form2 editor(toolkit, folders, &form);
+    editor.exec();
+    ReturnKeyboard(&form);
+  });
+  QObject::connect(&form, &Form1::recordsWanted, &form, [&] {
+    Form3 records(toolkit, folders, form.ImageList2[5], &form);
+    CentreOnScreen(&records);
+    records.exec();
+    ReturnKeyboard(&form);
+  });
+  form.Form_Load(folders);
   // The window's load has read the skin already; its outline comes from that
   // same picture.
   const QString skinPath = folder + QStringLiteral("skins.bmp");

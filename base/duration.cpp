@@ -1,4 +1,4 @@
-#include "game/duration.h"
+#include "base/duration.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "shell/game_folders.h"
+#include "base/game_folders.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/data_file.h"
-#include "shell/file_exists.h"
+#include "base/data_file.h"
+#include "base/file_exists.h"
 
 namespace tumbol {
 

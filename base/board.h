@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "game/cell.h"
+#include "base/cell.h"
 
 namespace tumbol {
 

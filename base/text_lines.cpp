@@ -1,4 +1,4 @@
-#include "shell/text_lines.h"
+#include "base/text_lines.h"
 
 namespace tumbol {
 

@@ -1,8 +1,8 @@
-#include "game/board.h"
+#include "base/board.h"
 
 #include <cmath>
 
-#include "game/board_geometry.h"
+#include "base/board_geometry.h"
 
 namespace tumbol {
 

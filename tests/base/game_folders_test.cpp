@@ -1,7 +1,7 @@
 // Whether the player can write the program folder is the system's own
 // permission check, so it is tried as a player would meet it: run as root
 // (CI), the check runs in a child that has dropped to nobody.
-#include "shell/game_folders.h"
+#include "base/game_folders.h"
 
 #include <grp.h>
 #include <pwd.h>

@@ -1,7 +1,7 @@
 #pragma once
 // The board on screen. The rules and the cursor readout take positions in
 // points; the board and the editor's surface are drawn in pixels.
-#include "game/board.h"
+#include "base/board.h"
 
 namespace tumbol {
 

@@ -18,9 +18,9 @@
 #include <set>
 #include <string>
 
-#include "shell/data_file.h"
-#include "shell/file_exists.h"
-#include "shell/game_folders.h"
+#include "base/data_file.h"
+#include "base/file_exists.h"
+#include "base/game_folders.h"
 #include "tests/file_faults.h"
 #include "tests/temp_folder.h"
 

@@ -2,7 +2,7 @@
 // The level map format: 16 lines of 22 cell characters.
 #include <string>
 
-#include "game/board.h"
+#include "base/board.h"
 
 namespace tumbol {
 

@@ -1,4 +1,4 @@
-#include "shell/data_file.h"
+#include "base/data_file.h"
 
 #include <dirent.h>
 #include <fcntl.h>

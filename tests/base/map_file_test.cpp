@@ -2,7 +2,7 @@
 // (scripts/fuzz.sh fuzz_map_file); the cases here pin each rule once.
 #include <gtest/gtest.h>
 
-#include "game/map_file.h"
+#include "base/map_file.h"
 
 namespace tumbol {
 namespace {
