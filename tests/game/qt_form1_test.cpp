@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QTime>
@@ -368,6 +369,28 @@ TEST_F(Form1Test, F2ShowsTheFirstPushOfAShortestWinBesideTheCubeUntilThePlayersN
     move();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !form.Picture1->HintShowing(); }, 2000));
   }
+}
+
+TEST_F(Form1Test, EachPictureButtonAsksForItsOwnWindowOrAction) {
+  LoadLevel("2020000000000000000000");
+  QSignalSpy editor(&form, &Form1::editorWanted), records(&form, &Form1::recordsWanted);
+  const auto press = [&](int i) {
+    QTest::mouseClick(form.Image1[i], Qt::LeftButton);
+    QCoreApplication::processEvents();  // its action runs just after the press
+  };
+  press(1);
+  EXPECT_EQ(editor.count(), 1);
+  press(6);
+  EXPECT_EQ(records.count(), 1);
+  EXPECT_EQ(editor.count() + records.count(), 2);
+  for (int close : {2, 3}) {
+    tk.messages.clear();
+    press(close);  // answered "Нет"
+    EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Вы действительно хотите выйти?", kStyleQuestion, "Выйти")));
+  }
+  press(4);
+  EXPECT_TRUE(form.windowState() & Qt::WindowMinimized);
+  EXPECT_EQ(editor.count() + records.count(), 2);
 }
 
 TEST_F(Form1Test, EnterInTheNumberFieldLoadsLikeTheButton) {
