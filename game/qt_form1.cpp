@@ -383,7 +383,6 @@ void Form1::closeEvent(QCloseEvent* event) {
     return;
   }
   music.Close();
-  if (onClosing) onClosing();
   worker_.Cancel();
   game_.Shutdown();
   frameTimer_.stop();

@@ -64,8 +64,6 @@ class Form1 : public QWidget, private GameView {
   QWidget* splash = nullptr;            // frmSplash until the first activation
   PictureReadAhead* readAhead = nullptr;  // skins decoded early by the start-up
 
-  std::function<void()> onClosing;  // the player said Yes to leaving
-
  signals:
   // The player asked for the editor or the records window; whoever made this
   // window opens it, modal over this one, before the signal returns.
