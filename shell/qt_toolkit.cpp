@@ -2,14 +2,12 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QTimer>
 
 #include "shell/qt_desktop.h"
 
