@@ -371,6 +371,20 @@ TEST_F(Form1Test, F2ShowsTheFirstPushOfAShortestWinBesideTheCubeUntilThePlayersN
   }
 }
 
+TEST_F(Form1Test, AModalWindowOpenedDuringASlideInLetsItPlayToTheEnd) {
+  LoadLevel("0000000000000000000002");
+  form.game().StartLevel();
+  ASSERT_TRUE(form.game().BoardInMotion());
+  QDialog box(&form);
+  QTimer poll;  // the box closes once the level is at rest, or gives up
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (!form.game().BoardInMotion()) box.accept();
+  });
+  poll.start(5);
+  QTimer::singleShot(3000, &box, &QDialog::reject);
+  EXPECT_EQ(box.exec(), QDialog::Accepted) << "the frames play on under a modal window";
+}
+
 TEST_F(Form1Test, EachPictureButtonAsksForItsOwnWindowOrAction) {
   LoadLevel("2020000000000000000000");
   QSignalSpy editor(&form, &Form1::editorWanted), records(&form, &Form1::recordsWanted);
