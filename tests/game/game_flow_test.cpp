@@ -53,7 +53,9 @@ class GameFlow : public ::testing::Test {
 
 TEST_F(GameFlow, MissingMapAndPathNumbersNameNoFile) {
   WriteMap(0, "");  // 0 bytes counts as missing
-  for (const std::string number : {"7", "0", "../pole1", "a/b", "..", "x\\y"}) {
+  // Names with a control character are never asked for, not even when such a file is there.
+  for (const char* name : {"pole1\t.txt", "pole1\x7f.txt"}) WriteBytes(dir / name, kOnePush);
+  for (const std::string number : {"7", "0", "../pole1", "a/b", "..", "x\\y", "1\t", "1\x7f"}) {
     tk.messages.clear();
     ui.text1 = number;
     game.LoadLevelMap();
