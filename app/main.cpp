@@ -9,11 +9,11 @@
 #include <fontconfig/fontconfig.h>
 #include <thread>
 
+#include "base/file_exists.h"
+#include "base/game_folders.h"
 #include "editor/qt_form2.h"
 #include "game/qt_form1.h"
 #include "records/qt_form3.h"
-#include "base/file_exists.h"
-#include "base/game_folders.h"
 #include "shell/qt_audio.h"
 #include "shell/qt_board_cursor.h"
 #include "shell/qt_desktop.h"

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "game/solver.h"
 #include "base/map_file.h"
+#include "game/solver.h"
 
 namespace tumbol {
 namespace {

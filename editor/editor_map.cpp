@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "base/map_file.h"
 #include "base/data_file.h"
 #include "base/file_exists.h"
+#include "base/map_file.h"
 #include "base/text_lines.h"
 
 namespace tumbol {

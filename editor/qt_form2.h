@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "editor/editor_map.h"
 #include "base/toolkit.h"
+#include "editor/editor_map.h"
 
 namespace tumbol {
 

@@ -2,8 +2,8 @@
 
 #include "base/duration.h"
 #include "base/map_file.h"
-#include "game/rules.h"
 #include "base/text_lines.h"
+#include "game/rules.h"
 
 namespace tumbol {
 

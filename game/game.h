@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "base/board.h"
+#include "base/game_folders.h"
+#include "base/seams.h"
+#include "base/toolkit.h"
 #include "game/frames.h"
 #include "game/play_aids.h"
-#include "base/seams.h"
-#include "base/game_folders.h"
-#include "base/toolkit.h"
 
 namespace tumbol {
 

@@ -10,12 +10,12 @@
 #include <QTime>
 #include <QWindow>
 
-#include "base/duration.h"
-#include "records/records_file.h"
 #include "base/data_file.h"
+#include "base/duration.h"
 #include "base/file_exists.h"
-#include "shell/qt_fit_font.h"
 #include "base/text_lines.h"
+#include "records/records_file.h"
+#include "shell/qt_fit_font.h"
 
 namespace tumbol {
 

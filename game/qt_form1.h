@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/toolkit.h"
 #include "game/game.h"
 #include "game/play_aids.h"
 #include "game/qt_board_picture.h"
@@ -24,7 +25,6 @@
 #include "shell/qt_music_switch.h"
 #include "shell/qt_press_label.h"
 #include "shell/qt_read_ahead.h"
-#include "base/toolkit.h"
 
 namespace tumbol {
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "base/game_folders.h"
+#include "base/toolkit.h"
 #include "records/fire.h"
 #include "records/records_file.h"
-#include "base/game_folders.h"
 #include "shell/qt_press_label.h"
-#include "base/toolkit.h"
 
 namespace tumbol {
 

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "base/duration.h"
 #include "base/data_file.h"
+#include "base/duration.h"
 #include "base/file_exists.h"
 #include "base/text_lines.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/midi_device.h"
 #include "base/toolkit.h"
+#include "shell/midi_device.h"
 
 namespace tumbol {
 

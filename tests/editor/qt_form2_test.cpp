@@ -6,8 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "editor/qt_form2.h"
 #include "base/map_file.h"
+#include "editor/qt_form2.h"
 #include "shell/qt_toolkit.h"
 #include "tests/scripted_toolkit.h"
 #include "tests/temp_folder.h"

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <array>
 
-#include "game/game.h"
 #include "base/map_file.h"
+#include "game/game.h"
 #include "game/rules.h"
 #include "tests/game/bottom_rows.h"
 #include "tests/game/silent_view.h"

@@ -8,8 +8,8 @@
 #include <regex>
 #include <string>
 
-#include "game/level_metrics.h"
 #include "base/map_file.h"
+#include "game/level_metrics.h"
 #include "game/quiet_play.h"
 #include "game/solver.h"
 #include "tests/game/bottom_rows.h"

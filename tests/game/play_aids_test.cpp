@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "game/game.h"
 #include "base/map_file.h"
+#include "game/game.h"
 #include "tests/game/bottom_rows.h"
 #include "tests/game/silent_view.h"
 #include "tests/temp_folder.h"

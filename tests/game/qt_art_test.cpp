@@ -10,8 +10,8 @@
 
 #include "game/qt_form1.h"
 #include "shell/qt_region.h"
-#include "tests/scripted_toolkit.h"
 #include "tests/game/silent_view.h"
+#include "tests/scripted_toolkit.h"
 
 // Resources live in a static library: pull them in explicitly.
 static void InitArtResources() {

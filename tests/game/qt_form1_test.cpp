@@ -15,15 +15,15 @@
 #include <atomic>
 #include <future>
 
-#include "game/qt_form1.h"
 #include "game/level_metrics.h"
+#include "game/qt_form1.h"
 #include "game/solver.h"
 #include "shell/qt_board_cursor.h"
 #include "shell/qt_region.h"
 #include "shell/qt_toolkit.h"
-#include "tests/scripted_toolkit.h"
 #include "tests/game/bottom_rows.h"
 #include "tests/game/silent_view.h"
+#include "tests/scripted_toolkit.h"
 #include "tests/temp_folder.h"
 
 namespace tumbol {

@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "base/map_file.h"
-#include "tests/game/bottom_rows.h"
 #include "game/quiet_play.h"
 #include "game/rules.h"
+#include "tests/game/bottom_rows.h"
 
 namespace tumbol {
 namespace {

@@ -9,8 +9,8 @@
 #include <iostream>
 #include <string>
 
-#include "game/level_metrics.h"
 #include "base/map_file.h"
+#include "game/level_metrics.h"
 #include "game/quiet_play.h"
 #include "game/solver.h"
 
