@@ -12,24 +12,13 @@ set -uo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 build="${1:-$here/../build}"
+. "$here/../tests/game_on_xvfb.sh"
 for tool in Xvfb xdotool bc; do
   command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 1; }
 done
-dir=$(mktemp -d)
-cleanup() {
-  [ -n "${game:-}" ] && kill "$game" 2>/dev/null
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
-  rm -rf "$dir"
-}
-trap cleanup EXIT
-cp "$build/tumbol" "$dir/"
-for f in "$build"/pole*.txt "$build"/record.txt "$build"/skins*.* "$build"/*.wav "$build"/*.mid "$build"/*.ani; do
-  [ -e "$f" ] && cp "$f" "$dir/"
-done
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 300); do [ -s "$dir/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -1 "$dir/display")
+make_game_folder
+copy_game "$build" "$dir"
+start_xvfb "$dir" || { echo "Xvfb did not start within 30 s" >&2; exit 1; }
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" SDL_DISKAUDIOFILE="$dir/audio.raw"
 for run in $(seq "${RUNS:-5}"); do
   (cd "$dir" && QT_QPA_PLATFORM=xcb exec ./tumbol >"$dir/out.log" 2>&1) &

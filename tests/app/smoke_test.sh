@@ -5,36 +5,21 @@
 # its sound is up.
 set -uo pipefail
 build=$1
+. "$(dirname "$0")/../game_on_xvfb.sh"
 for tool in Xvfb xdotool import; do
   if ! command -v "$tool" >/dev/null; then
     echo "smoke test skipped: $tool is not installed"
     exit 0
   fi
 done
-dir=$(mktemp -d)
-cleanup() {
-  [ -n "${game:-}" ] && kill "$game" 2>/dev/null
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
-  rm -rf "$dir"
-}
-trap cleanup EXIT
+make_game_folder
 fail() { echo "FAIL: $*"; exit 1; }
 
-cp "$build/tumbol" "$dir/"
-for f in "$build"/pole*.txt "$build"/record.txt "$build"/skins.bmp "$build"/skinsp.jpg \
-         "$build"/*.wav "$build"/*.mid "$build"/*.ani; do
-  [ -e "$f" ] && cp "$f" "$dir/"
-done
+copy_game "$build" "$dir"
 [ -e "$dir/pole1.txt" ] || fail "no pole1.txt beside the game"
 sum_before=$(md5sum "$dir/record.txt" 2>/dev/null | cut -d' ' -f1)
 
-# The server names its display once it takes clients; the first start on a
-# new machine can take many seconds.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 300); do [ -s "$dir/display" ] && break; sleep 0.1; done
-[ -s "$dir/display" ] || fail "Xvfb did not start within 30 s"
-export DISPLAY=:$(head -1 "$dir/display")
+start_xvfb "$dir" || fail "Xvfb did not start within 30 s"
 
 QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy "$dir/tumbol" >"$dir/out.log" 2>&1 &
 game=$!

@@ -5,6 +5,7 @@
 # question) or the About box closes.
 set -uo pipefail
 build=$1
+. "$(dirname "$0")/../game_on_xvfb.sh"
 for tool in Xvfb openbox xdotool xwininfo display; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
@@ -16,10 +17,7 @@ for f in "$build"/pole*.txt "$build"/record.txt "$build"/skins.bmp "$build"/skin
   [ -e "$f" ] && cp "$f" "$dir/"
 done
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
-for _ in $(seq 300); do [ -s "$dir/display" ] && break; sleep 0.1; done
-[ -s "$dir/display" ] || fail "Xvfb did not start within 30 s"
-export DISPLAY=:$(head -1 "$dir/display")
+start_xvfb "$dir" || fail "Xvfb did not start within 30 s"
 openbox --sm-disable >/dev/null 2>&1 &
 for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
 # Another program, at the top left, where openbox would put a new window.
