@@ -22,6 +22,9 @@ class Board {
   Cell& At(int row, int col) { return cells_.at(Index(row, col)); }
   Cell At(int row, int col) const { return cells_.at(Index(row, col)); }
   int CountCubes() const;
+  int Count(Cell code) const;
+  // Every cell holding `from` holds `to` instead.
+  void Replace(Cell from, Cell to);
   bool HasCube() const { return CountCubes() > 0; }
   bool operator==(const Board& other) const {
     return rows_ == other.rows_ && cols_ == other.cols_ && cells_ == other.cells_;

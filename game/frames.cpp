@@ -18,9 +18,7 @@ std::vector<Frame> SettleFrames(Board& board) {
     }
     if (!MarkPairs(board)) break;
     frames.push_back({Frame::kVanish, kVanishPause, board});
-    for (int row = 1; row <= board.Rows(); ++row)
-      for (int col = 1; col <= board.Cols(); ++col)
-        if (board.At(row, col) == kVanishing) board.At(row, col) = kEmpty;
+    board.Replace(kVanishing, kEmpty);
     changed = true;
   }
   return frames;

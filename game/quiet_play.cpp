@@ -19,11 +19,8 @@ QuietPlay::QuietPlay(const Board& start) : QuietPlay() { game_.PutBoard(start); 
 
 std::vector<std::string> QuietPlay::Played() {
   std::vector<std::string> kinds;
-  while (const Frame* next = game_.PendingFrame()) {
-    const bool vanish = next->kind == Frame::kVanish;
-    game_.ShowNextFrame();
-    kinds.push_back(vanish ? "v" + std::to_string(view_.bursts) : "f");
-  }
+  for (const Frame& frame : PlayFrames(game_, view_))
+    kinds.push_back(frame.kind == Frame::kVanish ? "v" + std::to_string(frame.cells.Count(kVanishing)) : "f");
   return kinds;
 }
 

@@ -70,17 +70,15 @@ class QuietPlay {
   static std::string FramesText(const std::vector<std::string>& frames);
 
  private:
-  class Counting : public QuietView {
+  class PushHeard : public QuietView {
    public:
-    void Clear() override { bursts = 0; }
-    void DrawBurst(int, int) override { ++bursts; }
     void PlaySoundCue(int cue) override { pushes += cue == 3; }
-    int bursts = 0, pushes = 0;
+    int pushes = 0;
   };
   std::vector<std::string> Played();
 
   QuietToolkit toolkit_;
-  Counting view_;
+  PushHeard view_;
   Game game_;
 };
 

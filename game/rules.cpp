@@ -61,9 +61,7 @@ void SettleQuietly(Board& board) {
     while (GravityPass(board)) {
     }
     if (!MarkPairs(board)) return;
-    for (int row = 1; row <= board.Rows(); ++row)
-      for (int col = 1; col <= board.Cols(); ++col)
-        if (board.At(row, col) == kVanishing) board.At(row, col) = kEmpty;
+    board.Replace(kVanishing, kEmpty);
   }
 }
 

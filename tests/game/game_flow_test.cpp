@@ -296,6 +296,7 @@ TEST(DrawFrame, TilesForEveryCodeBurstsWhereCubesVanishNothingWhereEmpty) {
   Board cells(2, 2);
   cells.At(1, 1) = kBrick, cells.At(1, 2) = kVanishing, cells.At(2, 2) = kLastCode;
   EXPECT_EQ(DrawFrame(cells, surface), 1);
+  EXPECT_EQ(cells.Count(kBrick), 1);
   EXPECT_EQ(surface.calls, (std::vector<std::array<int, 3>>{{1, 1, 1}, {-1, 1, 2}, {26, 2, 2}}));
 }
 
