@@ -50,7 +50,7 @@ int Main(int argc, char** argv) {
   QtToolkit toolkit;
   // The board the cursor lives on belongs to the window, made just below.
   QtBoardCursor cursor(nullptr, folder);
-  SdlSoundCues sounds(folder.toStdString());
+  SdlSoundCues sounds(folders.program);
   Form1 form(toolkit, sounds, cursor);
   cursor.Bind(form.Picture1, folder);
   toolkit.SetDialogParent(&form);

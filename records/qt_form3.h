@@ -55,7 +55,7 @@ class Form3 : public QDialog {
   FlamePanel* Picture1 = nullptr;     // left flame panel
   FlamePanel* Picture2 = nullptr;     // right flame panel
   QPixmap Image1;                     // the torch picture
-  PressLabel* Image2 = nullptr;     // the close button
+  PressLabel* Image2 = nullptr;       // the close button
   QTimer Timer1;                      // moves the spark row
   QTimer Timer2;                      // paints the torches, once
   QTimer Timer3;                      // starts the flame, once
