@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/temp_folder.h"
+
 namespace tumbol {
 namespace {
 
@@ -30,7 +32,7 @@ TEST(SoundFiles, ACueIsAShortWaveAndATrackLastsASecondOrMoreWithoutPackingItsNot
   const std::string tenSeconds = Wave(80000);
   const struct {
     const char* what;
-    bool (*test)(const std::string&);
+    bool (*test)(const std::string&, std::string*);
     std::string bytes;
     bool passes;
   } cases[] = {
@@ -50,7 +52,34 @@ TEST(SoundFiles, ACueIsAShortWaveAndATrackLastsASecondOrMoreWithoutPackingItsNot
       {"an hour", IsMusicTrack, Midi(1, 960 * 3600), true},
       {"an hour and a tick", IsMusicTrack, Midi(1, 960 * 3600 + 1), false},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.test(c.bytes), c.passes) << c.what;
+  for (const auto& c : cases) EXPECT_EQ(c.test(c.bytes, nullptr), c.passes) << c.what;
+}
+
+// A file refused for a limit says which on standard error; one that is no
+// sound file at all is simply missing.
+TEST(SoundFiles, AFileOverALimitSaysWhichOnStandardError) {
+  TempFolder dir;
+  const struct {
+    const char* name;
+    std::string bytes;
+    bool (*read)(const std::string&, std::string&);
+    const char* says;
+  } cases[] = {
+      {"m1.wav", Wave(80032), ReadCueWave, "a cue lasts at most 10 s"},  // 10.004 s
+      {"m2.wav", Wave((4 << 20) - 43), ReadCueWave, "a cue file holds at most 4 MiB"},  // 4 MiB and a byte
+      {"music1.mid", Midi(int(kMaxTrackEvents) - 3, 960 * 100), ReadMusicTrack, "a track holds at most 100000 events"},
+      {"m3.wav", "OggS" + std::string(100, '\0'), ReadCueWave, ""},
+      {"music2.mid", Midi(1, 960), ReadMusicTrack, nullptr},  // plays
+  };
+  for (const auto& c : cases) {
+    const std::string path = (dir / c.name).string();
+    WriteBytes(path, c.bytes);
+    std::string bytes;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(c.read(path, bytes), c.says == nullptr) << c.name;
+    const std::string line = c.says && *c.says ? "tumbol: " + path + " is not played: " + c.says + "\n" : "";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), line);
+  }
 }
 
 }  // namespace
