@@ -2,8 +2,8 @@
 # Kills a saving game with SIGKILL at random moments and counts what each
 # kill left: an empty or cut record.txt, contents that are neither the old
 # nor the new table, and leftover files; then the same after the next start
-# has tidied up, and whether a player's own record.txt.251208 beside it
-# survived. A small program saves two tables by turns with the game's own
+# has tidied up, how many kills found the other table in place (so saves did
+# land), and whether a player's own record.txt.251208 beside it survived. A small program saves two tables by turns with the game's own
 # writer (base/data_file.cpp), for as long as it lives.
 #
 #   bench/killed_saves.sh [KILLS] [WAY]...   # default 400 kills, every way
@@ -90,8 +90,9 @@ for way in ${ways[*]}; do
   extra() {
     { ls -A "$dir"; [ -d "$work/$way-home/tumbol" ] && ls -A "$work/$way-home/tumbol"; } | grep -cvx "$keep" || true
   }
-  empty=0 cut=0 mixed=0 mixedAfter=0 leftovers=0
+  empty=0 cut=0 mixed=0 mixedAfter=0 leftovers=0 landed=0
   for _ in $(seq "$kills"); do
+    before=$(md5sum <"$real")
     "${as[@]}" "$work/saver" save "$file" &
     pid=$!
     sleep "0.0$(printf %02d $((RANDOM % 45 + 5)))"
@@ -103,11 +104,13 @@ for way in ${ways[*]}; do
     cmp -s "$real" "$work/a" || cmp -s "$real" "$work/b" || mixed=$((mixed + 1))
     leftovers=$((leftovers + $(extra)))
     "${as[@]}" "$work/saver" start "$dir/"
+    [ "$(md5sum <"$real")" = "$before" ] || landed=$((landed + 1))
     cmp -s "$real" "$work/a" || cmp -s "$real" "$work/b" || { mixedAfter=$((mixedAfter + 1)); cp "$work/a" "$real"; }
   done
   player=kept
   [ -f "$dir/record.txt.251208" ] || player=LOST
-  echo "$way ($(stat -c %s "$work/a")/$(stat -c %s "$work/b") B): $kills kills; after a kill: $empty empty," \
+  echo "$way ($(stat -c %s "$work/a")/$(stat -c %s "$work/b") B): $kills kills, $landed changed the table;" \
+       "after a kill: $empty empty," \
        "$cut cut short, $mixed neither table; after the next start: $mixedAfter torn or lost," \
        "$(extra) extra files left, the player's file $player (leftovers seen after kills, summed: $leftovers)"
 done
