@@ -26,6 +26,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -82,6 +83,7 @@ struct Voice {
   struct Note {
     long start, end;  // ticks; end = where it stops sounding
     int pitch, velocity;
+    int line = 0, bar = 0;  // where it is written, for messages
   };
   struct Control {
     long tick;
@@ -564,7 +566,7 @@ class Parser {
               v.notes[index].end = pl.pos + sounding;
             } else {
               index = v.notes.size();
-              v.notes.push_back({pl.pos, pl.pos + sounding, pitch, pl.velocity});
+              v.notes.push_back({pl.pos, pl.pos + sounding, pitch, pl.velocity, t.line, t.bar});
             }
             if (t.tie) tiedNow[pitch] = index;
           }
@@ -604,6 +606,18 @@ class Parser {
       }
     }
     p.length = first.length;
+    // One key struck twice at once on one channel sounds doubled and is released once:
+    // the score's shared note belongs to one voice only.
+    std::map<std::tuple<int, long, int>, const Voice*> struck;  // channel, tick, pitch
+    for (const Voice& v : p.voices)
+      for (const Voice::Note& n : v.notes) {
+        const auto [it, fresh] = struck.insert({{v.channel, n.start, n.pitch}, &v});
+        if (fresh) continue;
+        line_ = n.line;
+        Fail("voices " + it->second->name + " and " + v.name + " strike " + PitchName(n.pitch) +
+                 " at once on channel " + std::to_string(v.channel) + ": give the note to one of them",
+             n.bar);
+      }
   }
 
  public:
@@ -892,7 +906,9 @@ Structure Measure(const Track& t) {
 // ---- level figures of a rendered wave file ----
 // Per file: seconds, peak (dBFS), median level (of 100 ms RMS windows over all
 // channels, windows under -60 dBFS left out), the loudest 100 ms, the loudest
-// 10 ms, the first millisecond's level and the steepest fall over 10 ms (dB).
+// 10 ms, the first millisecond's level, the steepest fall over 10 ms (dB), the
+// correlation of left and right (1 for mono: no width at all), and the seconds
+// under -40 dBFS at the end and in the longest quiet stretch between sounds.
 
 struct Wave {
   int rate = 0, channels = 0;
@@ -942,8 +958,8 @@ double Power(const Wave& w, size_t from, size_t to) {
 }
 
 int MeasureWaves(const std::vector<std::string>& paths) {
-  std::printf("%-28s %8s %8s %8s %9s %8s %8s %8s\n", "file", "seconds", "peak", "median", "loudest", "body10ms",
-              "first1ms", "fall10ms");
+  std::printf("%-28s %8s %8s %8s %9s %8s %8s %8s %6s %6s %6s\n", "file", "seconds", "peak", "median", "loudest",
+              "body10ms", "first1ms", "fall10ms", "corr", "tail", "gap");
   int rc = 0;
   for (const std::string& path : paths) {
     Wave w;
@@ -958,10 +974,28 @@ int MeasureWaves(const std::vector<std::string>& paths) {
     for (double s : w.samples) peak = std::max(peak, std::fabs(s));
     std::vector<double> levels;
     double loudest = 0;
+    // Quiet stretches: runs of 100 ms windows under -40 dBFS, after the first sound.
+    double tail = 0, gap = 0, quiet = 0;
+    bool sounded = false;
     for (size_t at = 0; at + window <= frames; at += window) {
       const double p = Power(w, at, at + window);
       if (Db(p) >= -60) levels.push_back(Db(p));
+      if (Db(p) >= -40) {
+        if (sounded) gap = std::max(gap, quiet);
+        sounded = true;
+        quiet = 0;
+      } else if (sounded) {
+        quiet += 0.1;
+      }
     }
+    tail = quiet + double(frames % window) / w.rate;
+    double lr = 0, ll = 0, rr = 0;
+    for (size_t i = 0; w.channels == 2 && i + 1 < w.samples.size(); i += 2) {
+      lr += w.samples[i] * w.samples[i + 1];
+      ll += w.samples[i] * w.samples[i];
+      rr += w.samples[i + 1] * w.samples[i + 1];
+    }
+    const double corr = w.channels == 2 && ll > 0 && rr > 0 ? lr / std::sqrt(ll * rr) : 1.0;
     // The loudest 100 ms anywhere, in 10 ms steps, and for files shorter than that, the whole file.
     for (size_t at = 0; at + window <= frames || at == 0; at += std::max<size_t>(1, w.rate / 100)) {
       loudest = std::max(loudest, Power(w, at, at + window));
@@ -982,8 +1016,9 @@ int MeasureWaves(const std::vector<std::string>& paths) {
       if (fives[i] >= -50) fall = std::max(fall, fives[i] - fives[i + 2]);
     double body = 0;  // the loudest 10 ms, against which a click at the start shows
     for (size_t at = 0; at < frames; at += ms) body = std::max(body, Power(w, at, at + 10 * ms));
-    std::printf("%-28s %8.2f %8.2f %8.2f %9.2f %8.2f %8.2f %8.2f\n", path.c_str(), double(frames) / w.rate,
-                20 * std::log10(std::max(peak, 1e-6)), median, Db(loudest), Db(body), Db(Power(w, 0, ms)), fall);
+    std::printf("%-28s %8.2f %8.2f %8.2f %9.2f %8.2f %8.2f %8.2f %6.2f %6.1f %6.1f\n", path.c_str(),
+                double(frames) / w.rate, 20 * std::log10(std::max(peak, 1e-6)), median, Db(loudest), Db(body),
+                Db(Power(w, 0, ms)), fall, corr, tail, gap);
   }
   return rc;
 }

@@ -49,6 +49,7 @@ bad.txt:5: bar 1: cannot read 'x''@m: | c''4 x'' c'' c'' |\nb: | c1 |
 without its closing '}'@m: | \\repeat 2 { c''1 |\nb: | c1 | c1 |
 bad.txt:5: music for the undeclared voice 'q'@q: | c''1 |
 bad.txt:5: voice 'f': range c–c'' goes beyond program 73's compass@voice f  program 73  channel 2  range c c''\nm: | c''1 |\nb: | c1 |\nf: | c'1 |
+bad.txt:8: bar 1: voices m and n strike c'' at once on channel 0@voice n  program 0  channel 0  range c' c''\nm: | c''1 |\nb: | c1 |\nn: | c''1 |
 bad.txt:5: bar 1: only the last bar may be short by the upbeat@m: \\partial 4 c''4 | c''2. | c''1 |\nb: \\partial 4 c4 | c2. | c1 |
 EOF
 
