@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QMetaObject>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -15,7 +16,33 @@ namespace tumbol {
 
 namespace {
 
-constexpr int kCueChannel = 0;
+// A new cue cuts the one sounding, but fades it out over 10 ms on its channel
+// while the new one starts on another: a cut in mid-wave clicks. SDL_mixer's
+// own fades step once per mixing buffer (46 ms here), so the fade is an effect
+// on the channel's samples.
+constexpr int kCueChannels = 4;
+constexpr int kFadeFrames = 441;  // 10 ms at 44.1 kHz
+struct CueChannel {
+  std::atomic<int> fadeLeft{-1};  // frames of the fade still to play; -1: not fading, 0: faded out
+  unsigned started = 0;           // when it was started, counted in cues
+};
+CueChannel cueChannels[kCueChannels];
+unsigned cuesStarted = 0;
+
+// Audio thread: the channel's next samples, 16-bit stereo, before they are mixed.
+void FadeCue(int, void* stream, int bytes, void* data) {
+  auto& channel = *static_cast<CueChannel*>(data);
+  int left = channel.fadeLeft.load();
+  if (left < 0) return;
+  auto* samples = static_cast<int16_t*>(stream);
+  for (int frame = 0; frame < bytes / 4; ++frame) {
+    const double gain = double(left) / kFadeFrames;
+    samples[2 * frame] = static_cast<int16_t>(samples[2 * frame] * gain);
+    samples[2 * frame + 1] = static_cast<int16_t>(samples[2 * frame + 1] * gain);
+    left = std::max(0, left - 1);
+  }
+  channel.fadeLeft = left;
+}
 
 // A soft two-note chime for a cue whose file is missing, made once.
 Mix_Chunk* DefaultChime() {
@@ -54,18 +81,21 @@ bool EnsureAudioOpen() {
       Mixer()->QuitSubSystem(SDL_INIT_AUDIO);
       return false;
     }
-    Mixer()->AllocateChannels(1);  // cues cut each other off, never mix
+    Mixer()->AllocateChannels(kCueChannels);  // one sounds; the others fade out what it cut
     const std::string font = FindSoundFont();
     if (!font.empty()) Mixer()->SetSoundFonts(font.c_str());
+    Mixer()->VolumeMusic(VoicingFor(font).musicVolume);
     return true;
   }();
   return open;
 }
 
 std::string FindSoundFont() {
-  for (const char* path : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2",
-                           "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/soundfonts/default.sf2"}) {
-    if (QFileInfo(QString::fromUtf8(path)).isReadable()) return path;
+  // FluidR3's piano is the richer when it is installed; TimGM6mb is the one the game depends on.
+  for (const char* path : {"/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2",
+                           "/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/soundfonts/default.sf2"}) {
+    const QFileInfo file(QString::fromUtf8(path));
+    if (file.isReadable()) return file.canonicalFilePath().toStdString();  // a link names the font it stands for
   }
   return "";
 }
@@ -74,7 +104,7 @@ std::string FindSoundFont() {
 
 SdlSoundCues::~SdlSoundCues() {
   if (chunks_.empty() || !EnsureAudioOpen()) return;
-  Mixer()->HaltChannel(kCueChannel);
+  Mixer()->HaltChannel(-1);
   for (auto& entry : chunks_)
     if (entry.second) Mixer()->FreeChunk(entry.second);
 }
@@ -97,8 +127,24 @@ void SdlSoundCues::PlaySoundCue(int cue) {
   if (cue < 1 || cue > 3 || !EnsureAudioOpen()) return;
   Mix_Chunk* chunk = ChunkFor(path_work + "m" + std::to_string(cue) + ".wav");
   if (!chunk) chunk = DefaultChime();
-  Mixer()->HaltChannel(kCueChannel);
-  if (chunk) Mixer()->PlayChannelTimed(kCueChannel, chunk, 0, -1);
+  // The channel that is free or, when none is, the one started longest ago.
+  int next = 0;
+  for (int c = 0; c < kCueChannels; ++c) {
+    const bool busy = Mixer()->Playing(c);
+    if (busy && cueChannels[c].fadeLeft.load() < 0) {
+      cueChannels[c].fadeLeft = kFadeFrames;
+      Mixer()->ExpireChannel(c, 100);  // silent by then: the fade ends within the next mixing buffer
+    }
+    if (!busy) cueChannels[c].started = 0;
+    if (cueChannels[c].started < cueChannels[next].started) next = c;
+  }
+  Mixer()->HaltChannel(next);
+  if (!chunk) return;
+  cueChannels[next].fadeLeft = -1;
+  cueChannels[next].started = ++cuesStarted;
+  Mixer()->UnregisterAllEffects(next);
+  Mixer()->RegisterEffect(next, &FadeCue, nullptr, &cueChannels[next]);
+  Mixer()->PlayChannelTimed(next, chunk, 0, -1);
 }
 
 // ---- MIDI ----
@@ -148,11 +194,12 @@ void SdlMidiDevice::Free() {
 void SdlMidiDevice::Execute(const std::string& cmd) {
   if (cmd == "Open") {
     Free();
-    if (FindSoundFont().empty() || !EnsureAudioOpen() || !FileExists(FileName) ||
-        !ReadMusicTrack(FileName, musicBytes_)) {
+    const std::string font = FindSoundFont();
+    if (font.empty() || !EnsureAudioOpen() || !FileExists(FileName) || !ReadMusicTrack(FileName, musicBytes_)) {
       musicBytes_.clear();
       return;
     }
+    musicBytes_ = VoiceTrack(std::move(musicBytes_), VoicingFor(font));
     if (instance_.load() != this) {
       instance_ = this;
       Mixer()->HookMusicFinished(&SdlMidiDevice::MusicFinished);

@@ -1,6 +1,7 @@
 #pragma once
-// Sound through SDL2_mixer: the three wave cues on one mixer channel and the
-// MIDI device behind the background music (FluidSynth with a GM soundfont).
+// Sound through SDL2_mixer: the three wave cues on the mixer's channels and the
+// MIDI device behind the background music (FluidSynth with a GM soundfont, its
+// tracks voiced and their level set for the font).
 // The audio device is opened at the first cue or the first "Open", never
 // while the game window is being set up.
 #include <QObject>
@@ -21,7 +22,8 @@ namespace tumbol {
 // audio device (then every sound stays silent). Later calls are free.
 bool EnsureAudioOpen();
 
-// m1.wav, m2.wav and m3.wav of path_work; a new cue cuts off the last one.
+// m1.wav, m2.wav and m3.wav of path_work; a new cue cuts off the last one,
+// which fades out over 10 ms.
 // A missing or unreadable file, or one that is no short wave, plays a short
 // built-in chime instead.
 class SdlSoundCues : public SoundCues {
@@ -62,7 +64,7 @@ class SdlMidiDevice : public MidiDevice {
   static std::atomic<SdlMidiDevice*> instance_;
 };
 
-// The installed General MIDI soundfont, or "" when there is none.
+// The installed General MIDI soundfont (FluidR3 before TimGM6mb), or "" when there is none.
 std::string FindSoundFont();
 
 }  // namespace tumbol

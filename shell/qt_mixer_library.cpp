@@ -31,6 +31,10 @@ const MixerLibrary* Mixer() {
                     Bind(library, "Mix_FreeChunk", m.FreeChunk) &&
                     Bind(library, "Mix_PlayChannelTimed", m.PlayChannelTimed) &&
                     Bind(library, "Mix_HaltChannel", m.HaltChannel) && Bind(library, "Mix_Playing", m.Playing) &&
+                    Bind(library, "Mix_ExpireChannel", m.ExpireChannel) &&
+                    Bind(library, "Mix_RegisterEffect", m.RegisterEffect) &&
+                    Bind(library, "Mix_UnregisterAllEffects", m.UnregisterAllEffects) &&
+                    Bind(library, "Mix_VolumeMusic", m.VolumeMusic) &&
                     Bind(library, "Mix_LoadMUS_RW", m.LoadMUS_RW) && Bind(library, "Mix_FreeMusic", m.FreeMusic) &&
                     Bind(library, "Mix_PlayMusic", m.PlayMusic) && Bind(library, "Mix_HaltMusic", m.HaltMusic) &&
                     Bind(library, "Mix_PlayingMusic", m.PlayingMusic) &&

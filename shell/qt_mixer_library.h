@@ -24,11 +24,15 @@ struct MixerLibrary {
   decltype(&Mix_FreeChunk) FreeChunk;
   decltype(&Mix_PlayChannelTimed) PlayChannelTimed;
   decltype(&Mix_HaltChannel) HaltChannel;
+  decltype(&Mix_ExpireChannel) ExpireChannel;
+  decltype(&Mix_RegisterEffect) RegisterEffect;
+  decltype(&Mix_UnregisterAllEffects) UnregisterAllEffects;
   decltype(&Mix_Playing) Playing;
   decltype(&Mix_LoadMUS_RW) LoadMUS_RW;
   decltype(&Mix_FreeMusic) FreeMusic;
   decltype(&Mix_PlayMusic) PlayMusic;
   decltype(&Mix_HaltMusic) HaltMusic;
+  decltype(&Mix_VolumeMusic) VolumeMusic;
   decltype(&Mix_PlayingMusic) PlayingMusic;
   decltype(&Mix_HookMusicFinished) HookMusicFinished;
 

@@ -7,6 +7,7 @@
 // is treated as a missing file.
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace tumbol {
 
@@ -39,5 +40,29 @@ bool IsMusicTrack(const std::string& bytes, std::string* overCap = nullptr);
 // player would otherwise never learn why.
 bool ReadCueWave(const std::string& path, std::string& bytes);
 bool ReadMusicTrack(const std::string& path, std::string& bytes);
+
+// How the game plays the tracks through a soundfont. The music's volume
+// (SDL_mixer's 0-128; FluidSynth's gain is 1.2 at 128) sets the music's level
+// for the font, and per General MIDI program the notes' velocities are
+// weighed by a change of loudness in dB at middle C, less by
+// `dbPerOctaveDown` for each octave below it: the note texts are balanced on
+// TimGM6mb, another font sounds its instruments louder or softer than it.
+constexpr int kTimGM6mbMusicVolume = 69;
+constexpr int kFluidR3MusicVolume = 64;
+struct FontVoicing {
+  const char* font;  // the file name it is for
+  int musicVolume;
+  struct Programs {
+    int first, last;
+    double db, dbPerOctaveDown;
+  };
+  std::vector<Programs> programs;
+};
+
+// By the font's file name; TimGM6mb's for any other.
+const FontVoicing& VoicingFor(const std::string& fontPath);
+
+// The track with its velocities weighed for the font.
+std::string VoiceTrack(std::string midi, const FontVoicing& voicing);
 
 }  // namespace tumbol

@@ -12,6 +12,8 @@
 //   gen-music --check [FILE...]        structure figures; fails on a track that loops
 //   gen-music --credits [FILE...]      each piece's title, composer and the score it was checked against
 //   gen-music --measure WAV...         level figures of rendered audio (scripts/music-levels)
+//   gen-music --for-font FONT MID OUT  the track as the game plays it through FONT; prints the synthesiser's gain
+//   gen-music --session M1 M2 M3 WAV...  the peak where the cues meet the tracks, mixed as in play
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -26,16 +28,20 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
+
+#include "shell/sound_files.h"
 
 namespace {
 
 constexpr long kDivision = 480;        // ticks per quarter note
 constexpr long kWhole = 4 * kDivision;
-constexpr double kTailSeconds = 2.0;   // silence after the last bar, so the last chord decays
-constexpr double kGapSeconds = 2.0;    // between two pieces of one track
+constexpr double kTailSeconds = 1.0;   // after the last bar, so the pedal's release dies away before the end
+constexpr double kGapSeconds = 1.5;    // between two pieces of one track
 constexpr double kMaxRepeatSeconds = 20.0;
 constexpr double kMinDistinctShare = 0.40;
+constexpr int kMaxSameVelocity = 24;  // a melody's notes in a row at one loudness: more sounds mechanical
 
 // ---- reading the text ----
 
@@ -60,7 +66,7 @@ struct Token {
   enum Kind { kNote, kRest, kBar, kOpen, kClose, kCommand } kind = kNote;
   std::vector<int> pitches;  // one for a note, several for a chord
   long duration = 0;         // ticks; 0 = the voice's last duration
-  bool tie = false, staccato = false;
+  bool tie = false, staccato = false, roll = false;  // roll: spread the chord from the bottom up
   std::string command;       // without the backslash
   int a = 0, b = 0;          // command arguments: \tuplet a/b, \time a/b, \repeat a, \tempo a, \vel a
   long length = 0;           // \partial
@@ -71,8 +77,10 @@ struct Token {
 struct Voice {
   std::string name;
   int program = 0, channel = 0, volume = 100, pan = 64, reverb = 40, gate = 95;
+  int swell = -1, accent = -1;  // velocity shaping over a phrase and a bar; -1: by the voice's role
   int low = 0, high = 127;
   bool melody = false;
+  bool solid = false;  // its chords are struck at once unless marked \roll
   int line = 0;
   std::vector<Token> tokens;
   // While reading: the written bar number, whether the bar has music yet, whether the voice has any token.
@@ -82,6 +90,11 @@ struct Voice {
   struct Note {
     long start, end;  // ticks; end = where it stops sounding
     int pitch, velocity;
+    int line = 0, bar = 0;  // where it is written, for messages
+    bool roll = false;      // struck in a chord that is spread
+    int rank = 0, struck = 1;  // its place from the bottom among the notes struck with it, and their number
+    long delay = 0;         // ticks the performance strikes it late (a rolled chord)
+    int played = 0;         // the velocity as performed
   };
   struct Control {
     long tick;
@@ -97,9 +110,12 @@ struct Piece {
   std::string title, composer, checked;
   int tempo = 0, timeNum = 0, timeDen = 0;
   int line = 0;
+  std::vector<int> phrases;  // bars per phrase, the last repeated; empty: played as written
+  int rubato = 8;            // per cent slower over the last beat of a phrase
   std::vector<Voice> voices;
-  std::vector<std::pair<long, int>> tempos;              // tick, quarter notes a minute
+  std::vector<std::pair<long, double>> tempos;           // tick, quarter notes a minute
   std::vector<std::pair<long, std::pair<int, int>>> times;  // tick, time signature
+  long partial = 0;          // the upbeat's length
   long length = 0;
 };
 
@@ -123,6 +139,17 @@ constexpr Compass kCompasses[] = {
 
 // Patches that swell in slowly (string ensembles, choirs, pads): they smear short notes.
 bool SlowAttack(int program) { return (program >= 48 && program <= 54) || (program >= 88 && program <= 95); }
+
+// Whether a chord struck by one hand is spread from the bottom up: a harp or a
+// guitar spreads every chord; a keyboard player one that the hand cannot take
+// at once (wider than a ninth) or a full chord of an octave or more.
+bool Rolls(int program, const std::vector<int>& pitches) {
+  if (pitches.size() < 2) return false;
+  const int span = pitches.back() - pitches.front();
+  if (program == 46 || (program >= 24 && program <= 31)) return true;
+  if (program > 7) return false;
+  return span > 14 || (pitches.size() >= 3 && span >= 12);
+}
 
 class Parser {
  public:
@@ -170,6 +197,14 @@ class Parser {
         Current().tempo = Number(rest, 20, 400, "tempo");
       } else if (first == "time") {
         ParseTime(rest, Current().timeNum, Current().timeDen);
+      } else if (first == "phrases") {
+        std::istringstream counts(rest);
+        std::string n;
+        Current().phrases.clear();
+        while (counts >> n) Current().phrases.push_back(Number(n, 1, 64, "a phrase's bars"));
+        if (Current().phrases.empty()) Fail("phrases needs the bars of each phrase, e.g. 'phrases 4' or 'phrases 4 4 2'");
+      } else if (first == "rubato") {
+        Current().rubato = Number(rest, 0, 30, "rubato");
       } else if (first == "voice") {
         DeclareVoice(rest);
       } else {
@@ -359,7 +394,7 @@ class Parser {
           st.bar = 0;
           t.bar = 0;
         } else if (cmd != "pp" && cmd != "p" && cmd != "mp" && cmd != "mf" && cmd != "f" && cmd != "ff" &&
-                   cmd != "ped" && cmd != "unped") {
+                   cmd != "ped" && cmd != "unped" && cmd != "roll") {
           Fail("unknown command \\" + cmd, st.bar);
         }
       } else {
@@ -390,7 +425,10 @@ class Parser {
       else if (key == "pan") v.pan = value(0, 127);
       else if (key == "reverb") v.reverb = value(0, 127);
       else if (key == "gate") v.gate = value(1, 100);
+      else if (key == "swell") v.swell = value(0, 40);
+      else if (key == "accent") v.accent = value(0, 20);
       else if (key == "melody") v.melody = true;
+      else if (key == "solid") v.solid = true;
       else if (key == "range") {
         std::string lo, hi;
         if (!(in >> lo >> hi)) Fail("range needs the lowest and the highest note");
@@ -448,6 +486,7 @@ class Parser {
     int shortBarLine = 0, shortBarNo = 0;
     std::map<int, size_t> tied;  // pitch -> index of its note in v->notes
     bool first = true;
+    bool roll = false;  // \roll: the next chord is spread
     long played = 0;  // tokens played, repeats counted each time
     int depth = 0;    // of \repeat and \tuplet braces
   };
@@ -528,6 +567,8 @@ class Parser {
             pl.partial = t.length;
           } else if (c == "vel") {
             pl.velocity = t.a;
+          } else if (c == "roll") {
+            pl.roll = true;
           } else if (c == "ped" || c == "unped") {
             pl.v->controls.push_back({pl.pos, 64, c == "ped" ? 127 : 0});
           } else {
@@ -545,6 +586,7 @@ class Parser {
           Voice& v = *pl.v;
           std::map<int, size_t> tiedNow;
           std::set<int> here(t.pitches.begin(), t.pitches.end());
+          std::vector<size_t> struck;  // the notes this token strikes (a tied note is not struck again)
           for (const auto& [pitch, index] : pl.tied)
             if (!here.count(pitch))
               Fail("voice " + v.name + ": " + PitchName(pitch) + " is tied to a note that does not follow", t.bar);
@@ -564,10 +606,23 @@ class Parser {
               v.notes[index].end = pl.pos + sounding;
             } else {
               index = v.notes.size();
-              v.notes.push_back({pl.pos, pl.pos + sounding, pitch, pl.velocity});
+              v.notes.push_back({pl.pos, pl.pos + sounding, pitch, pl.velocity, t.line, t.bar});
+              struck.push_back(index);
             }
             if (t.tie) tiedNow[pitch] = index;
           }
+          std::sort(struck.begin(), struck.end(),
+                    [&](size_t a, size_t b) { return v.notes[a].pitch < v.notes[b].pitch; });
+          std::vector<int> pitches;
+          for (size_t k = 0; k < struck.size(); ++k) pitches.push_back(v.notes[struck[k]].pitch);
+          const bool roll = pl.roll || (!v.solid && Rolls(v.program, pitches));
+          for (size_t k = 0; k < struck.size(); ++k) {
+            Voice::Note& n = v.notes[struck[k]];
+            n.rank = static_cast<int>(k);
+            n.struck = static_cast<int>(struck.size());
+            n.roll = roll && struck.size() > 1;
+          }
+          if (t.kind == Token::kNote) pl.roll = false;
           pl.tied = tiedNow;
           pl.pos += length;
           pl.inBar += length;
@@ -587,6 +642,7 @@ class Parser {
       pl.v = &v;
       pl.barLength = kWhole * p.timeNum / p.timeDen;
       PlayRange(pl, p, 0, v.tokens.size(), 1, 1);
+      if (&v == &p.voices[0]) p.partial = pl.partial;
       Token end = v.tokens.back();
       CloseBar(pl, end, true);
       line_ = end.line;
@@ -604,6 +660,18 @@ class Parser {
       }
     }
     p.length = first.length;
+    // One key struck twice at once on one channel sounds doubled and is released once:
+    // the score's shared note belongs to one voice only.
+    std::map<std::tuple<int, long, int>, const Voice*> struck;  // channel, tick, pitch
+    for (const Voice& v : p.voices)
+      for (const Voice::Note& n : v.notes) {
+        const auto [it, fresh] = struck.insert({{v.channel, n.start, n.pitch}, &v});
+        if (fresh) continue;
+        line_ = n.line;
+        Fail("voices " + it->second->name + " and " + v.name + " strike " + PitchName(n.pitch) +
+                 " at once on channel " + std::to_string(v.channel) + ": give the note to one of them",
+             n.bar);
+      }
   }
 
  public:
@@ -621,19 +689,141 @@ class Parser {
   int line_ = 0;
 };
 
+// ---- the performance: how a player shapes what is written ----
+// A piece with a `phrases` line is played, not just sounded: each phrase swells
+// towards its height and falls away at its end, the strong beats of a bar lean a
+// little, the melody leans into its high notes, the last beat of a phrase
+// broadens (and the middle presses on a little) and wide chords are spread from
+// the bottom. The written loudness stays the mean, so the levels set in the text
+// still hold. Everything is a function of the position: the same text always
+// plays the same.
+
+// The value in force at `tick` of a list sorted by tick (the last of equal ticks wins).
+template <typename V>
+V At(const std::vector<std::pair<long, V>>& list, long tick) {
+  V v = list.front().second;
+  for (const auto& [t, value] : list) {
+    if (t > tick) break;
+    v = value;
+  }
+  return v;
+}
+
+// The length of a beat: a dotted quarter (three eighths) in 6/8, 9/8 and 12/8.
+long Beat(const Piece& p, long tick) {
+  const auto [num, den] = At(p.times, tick);
+  const long note = kWhole / den;
+  return num > 3 && num % 3 == 0 && den >= 8 ? 3 * note : note;
+}
+
+// Where each phrase starts (ticks; the first at 0). In a piece with an upbeat
+// every phrase starts with one.
+std::vector<long> PhraseStarts(const Piece& p) {
+  std::vector<long> starts = {0};
+  if (p.phrases.empty()) return starts;
+  const std::vector<long>& ends = p.voices[0].barLines;  // the upbeat's end first, when there is one
+  const size_t first = p.partial > 0 ? 1 : 0;
+  size_t bars = 0;
+  for (size_t k = 0;; ++k) {
+    bars += static_cast<size_t>(p.phrases[std::min(k, p.phrases.size() - 1)]);
+    if (first + bars - 1 >= ends.size()) break;
+    const long at = ends[first + bars - 1] - p.partial;
+    const long barLength = kWhole * At(p.times, at).first / At(p.times, at).second;
+    if (at <= starts.back() || p.length - at < barLength) break;  // a stub of a phrase joins the last
+    starts.push_back(at);
+  }
+  return starts;
+}
+
+// The tempo factor at `tick` of phrase [from, to): a little on in its middle, broader
+// over its last beat, unless the text itself changes the tempo at that end.
+double Rubato(const Piece& p, long from, long to, bool last, long tick) {
+  const double r = p.rubato / 100.0;
+  const long length = to - from;
+  double factor = tick >= from + length * 3 / 10 && tick < from + length * 6 / 10 ? 1 + r / 4 : 1.0;
+  const long beat = Beat(p, to - 1);
+  bool written = false;
+  for (const auto& [t, bpm] : p.tempos)
+    written = written || (t > 0 && t >= to - 2 * beat - kWhole && t <= to + beat);
+  if (!last && !written) {
+    if (tick >= to - beat / 2) factor = 1 - r;
+    else if (tick >= to - beat) factor = 1 - r / 2;
+  }
+  return factor;
+}
+
+void Perform(Piece& p) {
+  const std::vector<long> starts = PhraseStarts(p);
+  const bool shaped = !p.phrases.empty();
+  auto phraseOf = [&](long tick) {
+    return static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), tick) - starts.begin() - 1);
+  };
+  auto endOf = [&](size_t i) { return i + 1 < starts.size() ? starts[i + 1] : p.length; };
+  if (shaped) {
+    std::set<long> points;
+    for (const auto& [t, bpm] : p.tempos) points.insert(t);
+    for (size_t i = 0; i < starts.size(); ++i) {
+      const long from = starts[i], to = endOf(i), beat = Beat(p, to - 1);
+      for (long t : {from, from + (to - from) * 3 / 10, from + (to - from) * 6 / 10, to - beat, to - beat / 2})
+        if (t >= from && t < to) points.insert(t);
+    }
+    std::vector<std::pair<long, double>> performed;
+    for (long t : points) {
+      const size_t i = phraseOf(t);
+      const double bpm = At(p.tempos, t) * Rubato(p, starts[i], endOf(i), i + 1 == starts.size(), t);
+      if (performed.empty() || std::fabs(performed.back().second - bpm) > 1e-9) performed.push_back({t, bpm});
+    }
+    p.tempos = performed;
+  }
+  const std::vector<long>& lines = p.voices[0].barLines;
+  for (Voice& v : p.voices) {
+    const double swell = v.swell >= 0 ? v.swell : v.melody ? 16 : 10;
+    const double accent = v.accent >= 0 ? v.accent : v.melody ? 6 : 4;
+    std::vector<double> meanPitch(starts.size(), 0), count(starts.size(), 0);
+    for (const Voice::Note& n : v.notes) meanPitch[phraseOf(n.start)] += n.pitch, ++count[phraseOf(n.start)];
+    for (size_t i = 0; i < starts.size(); ++i) meanPitch[i] /= std::max(1.0, count[i]);
+    for (Voice::Note& n : v.notes) {
+      double shape = 0;
+      if (shaped) {
+        const size_t i = phraseOf(n.start);
+        const double x = double(n.start - starts[i]) / double(endOf(i) - starts[i]);
+        shape += swell * (std::sin(M_PI * std::pow(x, 1.36)) - 0.6);  // the height at 3/5 of the phrase
+        const size_t bar = std::upper_bound(lines.begin(), lines.end(), n.start) - lines.begin();
+        const long barStart = bar == 0 ? 0 : lines[bar - 1];
+        const long barLength = kWhole * At(p.times, n.start).first / At(p.times, n.start).second;
+        const long pos = n.start - barStart + (bar == 0 ? barLength - p.partial : 0);
+        const long beat = Beat(p, n.start);
+        const double weight = pos == 0 ? 1.0
+                              : pos % beat != 0 ? 0.0
+                              : (barLength / beat) % 2 == 0 && pos * 2 == barLength ? 0.5
+                                                                                   : 0.25;
+        shape += accent * (weight - 0.2);
+        if (v.melody) shape += std::clamp(0.4 * (n.pitch - meanPitch[i]), -5.0, 5.0);
+      }
+      n.played = std::clamp(static_cast<int>(std::lround(n.velocity + shape)), 1, 127);
+      if (n.roll && n.struck > 1) {
+        const double spread = std::min(0.020, 0.010 + 0.0025 * (n.struck - 2));  // seconds, bottom to top
+        const double bpm = At(p.tempos, n.start);
+        n.delay = std::min((n.end - n.start) / 2,
+                           std::lround(spread * n.rank / (n.struck - 1) * bpm * kDivision / 60.0));
+      }
+    }
+  }
+}
+
 // ---- the whole track: pieces one after the other ----
 
 struct Track {
   std::vector<Piece> pieces;
-  std::vector<long> offsets;                 // each piece's start tick
-  std::vector<std::pair<long, int>> tempos;  // the whole track's tempo map
-  long end = 0;                              // End of Track tick
+  std::vector<long> offsets;                    // each piece's start tick
+  std::vector<std::pair<long, double>> tempos;  // the whole track's tempo map, as performed
+  long end = 0;                                 // End of Track tick
   int outOfRange = 0;
 
   double Seconds(long tick) const {
     double s = 0;
     long at = 0;
-    int bpm = tempos.empty() ? 120 : tempos[0].second;
+    double bpm = tempos.empty() ? 120 : tempos[0].second;
     for (const auto& [t, b] : tempos) {
       if (t >= tick) break;
       s += double(t - at) * 60.0 / (bpm * kDivision);
@@ -642,7 +832,7 @@ struct Track {
     }
     return s + double(tick - at) * 60.0 / (bpm * kDivision);
   }
-  long TicksFor(double seconds, int bpm) const { return std::lround(seconds * bpm * kDivision / 60.0); }
+  long TicksFor(double seconds, double bpm) const { return std::lround(seconds * bpm * kDivision / 60.0); }
 };
 
 Track Load(const std::string& path, bool countRangeErrors) {
@@ -655,10 +845,11 @@ Track Load(const std::string& path, bool countRangeErrors) {
   t.outOfRange = parser.outOfRange;
   long at = 0;
   for (size_t i = 0; i < t.pieces.size(); ++i) {
-    const Piece& p = t.pieces[i];
+    Piece& p = t.pieces[i];
+    Perform(p);
     t.offsets.push_back(at);
     for (const auto& [tick, bpm] : p.tempos) t.tempos.push_back({at + tick, bpm});
-    const int lastBpm = t.tempos.back().second;
+    const double lastBpm = t.tempos.back().second;
     at += p.length + t.TicksFor(i + 1 < t.pieces.size() ? kGapSeconds : kTailSeconds, lastBpm);
   }
   t.end = at;
@@ -767,7 +958,7 @@ std::vector<uint8_t> WriteMidi(const Track& t, Filter filter, const std::string&
   for (const Piece& p : t.pieces) name += (name.empty() ? "" : " / ") + p.title;
   conductor.Meta(0, 0x03, name);
   for (const auto& [tick, bpm] : t.tempos) {
-    const long us = 60000000L / bpm;
+    const long us = std::lround(60000000.0 / bpm);
     conductor.Meta(tick, 0x51, std::string{char(us >> 16), char(us >> 8), char(us)});
   }
   for (size_t i = 0; i < t.pieces.size(); ++i) {
@@ -778,6 +969,7 @@ std::vector<uint8_t> WriteMidi(const Track& t, Filter filter, const std::string&
       conductor.Meta(t.offsets[i] + tick, 0x58, std::string{char(sig.first), char(power), 24, 8});
     }
     const std::set<std::pair<size_t, size_t>> held = HeldOver(p, filter, voiceName);
+    std::set<int> pedalled;  // channels whose pedal is written
     for (size_t vi = 0; vi < p.voices.size(); ++vi) {
       const Voice& v = p.voices[vi];
       if (!Keeps(v, filter, voiceName)) continue;
@@ -791,11 +983,17 @@ std::vector<uint8_t> WriteMidi(const Track& t, Filter filter, const std::string&
       d.Short(at, 2, 0xB0 | ch, 10, static_cast<uint8_t>(v.pan));
       d.Short(at, 2, 0xB0 | ch, 91, static_cast<uint8_t>(v.reverb));
       d.Short(at, 2, 0xB0 | ch, 64, 0);
-      for (const Voice::Control& c : v.controls)
+      // One instrument has one pedal: a voice's \ped holds every channel of its program.
+      std::vector<Voice::Control> pedal;
+      if (pedalled.insert(v.channel).second)  // written once, with the channel's first voice
+        for (const Voice& w : p.voices)
+          if (w.program == v.program) pedal.insert(pedal.end(), w.controls.begin(), w.controls.end());
+      std::stable_sort(pedal.begin(), pedal.end(), [](const auto& a, const auto& b) { return a.tick < b.tick; });
+      for (const Voice::Control& c : pedal)
         d.Short(at + c.tick, 2, 0xB0 | ch, static_cast<uint8_t>(c.number), static_cast<uint8_t>(c.value));
       for (size_t ni = 0; ni < v.notes.size(); ++ni) {
         const Voice::Note& n = v.notes[ni];
-        d.Short(at + n.start, 3, 0x90 | ch, static_cast<uint8_t>(n.pitch), static_cast<uint8_t>(n.velocity));
+        d.Short(at + n.start + n.delay, 3, 0x90 | ch, static_cast<uint8_t>(n.pitch), static_cast<uint8_t>(n.played));
         if (!held.count({vi, ni})) d.Short(at + n.end, 1, 0x80 | ch, static_cast<uint8_t>(n.pitch), 0);
       }
       d.Short(at + p.length, 2, 0xB0 | ch, 64, 0);  // a pedal left down lifts at the piece's end
@@ -826,6 +1024,8 @@ struct Structure {
   double longestRepeat = 0;  // seconds of a 4-bar block played back to back
   double seconds = 0;
   std::string smeared;  // a slow-attack voice that plays mostly short notes
+  int loudness = 0, sameRun = 0;  // the melody's distinct velocities, and most notes in a row at one
+  int rolled = 0;                 // chords spread
 };
 
 Structure Measure(const Track& t) {
@@ -878,6 +1078,17 @@ Structure Measure(const Track& t) {
       if (shortNotes * 4 > v.notes.size()) s.smeared = v.name;
     }
   }
+  std::set<int> velocities;
+  for (const Piece& p : t.pieces)
+    for (const Voice& v : p.voices) {
+      for (size_t k = 0, run = 0; v.melody && k < v.notes.size(); ++k) {
+        velocities.insert(v.notes[k].played);
+        run = k > 0 && v.notes[k].played == v.notes[k - 1].played ? run + 1 : 1;
+        s.sameRun = std::max(s.sameRun, static_cast<int>(run));
+      }
+      for (const Voice::Note& n : v.notes) s.rolled += n.roll && n.rank == 0;
+    }
+  s.loudness = static_cast<int>(velocities.size());
   // Runs of bars k with bar k == bar k+4: a run of 4 or more is a 4-bar block heard again at once.
   const size_t n = keys.size();
   for (size_t k = 0; k + 4 < n;) {
@@ -892,7 +1103,10 @@ Structure Measure(const Track& t) {
 // ---- level figures of a rendered wave file ----
 // Per file: seconds, peak (dBFS), median level (of 100 ms RMS windows over all
 // channels, windows under -60 dBFS left out), the loudest 100 ms, the loudest
-// 10 ms, the first millisecond's level and the steepest fall over 10 ms (dB).
+// 10 ms, the first millisecond's level, the steepest fall over 10 ms (dB), the
+// correlation of left and right (1 for mono: no width at all), and the seconds
+// more than 20 dB under the median at the end and in the longest quiet
+// stretch between sounds.
 
 struct Wave {
   int rate = 0, channels = 0;
@@ -942,8 +1156,8 @@ double Power(const Wave& w, size_t from, size_t to) {
 }
 
 int MeasureWaves(const std::vector<std::string>& paths) {
-  std::printf("%-28s %8s %8s %8s %9s %8s %8s %8s\n", "file", "seconds", "peak", "median", "loudest", "body10ms",
-              "first1ms", "fall10ms");
+  std::printf("%-28s %8s %8s %8s %9s %8s %8s %8s %6s %6s %6s\n", "file", "seconds", "peak", "median", "loudest",
+              "body10ms", "first1ms", "fall10ms", "corr", "tail", "gap");
   int rc = 0;
   for (const std::string& path : paths) {
     Wave w;
@@ -958,10 +1172,18 @@ int MeasureWaves(const std::vector<std::string>& paths) {
     for (double s : w.samples) peak = std::max(peak, std::fabs(s));
     std::vector<double> levels;
     double loudest = 0;
+    std::vector<double> windows;  // each 100 ms, dBFS
     for (size_t at = 0; at + window <= frames; at += window) {
-      const double p = Power(w, at, at + window);
-      if (Db(p) >= -60) levels.push_back(Db(p));
+      windows.push_back(Db(Power(w, at, at + window)));
+      if (windows.back() >= -60) levels.push_back(windows.back());
     }
+    double lr = 0, ll = 0, rr = 0;
+    for (size_t i = 0; w.channels == 2 && i + 1 < w.samples.size(); i += 2) {
+      lr += w.samples[i] * w.samples[i + 1];
+      ll += w.samples[i] * w.samples[i];
+      rr += w.samples[i + 1] * w.samples[i + 1];
+    }
+    const double corr = w.channels == 2 && ll > 0 && rr > 0 ? lr / std::sqrt(ll * rr) : 1.0;
     // The loudest 100 ms anywhere, in 10 ms steps, and for files shorter than that, the whole file.
     for (size_t at = 0; at + window <= frames || at == 0; at += std::max<size_t>(1, w.rate / 100)) {
       loudest = std::max(loudest, Power(w, at, at + window));
@@ -970,6 +1192,19 @@ int MeasureWaves(const std::vector<std::string>& paths) {
     std::sort(levels.begin(), levels.end());
     const double median = levels.empty() ? -120.0 : levels.size() % 2 ? levels[levels.size() / 2]
                                                     : (levels[levels.size() / 2 - 1] + levels[levels.size() / 2]) / 2;
+    // Quiet stretches: runs of windows 20 dB under the median (-40 dBFS for music at -20), after the first sound.
+    double tail = 0, gap = 0, quiet = 0;
+    bool sounded = false;
+    for (double level : windows) {
+      if (level >= median - 20) {
+        if (sounded) gap = std::max(gap, quiet);
+        sounded = true;
+        quiet = 0;
+      } else if (sounded) {
+        quiet += 0.1;
+      }
+    }
+    tail = quiet + double(frames % window) / w.rate;
     // The steepest fall over 10 ms from a level above -50 dBFS, the end of the file
     // counting as silence: a sound cut off instead of decaying falls by 30 dB or more.
     const size_t ms = static_cast<size_t>(w.rate / 1000);
@@ -982,10 +1217,70 @@ int MeasureWaves(const std::vector<std::string>& paths) {
       if (fives[i] >= -50) fall = std::max(fall, fives[i] - fives[i + 2]);
     double body = 0;  // the loudest 10 ms, against which a click at the start shows
     for (size_t at = 0; at < frames; at += ms) body = std::max(body, Power(w, at, at + 10 * ms));
-    std::printf("%-28s %8.2f %8.2f %8.2f %9.2f %8.2f %8.2f %8.2f\n", path.c_str(), double(frames) / w.rate,
-                20 * std::log10(std::max(peak, 1e-6)), median, Db(loudest), Db(body), Db(Power(w, 0, ms)), fall);
+    std::printf("%-28s %8.2f %8.2f %8.2f %9.2f %8.2f %8.2f %8.2f %6.2f %6.1f %6.1f\n", path.c_str(),
+                double(frames) / w.rate, 20 * std::log10(std::max(peak, 1e-6)), median, Db(loudest), Db(body),
+                Db(Power(w, 0, ms)), fall, corr, tail, gap);
   }
   return rc;
+}
+
+// A long session as the game mixes it: the tracks one after the other and the
+// cues over them as a player sets them off (a push every 1.5 to 4 s, often a
+// vanishing pair after it, a won level every 40 s or so), each new cue cutting
+// the last after a 10 ms fade. Prints the mix's peak and its 100 ms windows
+// over -1 dBFS (a peak over 0 dBFS is where the mixer clips).
+int Session(const std::vector<std::string>& cuePaths, const std::vector<std::string>& trackPaths) {
+  std::vector<Wave> cues(cuePaths.size());
+  Wave mix;
+  std::string why;
+  for (size_t i = 0; i < cuePaths.size(); ++i)
+    if (!ReadWave(cuePaths[i], cues[i], why)) return std::fprintf(stderr, "%s: %s\n", cuePaths[i].c_str(), why.c_str()), 1;
+  for (const std::string& path : trackPaths) {
+    Wave w;
+    if (!ReadWave(path, w, why) || w.channels != 2) return std::fprintf(stderr, "%s: %s\n", path.c_str(), why.c_str()), 1;
+    mix.rate = w.rate, mix.channels = 2;
+    mix.samples.insert(mix.samples.end(), w.samples.begin(), w.samples.end());
+  }
+  if (mix.samples.empty() || cues.size() != 3) return std::fprintf(stderr, "gen-music: --session m1 m2 m3 TRACK...\n"), 2;
+  const size_t frames = mix.samples.size() / 2;
+  uint32_t seed = 1;
+  auto uniform = [&] { return (seed = seed * 1664525u + 1013904223u) / 4294967296.0; };
+  // When each cue starts (seconds) and which it is; the next start cuts it.
+  std::vector<std::pair<double, int>> starts;
+  for (double t = 1.0, won = 40; t < double(frames) / mix.rate;) {
+    starts.push_back({t, 3});
+    if (uniform() < 0.5) starts.push_back({t + 0.4 + 0.4 * uniform(), 1});
+    if (uniform() < 0.3) starts.push_back({starts.back().first + 0.01, 1});  // two pairs at once
+    if (t > won) starts.push_back({starts.back().first + 0.1, 2}), won = t + 30 + 20 * uniform();
+    t = starts.back().first + 1.5 + 2.5 * uniform();
+  }
+  std::vector<double> cue(mix.samples.size(), 0.0);
+  for (size_t k = 0; k < starts.size(); ++k) {
+    const Wave& c = cues[starts[k].second - 1];
+    const size_t from = static_cast<size_t>(starts[k].first * mix.rate);
+    const size_t cut = k + 1 < starts.size() ? static_cast<size_t>(starts[k + 1].first * mix.rate) : frames;
+    const size_t fade = mix.rate / 100, length = c.samples.size() / c.channels * mix.rate / c.rate;
+    for (size_t i = 0; i < length && from + i < frames && from + i < cut + fade; ++i) {
+      const double at = double(i) * c.rate / mix.rate;  // the cue's rate to the mixer's, as SDL converts it
+      const size_t j = static_cast<size_t>(at);
+      const double f = at - j, a = c.samples[j * c.channels];
+      const double b = j + 1 < c.samples.size() / c.channels ? c.samples[(j + 1) * c.channels] : 0;
+      const double gain = from + i < cut ? 1.0 : 1.0 - double(from + i - cut) / fade;
+      for (int ch = 0; ch < 2; ++ch) cue[(from + i) * 2 + ch] = gain * (a + f * (b - a));
+    }
+  }
+  double peak = 0;
+  int hot = 0;
+  for (size_t at = 0; at < frames; at += mix.rate / 10) {
+    double windowPeak = 0;
+    for (size_t i = at * 2; i < std::min(frames, at + mix.rate / 10) * 2; ++i)
+      windowPeak = std::max(windowPeak, std::fabs(mix.samples[i] + cue[i]));
+    hot += windowPeak > std::pow(10.0, -1 / 20.0);
+    peak = std::max(peak, windowPeak);
+  }
+  std::printf("session: %.1f min, %zu cues, peak %.2f dBFS, %d windows of 100 ms over -1 dBFS\n",
+              double(frames) / mix.rate / 60, starts.size(), 20 * std::log10(std::max(peak, 1e-6)), hot);
+  return 0;
 }
 
 // ---- the command line ----
@@ -1008,7 +1303,9 @@ int Usage() {
                "       gen-music --without VOICE FILE OUT\n"
                "       gen-music --check [FILE...]      structure figures of the note texts\n"
                "       gen-music --credits [FILE...]    title, composer, score checked against\n"
-               "       gen-music --measure WAV...       level figures of rendered audio\n");
+               "       gen-music --measure WAV...       level figures of rendered audio\n"
+               "       gen-music --for-font FONT MID OUT  the track as played through FONT; prints the gain\n"
+               "       gen-music --session M1 M2 M3 WAV...  the peak of the tracks and the cues mixed as in play\n");
   return 2;
 }
 
@@ -1025,9 +1322,11 @@ int Check(std::vector<std::string> files) {
       if (share < kMinDistinctShare) faults += "; fewer than 40 % of the bars differ";
       if (t.outOfRange) faults += "; notes out of range";
       if (!s.smeared.empty()) faults += "; voice " + s.smeared + " has a slow-attack patch under short notes";
-      std::printf("%s: %d piece(s), %.1f s, %d bars, %.0f %% distinct, longest 4-bar repeat %.1f s, %d notes out of range: %s\n",
+      if (s.sameRun > kMaxSameVelocity) faults += "; the melody plays more than 24 notes in a row at one velocity";
+      std::printf("%s: %d piece(s), %.1f s, %d bars, %.0f %% distinct, longest 4-bar repeat %.1f s, %d notes out of range, "
+                  "melody at %d velocities (at most %d notes in a row at one), %d chords spread: %s\n",
                   f.c_str(), int(t.pieces.size()), s.seconds, s.bars, 100 * share, s.longestRepeat, t.outOfRange,
-                  faults.empty() ? "ok" : ("FAILS" + faults).c_str());
+                  s.loudness, s.sameRun, s.rolled, faults.empty() ? "ok" : ("FAILS" + faults).c_str());
       if (!faults.empty()) rc = 1;
     } catch (const Failure& e) {
       std::printf("%s\n", e.message.c_str());
@@ -1052,6 +1351,17 @@ int Credits(std::vector<std::string> files) {
   return rc;
 }
 
+int ForFont(const std::string& font, const std::string& in, const std::string& out) {
+  std::string midi, why;
+  if (!ReadSmallFile(in, midi, why)) return std::fprintf(stderr, "gen-music: %s: %s\n", in.c_str(), why.c_str()), 1;
+  const tumbol::FontVoicing& voicing = tumbol::VoicingFor(font);
+  const std::string voiced = tumbol::VoiceTrack(midi, voicing);
+  if (!WriteFile(out, std::vector<uint8_t>(voiced.begin(), voiced.end())))
+    return std::fprintf(stderr, "gen-music: cannot write %s\n", out.c_str()), 1;
+  std::printf("%.4f\n", 1.2 * voicing.musicVolume / 128);  // SDL_mixer's gain for the music's volume
+  return 0;
+}
+
 int Compile(const std::string& in, const std::string& out, Filter filter, const std::string& voice) {
   try {
     const Track t = Load(in, false);
@@ -1061,7 +1371,7 @@ int Compile(const std::string& in, const std::string& out, Filter filter, const 
     if (!found) throw Failure{in + ": no voice named '" + voice + "'"};
     const std::vector<uint8_t> bytes = WriteMidi(t, filter, voice);
     if (!WriteFile(out, bytes)) throw Failure{"cannot write " + out};
-    std::printf("%s -> %s: %.1f s, %zu bytes\n", in.c_str(), out.c_str(), t.Seconds(t.end), bytes.size());
+    std::printf("%s -> %s: %.2f s, %zu bytes\n", in.c_str(), out.c_str(), t.Seconds(t.end), bytes.size());
     return 0;
   } catch (const Failure& e) {
     std::fprintf(stderr, "gen-music: %s\n", e.message.c_str());
@@ -1078,6 +1388,14 @@ int main(int argc, char** argv) {
   if (!args.empty() && args[0] == "--measure") {
     if (args.size() < 2) return Usage();
     return MeasureWaves({args.begin() + 1, args.end()});
+  }
+  if (!args.empty() && args[0] == "--session") {
+    if (args.size() < 5) return Usage();
+    return Session({args.begin() + 1, args.begin() + 4}, {args.begin() + 4, args.end()});
+  }
+  if (!args.empty() && args[0] == "--for-font") {
+    if (args.size() != 4) return Usage();
+    return ForFont(args[1], args[2], args[3]);
   }
   if (!args.empty() && (args[0] == "--only" || args[0] == "--without")) {
     if (args.size() != 4) return Usage();

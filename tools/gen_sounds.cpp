@@ -65,9 +65,13 @@ void AddNoise(Samples& s, double start, double amp, double decay, double smooth,
   }
 }
 
-// Scales the cue so its loudest 100 ms has the RMS level `loudestDb` (dBFS):
-// the cues are set against the music's level (about -20 dBFS), not against
-// full scale. Ends with 20 ms of silence.
+// The music's median level as the game plays it (scripts/music-levels): the
+// cues stand a few dB over it, and well under full scale, so that a cue over
+// the music's loudest moments leaves the mix headroom.
+constexpr double kMusicLevel = -25;
+
+// Scales the cue so its loudest 100 ms has the RMS level `loudestDb` (dBFS).
+// Ends with 20 ms of silence.
 void SetLevel(Samples& s, double loudestDb) {
   Grow(s, s.size() + kRate / 50);
   const size_t window = kRate / 10;
@@ -112,13 +116,14 @@ bool WriteWav(const std::string& path, const Samples& s) {
 }
 
 // A cube vanishes: a soft pop and three quick bells rising, gone in half a second.
+// The pop swells in over 6 ms: several of these start at once when cubes vanish.
 Samples Vanish() {
   Samples s;
-  AddNoise(s, 0, 0.5, 90, 0.3, 7);
-  AddTone(s, 0, 880, 0.4, 50);
+  AddNoise(s, 0, 0.5, 90, 0.3, 7, 0.006);
+  AddTone(s, 0, 880, 0.4, 50, {1.0}, 0.006);
   const double bells[] = {1760.0, 2217.5, 2637.0};
   for (int i = 0; i < 3; ++i) AddTone(s, 0.02 + 0.05 * i, bells[i], 0.3, 22, {1, 0.25});
-  SetLevel(s, -14);
+  SetLevel(s, kMusicLevel + 5);
   return s;
 }
 
@@ -128,19 +133,23 @@ Samples Fanfare() {
   const std::vector<double> horn = {1, 0.5, 0.3, 0.15};
   const double run[] = {523.25, 659.25, 783.99};
   for (int i = 0; i < 3; ++i) AddTone(s, 0.12 * i, run[i], 0.3, 9, horn, 0.006);
-  for (double f : {523.25, 659.25, 783.99, 1046.5}) AddTone(s, 0.36, f, 0.2, 4.5, horn, 0.006);
+  // The chord spread by 8 ms a note, as a hand would: its tones never all peak together.
+  const double chord[] = {523.25, 659.25, 783.99, 1046.5};
+  for (int i = 0; i < 4; ++i) AddTone(s, 0.368 + 0.008 * i, chord[i], 0.2, 4.5, horn, 0.006);
   AddTone(s, 0.36, 261.63, 0.25, 4, {1, 0.3}, 0.006);
-  SetLevel(s, -13);
+  SetLevel(s, kMusicLevel + 5.5);
   return s;
 }
 
 // A cube is pushed: a soft wooden knock, plain enough to hear on every move.
+// Its body rings a little (a hollow block, not a click), so it is heard at a
+// lower peak.
 Samples Knock() {
   Samples s;
-  AddTone(s, 0, 420, 0.6, 35, {1, 0.2}, 0.004);
-  AddTone(s, 0, 1130, 0.25, 70, {1}, 0.004);
-  AddNoise(s, 0, 0.25, 250, 0.2, 3, 0.004);
-  SetLevel(s, -17);
+  AddTone(s, 0, 420, 0.6, 24, {1, 0.2}, 0.005);
+  AddTone(s, 0, 1130, 0.2, 60, {1}, 0.005);
+  AddNoise(s, 0, 0.15, 250, 0.2, 3, 0.005);
+  SetLevel(s, kMusicLevel + 4);
   return s;
 }
 

@@ -5,9 +5,12 @@
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
+#include <mutex>
 #include <vector>
 
 #include "shell/qt_mixer_library.h"
@@ -82,12 +85,60 @@ TEST(SdlSoundCues, MissingBrokenOrLongFilesPlayTheChimeAtOnce) {
   WriteBytes(dir / "m3.wav", "");
   SdlSoundCues cues(dir.Slash());
   ASSERT_TRUE(EnsureAudioOpen());
+  Mixer()->HaltChannel(-1);
   const long before = ResidentMiB();
+  int sounding = 0;  // the cut ones fade out on their channels
   for (int cue : {1, 2, 3, 3}) {
     cues.PlaySoundCue(cue);
-    EXPECT_TRUE(Mixer()->Playing(0)) << cue;
+    EXPECT_EQ(Mixer()->Playing(-1), ++sounding) << cue;
   }
   EXPECT_LT(ResidentMiB() - before, 20);
+}
+
+// A second of 16-bit mono at 22.05 kHz that swells in over 0.1 s to `level` and holds it.
+std::string Hold(int16_t level) {
+  std::string pcm;
+  for (int i = 0; i < 22050; ++i) {
+    const auto v = static_cast<int16_t>(level * std::min(1.0, i / 2205.0));
+    pcm += char(v & 0xFF), pcm += char(v >> 8 & 0xFF);
+  }
+  auto le = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+  return "RIFF" + le(36 + uint32_t(pcm.size())) + "WAVEfmt " + le(16) + std::string("\1\0\1\0", 4) + le(22050) +
+         le(44100) + std::string("\2\0\x10\0", 4) + "data" + le(uint32_t(pcm.size())) + pcm;
+}
+
+std::mutex heardLock;
+std::vector<int16_t> heard;  // the mixer's output, 16-bit stereo
+
+TEST(SdlSoundCues, ANewCueCutsTheLastWithAFadeNotAClick) {
+  ASSERT_TRUE(EnsureAudioOpen());
+  TempFolder dir;
+  WriteBytes(dir / "m1.wav", Hold(12000));
+  WriteBytes(dir / "m2.wav", Hold(0));
+  using PostMix = void (*)(void (*)(void*, Uint8*, int), void*);
+  const auto setPostMix = reinterpret_cast<PostMix>(dlsym(dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW | RTLD_NOLOAD), "Mix_SetPostMix"));
+  ASSERT_NE(setPostMix, nullptr);
+  setPostMix([](void*, Uint8* stream, int bytes) {
+    std::lock_guard<std::mutex> hold(heardLock);
+    heard.insert(heard.end(), reinterpret_cast<int16_t*>(stream), reinterpret_cast<int16_t*>(stream + bytes));
+  }, nullptr);
+  SdlSoundCues cues(dir.Slash());
+  cues.PlaySoundCue(1);
+  QTest::qWait(400);
+  cues.PlaySoundCue(2);
+  QTest::qWait(300);
+  setPostMix(nullptr, nullptr);
+  std::lock_guard<std::mutex> hold(heardLock);
+  int loudest = 0, steepest = 0, last = 0;
+  for (size_t i = 2; i < heard.size(); ++i) {
+    loudest = std::max(loudest, std::abs(int(heard[i])));
+    steepest = std::max(steepest, std::abs(heard[i] - heard[i - 2]));  // the same side a frame before
+  }
+  for (size_t i = heard.size() - std::min<size_t>(heard.size(), 8820); i < heard.size(); ++i)
+    last = std::max(last, std::abs(int(heard[i])));
+  EXPECT_GT(loudest, 11000);
+  EXPECT_LT(steepest, 400);  // a cut falls by 12000 at once, the fade by 27 a frame
+  EXPECT_LT(last, 50);       // and the new cue did cut it
 }
 
 TEST(SdlSoundCues, ShippedCueAndMusicFilesLoad) {

@@ -73,5 +73,32 @@ TEST(SoundFiles, AFileOverALimitSaysWhichOnStandardError) {
             "tumbol: " + path + " is not played: a cue file holds at most 4 MiB\n");
 }
 
+// The velocity the game gives a note of `program` and `pitch` struck at 96, through `font`.
+int Voiced(const char* font, int program, int pitch) {
+  const std::string track = std::string("\x00\xC3", 2) + char(program) + std::string("\x00\x93", 2) + char(pitch) +
+                            "\x60" + std::string("\x83\x60\x93", 3) + char(pitch) + std::string("\x00\x00\xFF\x2F\x00", 5);
+  const std::string midi = "MThd" + Be(6, 4) + Be(0, 2) + Be(1, 2) + Be(480, 2) + "MTrk" + Be(uint32_t(track.size()), 4);
+  const std::string voiced = VoiceTrack(midi + track, VoicingFor(font));
+  EXPECT_EQ(voiced.size(), midi.size() + track.size());
+  EXPECT_EQ(voiced[voiced.size() - 5], 0) << "a note-on at velocity 0 ends the note";
+  return static_cast<unsigned char>(voiced[midi.size() + 6]);
+}
+
+TEST(SoundFiles, TheTracksAreVoicedForTheFontInUse) {
+  const char* fr3 = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
+  const struct {
+    const char* font;
+    int program, pitch, velocity;
+  } cases[] = {
+      {"/usr/share/sounds/sf2/TimGM6mb.sf2", 0, 36, 96},  // the note texts are balanced on it
+      {"/somewhere/else.sf2", 46, 60, 96},                // as TimGM6mb
+      {fr3, 0, 60, 76},                                   // its piano 4 dB softer at middle C
+      {fr3, 0, 36, 57},                                   // and 2.5 dB more an octave down
+      {fr3, 46, 60, 108},                                 // its harp 2 dB louder
+      {fr3, 40, 60, 96},                                  // its violin as it is
+  };
+  for (const auto& c : cases) EXPECT_EQ(Voiced(c.font, c.program, c.pitch), c.velocity) << c.font << " " << c.program;
+}
+
 }  // namespace
 }  // namespace tumbol
