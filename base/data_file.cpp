@@ -6,11 +6,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+
+#include "base/cell.h"
+#include "base/game_folders.h"
 
 namespace tumbol {
 
@@ -43,14 +48,41 @@ bool Flush(int fd, int& err) {
   return true;
 }
 
-// Writes data over whatever fd holds, from the start, then cuts the file to
-// its length and flushes it. The file is never shorter than data before all
-// of data is in it.
-bool Overwrite(int fd, const std::string& data, int& err) {
-  if (::lseek(fd, 0, SEEK_SET) != 0 || !WriteAll(fd, data, err)) {
-    if (err == 0) err = errno;
+// Reads all of the regular file open as fd; see ReadDataFile.
+bool ReadOpenFile(int fd, std::string& contents, size_t maxBytes) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
+      static_cast<unsigned long long>(st.st_size) > maxBytes)
+    return false;
+  std::string data(static_cast<size_t>(st.st_size), '\0');
+  size_t got = 0;
+  while (got < data.size()) {
+    const ssize_t n = ::pread(fd, data.data() + got, data.size() - got, static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;  // a file that shrank meanwhile ends early
+    got += static_cast<size_t>(n);
+  }
+  if (got == 0) return false;
+  data.resize(got);
+  contents = std::move(data);
+  return true;
+}
+
+// Writes data over whatever fd holds, from the start and in one write, then
+// cuts the file to data's length and flushes it. The file is never shorter
+// than data before all of data is in it. Where data is shorter than the old
+// contents (padTo bytes), the write carries blanks up to their length, so
+// that until the cut the file reads as data: the game's readers drop blanks
+// at the ends of lines. A kill cuts a write short only between pages of the
+// file, so data that fits the first page lands whole or not at all.
+bool Overwrite(int fd, const std::string& data, size_t padTo, int& err) {
+  const std::string padded = data.size() < padTo ? data + std::string(padTo - data.size(), ' ') : std::string();
+  if (::lseek(fd, 0, SEEK_SET) != 0) {
+    err = errno;
     return false;
   }
+  if (!WriteAll(fd, padded.empty() ? data : padded, err)) return false;
   if (::ftruncate(fd, static_cast<off_t>(data.size())) != 0) {
     err = errno;
     return false;
@@ -64,6 +96,8 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
 void SyncFolder(const std::string& folder) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
@@ -71,46 +105,201 @@ void SyncFolder(const std::string& folder) {
   ::close(fd);
 }
 
-// The old contents of a file being written in place (see WriteInPlace).
-constexpr char kCopySuffix[] = ".before-save";
-
-// The file a leftover of a killed save was written for ("" for any other
-// name): target.before-save, or target.XXXXXX as mkstemp names it. A suffix
-// of lower-case letters only is a word, such as a player's record.txt.backup;
-// the game's own temporary files never get one.
-std::string LeftoverOf(const std::string& name, bool& copy) {
-  const size_t n = name.size(), k = sizeof kCopySuffix - 1;
-  copy = n > k && name.compare(n - k, k, kCopySuffix) == 0;
-  if (copy) return name.substr(0, n - k);
-  if (n <= 7 || name[n - 7] != '.') return {};
-  bool word = true;
-  for (size_t i = n - 6; i < n; ++i) {
-    if (!std::isalnum(static_cast<unsigned char>(name[i]))) return {};
-    word = word && std::islower(static_cast<unsigned char>(name[i]));
-  }
-  return word ? std::string() : name.substr(0, n - 7);
-}
+constexpr char kRecordsName[] = "record.txt";
 
 bool IsGameFile(const std::string& name) {
-  return name == "record.txt" ||
+  return name == kRecordsName ||
          (name.size() > 8 && name.compare(0, 4, "pole") == 0 && name.compare(name.size() - 4, 4, ".txt") == 0);
 }
 
-// A new file target.XXXXXX, locked for as long as this process keeps it
-// open, so a start or a save of another game leaves it alone while it is in
-// use and removes it once its writer was killed. -1 with err set when the
-// folder takes no new file.
-int NewLockedFile(const std::string& target, std::string& name, int& err) {
+// What the game leaves beside a file F while it saves F, named so that no
+// player would pick the name: F.tumbol-temp-XXXXXX, a new file before it is
+// renamed into place (XXXXXX as mkstemp makes it), and F.tumbol-before-save,
+// the copy kept while F is written in place. A copy for a file in a folder
+// that takes no new file goes to the player's data folder as
+// F.tumbol-before-save-HHHHHHHHHHHHHHHH, F being the name the game writes
+// (perhaps a link to the file) and the digits hashing the file's own path.
+// Other names, a player's record.txt.251208 or pole1.txt.Backup, or what
+// older builds of the game named their files, are never taken for ours.
+constexpr char kTempMark[] = ".tumbol-temp-";
+constexpr char kCopyMark[] = ".tumbol-before-save";
+enum class Leftover { kNone, kTemp, kCopy, kFarCopy };
+
+bool IsAsciiAlnum(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
+
+// The kind of leftover name is, and stem, the name of the file it was made for.
+Leftover LeftoverOf(const std::string& name, std::string& stem) {
+  const auto marked = [&](const std::string& mark, size_t tail, bool (*isTail)(char)) {
+    const size_t n = name.size(), k = mark.size() + tail;
+    if (n <= k || name.compare(n - k, mark.size(), mark) != 0) return false;
+    for (size_t i = n - tail; i < n; ++i)
+      if (!isTail(name[i])) return false;
+    stem = name.substr(0, n - k);
+    return true;
+  };
+  if (marked(kTempMark, 6, IsAsciiAlnum)) return Leftover::kTemp;
+  if (marked(kCopyMark, 0, IsAsciiAlnum)) return Leftover::kCopy;
+  if (marked(std::string(kCopyMark) + "-", 16, IsHexDigit)) return Leftover::kFarCopy;
+  return Leftover::kNone;
+}
+
+std::string Hash(const std::string& bytes) {  // FNV-1a, 64 bits, in hex
+  uint64_t h = 14695981039346656037ull;
+  for (const char c : bytes) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(h));
+  return hex;
+}
+
+// The copy in the data folder for target, which the game knows as stem.
+std::string FarCopyName(const std::string& stem, const std::string& target) {
+  return stem + kCopyMark + "-" + Hash(target);
+}
+
+// A copy holds the path of the file it was made for, the file's old contents
+// and the new ones being written over them, after a line with a hash of all
+// three and their lengths.
+std::string CopyText(const std::string& target, const std::string& old, const std::string& next) {
+  const std::string body = target + old + next;
+  return Hash(body) + " " + std::to_string(target.size()) + " " + std::to_string(old.size()) + " " +
+         std::to_string(next.size()) + "\n" + body;
+}
+
+bool ReadCopy(const std::string& text, std::string& target, std::string& old, std::string& next) {
+  const size_t eol = text.find('\n');
+  char hash[17] = {};
+  unsigned long long lengths[3] = {};
+  int used = 0;
+  if (eol == std::string::npos || eol > 100 ||
+      std::sscanf(text.substr(0, eol).c_str(), "%16s %llu %llu %llu%n", hash, &lengths[0], &lengths[1], &lengths[2],
+                  &used) != 4 ||
+      static_cast<size_t>(used) != eol)
+    return false;
+  const std::string body = text.substr(eol + 1);
+  if (lengths[0] > body.size() || lengths[1] > body.size() - lengths[0] ||
+      lengths[2] != body.size() - lengths[0] - lengths[1] || Hash(body) != hash)
+    return false;
+  target = body.substr(0, lengths[0]);
+  old = body.substr(lengths[0], lengths[1]);
+  next = body.substr(lengths[0] + lengths[1]);
+  return true;
+}
+
+// Whether bytes read as what the game keeps under that name: a map holds
+// cell characters, blanks and line ends only; a records table is text with at
+// least one entry of a name and a time.
+bool ReadsAsGameFile(const std::string& name, const std::string& bytes) {
+  const bool records = name == kRecordsName;
+  bool cells = false;
+  for (const char c : bytes) {
+    if (c == '\r' || c == '\n' || c == ' ') continue;
+    bool bad = false;
+    if (records ? static_cast<unsigned char>(c) < 0x20 && c != '\t' : (CodeFromChar(c, bad), bad)) return false;
+    cells = true;
+  }
+  return records ? bytes.find("[:]") != std::string::npos : cells;
+}
+
+// Whether now is what writing padded (the new contents with their blanks,
+// see Overwrite) over old can leave when a kill cuts it short, or putting old
+// back over such a file when that is cut short in turn: never shorter than
+// old, and each byte old's or padded's at its place. A later save or the
+// player's own edit of the file is not such a mix, and stays.
+bool CutShort(const std::string& now, const std::string& old, const std::string& padded) {
+  if (now.size() < old.size() || now.size() > padded.size()) return false;
+  for (size_t i = 0; i < now.size(); ++i)
+    if (!(i < old.size() && now[i] == old[i]) && now[i] != padded[i]) return false;
+  return true;
+}
+
+constexpr int kOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+// Makes the file whose copy is `name` in dir whole again, and removes the
+// copy once the file is whole: the old contents go back over a file that a
+// kill left cut short, and the cut is finished on one that holds the new
+// contents and their blanks. Only from a copy of ours that no living save
+// holds, whose old contents read as the file they were, and only into a
+// regular file reached without a symbolic link: the file beside a copy, or
+// for a copy in the data folder the file at the path it names. Anything else
+// stays as it is.
+void PutBack(int dir, const std::string& name, const std::string& stem, bool far) {
+  const int fd = ::openat(dir, name.c_str(), O_RDONLY | kOpenFlags);
+  if (fd < 0) return;
+  struct stat st {};
+  std::string text, target, old, next, now;
+  char real[PATH_MAX];
+  if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+      ReadOpenFile(fd, text, 2 * kMaxDataFileBytes + PATH_MAX + 100) && ReadCopy(text, target, old, next) &&
+      ReadsAsGameFile(stem, old) &&
+      (far ? name == FarCopyName(stem, target) && ::realpath(target.c_str(), real) != nullptr && target == real
+           : NameOf(target) == stem)) {
+    const int at = far ? AT_FDCWD : dir;
+    const char* path = far ? target.c_str() : stem.c_str();
+    // Opening anything but a regular file may block or act.
+    const int file = ::fstatat(at, path, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)
+                         ? ::openat(at, path, O_RDWR | kOpenFlags)
+                         : -1;
+    const std::string padded = next + std::string(old.size() > next.size() ? old.size() - next.size() : 0, ' ');
+    int err = 0;
+    bool whole = false;
+    if (file >= 0 && ReadOpenFile(file, now, kMaxDataFileBytes)) {
+      if (now == old || now == next)
+        whole = true;
+      else if (now == padded)
+        whole = ::ftruncate(file, static_cast<off_t>(next.size())) == 0 && Flush(file, err);
+      else if (CutShort(now, old, padded))
+        whole = Overwrite(file, old, 0, err);
+    }
+    if (file >= 0) ::close(file);
+    if (whole) ::unlinkat(dir, name.c_str(), 0);
+  }
+  ::close(fd);
+}
+
+// Tidies what killed saves of stem (of any game file when stem is "") left
+// in folder: removes the temporary files that no living save holds, and puts
+// files back from their copies (PutBack). A game file that is a symbolic link
+// is saved by a new file beside the file it names: those are removed there
+// too (copies stays false there), but nothing is written through the link.
+void Tidy(const std::string& folder, const std::string& stem, bool copies = true) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return;
+  while (const struct dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    struct stat st {};
+    char real[PATH_MAX];
+    if (stem.empty() && IsGameFile(name) && ::fstatat(::dirfd(dir), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISLNK(st.st_mode) && ::realpath((folder + "/" + name).c_str(), real) != nullptr)
+      Tidy(FolderOf(real), NameOf(real), false);
+    std::string of;
+    const Leftover kind = LeftoverOf(name, of);
+    if (kind == Leftover::kNone || !(stem.empty() ? IsGameFile(of) : of == stem)) continue;
+    if (kind != Leftover::kTemp) {
+      if (copies) PutBack(::dirfd(dir), name, of, kind == Leftover::kFarCopy);
+      continue;
+    }
+    const int fd = ::openat(::dirfd(dir), name.c_str(), O_RDONLY | kOpenFlags);
+    if (fd < 0) continue;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+      ::unlinkat(::dirfd(dir), name.c_str(), 0);
+    ::close(fd);
+  }
+  ::closedir(dir);
+}
+
+// A new file stem.tumbol-temp-XXXXXX, locked for as long as this process
+// keeps it open, so a start or a save of another game leaves it alone while
+// it is in use and removes it once its writer was killed. -1 with err set
+// when the folder takes no new file.
+int NewLockedFile(const std::string& stem, std::string& name, int& err) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = target + ".XXXXXX";
+    name = stem + kTempMark + "XXXXXX";
     const int fd = ::mkstemp(name.data());
     if (fd < 0) break;
     struct stat st {};
-    bool copy;
     // Another game may have taken it for a leftover before the lock held.
-    if (!LeftoverOf(name.substr(name.rfind('/') + 1), copy).empty() && ::flock(fd, LOCK_EX) == 0 &&
-        ::fstat(fd, &st) == 0 && st.st_nlink > 0)
-      return fd;
+    if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
     ::unlink(name.c_str());
     ::close(fd);
   }
@@ -121,10 +310,10 @@ int NewLockedFile(const std::string& target, std::string& name, int& err) {
 // Puts contents in a new file renamed to name, flushed; returns its open,
 // locked descriptor, or -1 when it could not be made (the caller goes on
 // without it, so why does not matter).
-int PlaceLockedFile(const std::string& target, const std::string& name, const std::string& contents, mode_t mode) {
+int PlaceLockedFile(const std::string& stem, const std::string& name, const std::string& contents, mode_t mode) {
   std::string temporary;
   int err = 0;
-  const int fd = NewLockedFile(target, temporary, err);
+  const int fd = NewLockedFile(stem, temporary, err);
   if (fd < 0) return -1;
   if (::fchmod(fd, mode) == 0 && WriteAll(fd, contents, err) && Flush(fd, err) &&
       ::rename(temporary.c_str(), name.c_str()) == 0) {
@@ -134,6 +323,24 @@ int PlaceLockedFile(const std::string& target, const std::string& name, const st
   ::unlink(temporary.c_str());
   ::close(fd);
   return -1;
+}
+
+// The copy kept while target, which the game writes as path, is written in
+// place from old to next: beside it, or, when its folder takes no new file or
+// path is a link, in the player's data folder. Returns the copy's path and
+// its locked descriptor, or -1 when there is no place for it.
+int PlaceCopy(const std::string& path, const std::string& target, const std::string& old, const std::string& next,
+              mode_t mode, std::string& copy) {
+  char real[PATH_MAX];
+  const std::string file = ::realpath(target.c_str(), real) != nullptr ? real : target;
+  const std::string text = CopyText(file, old, next);
+  copy = target + kCopyMark;
+  const int fd = path == target ? PlaceLockedFile(target, copy, text, mode) : -1;
+  const std::string data = PlayersDataFolder();
+  std::string ignored;
+  if (fd >= 0 || data.empty() || !MakeDataFolder(GameFolders("", data), ignored)) return fd;
+  copy = data + FarCopyName(NameOf(path), file);
+  return PlaceLockedFile(data + NameOf(path), copy, text, mode);
 }
 
 enum class Attempt { kDone, kFailed, kNoNewFile };
@@ -176,28 +383,28 @@ Attempt ReplaceByRename(const std::string& target, const struct stat* old,
 }
 
 // Writes target itself, for a file whose links must keep sharing it or
-// whose folder takes no new file. The new contents go over the old from the
-// start, and only then is the file cut to their length: a kill leaves the old
-// contents, the new ones, or the new ones (perhaps not all of them) over the
-// start of the old, but never an empty file nor one shorter than both. So
-// that a kill loses nothing, the old contents are first kept in
-// target.before-save, when the folder takes that file; while it is there the
-// target is in doubt, and the next start or save puts the old contents back
-// (RecoverInterruptedSaves). A failed write puts them back at once.
-bool WriteInPlace(const std::string& target, bool create, const struct stat* old, const std::string& contents,
-                  int& err) {
-  std::string oldContents;
+// whose folder takes no new file. First a copy of the old contents and the
+// new ones is kept (PlaceCopy); while it is there the file is in doubt, and
+// the next start or save makes it whole from the copy (PutBack). The new
+// contents go over the old in one write (Overwrite). With a copy a kill
+// therefore costs nothing. Without one (no folder took it) a kill leaves the
+// old contents or the new ones whole when the new ones fit a page of the
+// file (4 kB here; the game's tables and maps do), but a larger file may be
+// left with its first pages new and the rest old. A failed write puts the old
+// contents back at once.
+bool WriteInPlace(const std::string& path, const std::string& target, bool create, const struct stat* old,
+                  const std::string& contents, int& err) {
+  std::string oldContents, copy;
   const bool haveOld = old != nullptr && ReadDataFile(target, oldContents);
   const int fd = ::open(target.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
   if (fd < 0) {
     err = errno;
     return false;
   }
-  const std::string copy = target + kCopySuffix;
   int ignored = 0;
-  const int copyFd = haveOld ? PlaceLockedFile(target, copy, oldContents, old->st_mode & 0666) : -1;
-  bool ok = Overwrite(fd, contents, err);
-  const bool whole = ok || !haveOld || Overwrite(fd, oldContents, ignored);
+  const int copyFd = haveOld ? PlaceCopy(path, target, oldContents, contents, old->st_mode & 0644, copy) : -1;
+  const bool ok = Overwrite(fd, contents, oldContents.size(), err);
+  const bool whole = ok || !haveOld || Overwrite(fd, oldContents, 0, ignored);
   ::close(fd);  // flushed: closing cannot lose anything
   if (copyFd >= 0) {
     if (whole) ::unlink(copy.c_str());
@@ -206,45 +413,11 @@ bool WriteInPlace(const std::string& target, bool create, const struct stat* old
   return ok;
 }
 
-// Removes what killed saves of target (any game file when target is "") left
-// in folder, putting back the old contents of a file whose in-place write was
-// cut off. What a living game holds locked stays.
-void Recover(const std::string& folder, const std::string& target) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return;
-  while (const struct dirent* entry = ::readdir(dir)) {
-    const std::string name = entry->d_name;
-    struct stat st {};
-    char real[PATH_MAX];
-    // A game file that is a symbolic link is saved through it, beside the file it names.
-    if (target.empty() && IsGameFile(name) && ::fstatat(::dirfd(dir), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISLNK(st.st_mode) && ::realpath((folder + "/" + name).c_str(), real) != nullptr) {
-      const std::string path = real;
-      Recover(FolderOf(path), path.substr(path.rfind('/') + 1));
-    }
-    bool copy = false;
-    const std::string of = LeftoverOf(name, copy);
-    if (of.empty() || !(target.empty() ? IsGameFile(of) : of == target)) continue;
-    const int fd = ::openat(::dirfd(dir), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) continue;
-    bool remove = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    if (remove && copy) {
-      // Put back only into a regular file: opening anything else may block or act.
-      const std::string path = folder + "/" + of;
-      const bool there = ::stat(path.c_str(), &st) == 0;
-      const bool gone = !there && errno == ENOENT;  // nothing to put back
-      const int file =
-          there && S_ISREG(st.st_mode) ? ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC) : -1;
-      std::string old;
-      int err = 0;
-      // A copy that cannot go back yet stays for the next time.
-      remove = gone || (file >= 0 && (!ReadDataFile(folder + "/" + name, old) || Overwrite(file, old, err)));
-      if (file >= 0) ::close(file);
-    }
-    if (remove) ::unlinkat(::dirfd(dir), name.c_str(), 0);
-    ::close(fd);
-  }
-  ::closedir(dir);
+// Tidies the player's data folder too, where copies for files elsewhere are
+// (tidying a folder twice does no harm).
+void TidyDataFolder(const std::string& stem) {
+  const std::string data = PlayersDataFolder();
+  if (!data.empty()) Tidy(data, stem);
 }
 
 }  // namespace
@@ -279,7 +452,10 @@ std::string FileErrorReason(int err) {
   }
 }
 
-void RecoverInterruptedSaves(const std::string& folder) { Recover(folder, ""); }
+void RecoverInterruptedSaves(const std::string& folder) {
+  Tidy(folder, "");
+  TidyDataFolder("");
+}
 
 bool ReadDataFile(const std::string& path, std::string& contents, size_t maxBytes) {
   // Look before opening: opening a device or a FIFO can block or act.
@@ -288,26 +464,9 @@ bool ReadDataFile(const std::string& path, std::string& contents, size_t maxByte
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return false;
   // The name may have been swapped between the look and the open.
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
-      static_cast<unsigned long long>(st.st_size) > maxBytes) {
-    ::close(fd);
-    return false;
-  }
-  std::string data(static_cast<size_t>(st.st_size), '\0');
-  size_t got = 0;
-  bool ok = true;
-  while (got < data.size()) {
-    const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
-    if (n <= 0) break;  // a file that shrank meanwhile ends early
-    got += static_cast<size_t>(n);
-  }
+  const bool ok = ReadOpenFile(fd, contents, maxBytes);
   ::close(fd);
-  if (!ok || got == 0) return false;
-  data.resize(got);
-  contents = std::move(data);
-  return true;
+  return ok;
 }
 
 bool WriteDataFile(const std::string& path, const std::string& contents, std::string& error) {
@@ -329,8 +488,8 @@ bool WriteDataFile(const std::string& path, const std::string& contents, std::st
     return false;
   }
   if (exists && ::access(target.c_str(), W_OK) != 0) return Fail(errno, error);
-  const size_t slash = target.rfind('/');
-  Recover(FolderOf(target), target.substr(slash == std::string::npos ? 0 : slash + 1));
+  Tidy(FolderOf(target), NameOf(target));
+  TidyDataFolder(NameOf(path));
   int err = 0;
   if (!dangling && (!exists || st.st_nlink == 1)) {
     switch (ReplaceByRename(target, exists ? &st : nullptr, contents, err)) {
@@ -341,7 +500,7 @@ bool WriteDataFile(const std::string& path, const std::string& contents, std::st
         break;
     }
   }
-  if (WriteInPlace(target, dangling, exists ? &st : nullptr, contents, err)) return true;
+  if (WriteInPlace(path, target, dangling, exists ? &st : nullptr, contents, err)) return true;
   return Fail(err, error);
 }
 

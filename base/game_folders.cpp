@@ -40,7 +40,10 @@ bool PlayersOwnFolder(const std::string& folder) {
 }  // namespace
 
 std::string DataFolderFor(const std::string& programFolder) {
-  if (PlayersOwnFolder(programFolder)) return {};
+  return PlayersOwnFolder(programFolder) ? std::string() : PlayersDataFolder();
+}
+
+std::string PlayersDataFolder() {
   const std::string dataHome = Environment("XDG_DATA_HOME");
   if (!dataHome.empty() && dataHome[0] == '/') return WithSlash(dataHome) + "tumbol/";
   std::string home = Environment("HOME");

@@ -26,6 +26,10 @@ struct GameFolders {
 // always did and reports a failure as before.
 std::string DataFolderFor(const std::string& programFolder);
 
+// That folder whatever the program folder: $XDG_DATA_HOME/tumbol/ or
+// <home>/.local/share/tumbol/, or empty when no home is known.
+std::string PlayersDataFolder();
+
 // A file the player may have written: the data folder's when it is there
 // (FileExists), else the program folder's.
 std::string FoundFile(const GameFolders& folders, const std::string& name);

@@ -113,7 +113,7 @@ Mix_Chunk* SdlSoundCues::ChunkFor(const std::string& path) {
   auto found = chunks_.find(path);
   if (found != chunks_.end()) return found->second;
   std::string bytes;
-  const bool usable = FileExists(path) && ReadDataFile(path, bytes, kMaxCueFileBytes) && IsCueWave(bytes);
+  const bool usable = FileExists(path) && ReadCueWave(path, bytes);
   Mix_Chunk* chunk = usable ? Mixer()->LoadWAV(bytes) : nullptr;
   if (chunk && chunk->alen == 0) {
     Mixer()->FreeChunk(chunk);
@@ -195,8 +195,7 @@ void SdlMidiDevice::Execute(const std::string& cmd) {
   if (cmd == "Open") {
     Free();
     const std::string font = FindSoundFont();
-    if (font.empty() || !EnsureAudioOpen() || !FileExists(FileName) ||
-        !ReadDataFile(FileName, musicBytes_, kMaxMusicFileBytes) || !IsMusicTrack(musicBytes_)) {
+    if (font.empty() || !EnsureAudioOpen() || !FileExists(FileName) || !ReadMusicTrack(FileName, musicBytes_)) {
       musicBytes_.clear();
       return;
     }

@@ -1,9 +1,14 @@
 #include "shell/sound_files.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <map>
+
+#include "base/data_file.h"
 
 namespace tumbol {
 
@@ -27,9 +32,16 @@ bool ReadVarLen(const std::string& b, size_t& at, size_t end, uint32_t& value) {
   return false;
 }
 
+// A limit in words, for the line that says why a file is not played.
+std::string Limit(const char* what, double value, const char* unit) {
+  char text[100];
+  std::snprintf(text, sizeof text, "%s %g %s", what, value, unit);
+  return text;
+}
+
 }  // namespace
 
-bool IsCueWave(const std::string& b) {
+bool IsCueWave(const std::string& b, std::string* overCap) {
   if (b.size() < 12 || b.compare(0, 4, "RIFF") != 0 || b.compare(8, 4, "WAVE") != 0) return false;
   uint32_t channels = 0, rate = 0, bits = 0;
   for (size_t at = 12; at + 8 <= b.size();) {
@@ -47,7 +59,9 @@ bool IsCueWave(const std::string& b) {
       // at most come out.
       if (channels == 0 || bits == 0 || rate < 1000 || rate > 384000) return false;
       const double frames = present * 8.0 / (double(bits) * channels);
-      return frames / rate <= kMaxCueSeconds;
+      if (frames / rate <= kMaxCueSeconds) return true;
+      if (overCap) *overCap = Limit("a cue lasts at most", kMaxCueSeconds, "s");
+      return false;
     }
     at = body + size + (size & 1);  // chunks are padded to even lengths
     if (at < body) break;           // a size that wraps
@@ -115,7 +129,11 @@ bool WalkMidi(const std::string& b, uint32_t& division, uint64_t& lastTick, Visi
 
 }  // namespace
 
-bool IsMusicTrack(const std::string& b) {
+bool IsMusicTrack(const std::string& b, std::string* overCap) {
+  const auto over = [overCap](const std::string& cap) {
+    if (overCap) *overCap = cap;
+    return false;
+  };
   std::map<uint64_t, uint32_t> tempos;  // tick → microseconds a quarter note, from any track
   size_t events = 0;
   uint32_t division = 0;
@@ -126,6 +144,7 @@ bool IsMusicTrack(const std::string& b) {
       tempos[tick] = Byte(b, p) << 16 | Byte(b, p + 1) << 8 | Byte(b, p + 2);
     return ++events <= kMaxTrackEvents;
   });
+  if (events > kMaxTrackEvents) return over(Limit("a track holds at most", kMaxTrackEvents, "events"));
   if (!read) return false;
   // The length in seconds at the file's tempos (120 a minute until one is set).
   double seconds = 0;
@@ -143,8 +162,37 @@ bool IsMusicTrack(const std::string& b) {
     }
     seconds += (lastTick - from) * tempo / 1e6 / division;
   }
-  return seconds >= kMinTrackSeconds && seconds <= kMaxTrackSeconds &&
-         events <= kMaxTrackEventsPerSecond * seconds;
+  if (seconds < kMinTrackSeconds) return over(Limit("a track lasts at least", kMinTrackSeconds, "s"));
+  if (seconds > kMaxTrackSeconds) return over(Limit("a track lasts at most", kMaxTrackSeconds, "s"));
+  if (events > kMaxTrackEventsPerSecond * seconds)
+    return over(Limit("a track holds at most", kMaxTrackEventsPerSecond, "events a second"));
+  return true;
+}
+
+namespace {
+
+bool ReadSoundFile(const std::string& path, std::string& bytes, size_t maxBytes, const char* what,
+                   bool (*check)(const std::string&, std::string*)) {
+  std::string overCap;
+  struct stat st {};
+  if (ReadDataFile(path, bytes, maxBytes)) {
+    if (check(bytes, &overCap)) return true;
+  } else if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && static_cast<size_t>(st.st_size) > maxBytes) {
+    overCap = Limit(what, static_cast<double>(maxBytes >> 20), "MiB");
+  }
+  if (!overCap.empty()) std::fprintf(stderr, "tumbol: %s is not played: %s\n", path.c_str(), overCap.c_str());
+  bytes.clear();
+  return false;
+}
+
+}  // namespace
+
+bool ReadCueWave(const std::string& path, std::string& bytes) {
+  return ReadSoundFile(path, bytes, kMaxCueFileBytes, "a cue file holds at most", IsCueWave);
+}
+
+bool ReadMusicTrack(const std::string& path, std::string& bytes) {
+  return ReadSoundFile(path, bytes, kMaxMusicFileBytes, "a track file holds at most", IsMusicTrack);
 }
 
 const FontVoicing& VoicingFor(const std::string& fontPath) {

@@ -24,13 +24,22 @@ constexpr double kMaxTrackSeconds = 3600;
 constexpr size_t kMaxTrackEvents = 100000;
 constexpr double kMaxTrackEventsPerSecond = 2000;
 
-// A RIFF WAVE file whose sound lasts at most kMaxCueSeconds.
-bool IsCueWave(const std::string& bytes);
+// A RIFF WAVE file whose sound lasts at most kMaxCueSeconds. A wave that
+// lasts longer sets overCap to the limit it breaks, in words.
+bool IsCueWave(const std::string& bytes, std::string* overCap = nullptr);
 
 // A standard MIDI file, lasting kMinTrackSeconds to kMaxTrackSeconds at its
 // tempos, with at most kMaxTrackEvents events and kMaxTrackEventsPerSecond
-// on average.
-bool IsMusicTrack(const std::string& bytes);
+// on average; overCap as for IsCueWave.
+bool IsMusicTrack(const std::string& bytes, std::string* overCap = nullptr);
+
+// Reads the cue or the track at path into bytes and checks it as above.
+// False when it is no use, and then the game plays on without it (a cue
+// plays the default chime); a file refused for one of the limits says so in
+// one line on standard error, naming the file and the limit, since the
+// player would otherwise never learn why.
+bool ReadCueWave(const std::string& path, std::string& bytes);
+bool ReadMusicTrack(const std::string& path, std::string& bytes);
 
 // How the game plays the tracks through a soundfont. The music's volume
 // (SDL_mixer's 0-128; FluidSynth's gain is 1.2 at 128) sets the music's level

@@ -1,13 +1,16 @@
 #pragma once
 // Failures the file tests inject where the real ones cannot be arranged. The
-// core tests are linked with fsync and rename wrapped (tests/CMakeLists.txt);
-// while a field is set, every such call fails with that errno. The game
-// itself calls the system's own.
+// core tests are linked with fsync, rename and write wrapped
+// (tests/CMakeLists.txt); while an errno field is set, every such call fails
+// with it. The game itself calls the system's own.
 namespace tumbol {
 
 struct FileFaults {
   int syncError = 0;    // errno for flushing a file
   int renameError = 0;  // errno for putting a file in place
+  // A write of exactly this many bytes writes half of them and ends the
+  // process, as a kill in the middle of it would.
+  unsigned long killWriteOf = 0;
 };
 extern FileFaults g_fileFaults;
 

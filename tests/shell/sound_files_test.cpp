@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/temp_folder.h"
+
 namespace tumbol {
 namespace {
 
@@ -28,29 +30,47 @@ std::string Midi(int chord, uint32_t ticks, uint32_t tempo = 500000) {
 
 TEST(SoundFiles, ACueIsAShortWaveAndATrackLastsASecondOrMoreWithoutPackingItsNotes) {
   const std::string tenSeconds = Wave(80000);
+  const char* const passes = nullptr;
   const struct {
     const char* what;
-    bool (*test)(const std::string&);
+    bool (*test)(const std::string&, std::string*);
     std::string bytes;
-    bool passes;
+    const char* refused;  // and the limit it breaks
   } cases[] = {
-      {"10 s of 8-bit mono", IsCueWave, tenSeconds, true},
-      {"11 s of 8-bit mono", IsCueWave, Wave(88000), false},
-      {"a header promising more than is there", IsCueWave, tenSeconds.substr(0, 40) + Le(200000000, 4), true},
-      {"cut before its data", IsCueWave, tenSeconds.substr(0, 36), false},
-      {"not a wave", IsCueWave, "OggS" + std::string(100, '\0'), false},
-      {"one note for a second", IsMusicTrack, Midi(1, 960), true},
-      {"a second at half the tempo", IsMusicTrack, Midi(1, 480, 1000000), true},
-      {"everything at tick 0", IsMusicTrack, Midi(50, 0), false},
-      {"2001 events in a second", IsMusicTrack, Midi(1997, 960), false},  // with tempo, program, release, end
-      {"as many events as may be", IsMusicTrack, Midi(int(kMaxTrackEvents) - 4, 960 * 100), true},
-      {"one more", IsMusicTrack, Midi(int(kMaxTrackEvents) - 3, 960 * 100), false},
-      {"cut short", IsMusicTrack, Midi(1, 960).substr(0, 40), false},
-      {"cut after a note's delta", IsMusicTrack, Midi(1, 960).substr(0, 50), false},  // running status, no event
-      {"an hour", IsMusicTrack, Midi(1, 960 * 3600), true},
-      {"an hour and a tick", IsMusicTrack, Midi(1, 960 * 3600 + 1), false},
+      {"10 s of 8-bit mono", IsCueWave, tenSeconds, passes},
+      {"10.004 s of 8-bit mono", IsCueWave, Wave(80032), "a cue lasts at most 10 s"},
+      {"a header promising more than is there", IsCueWave, tenSeconds.substr(0, 40) + Le(200000000, 4), passes},
+      {"cut before its data", IsCueWave, tenSeconds.substr(0, 36), ""},
+      {"not a wave", IsCueWave, "OggS" + std::string(100, '\0'), ""},
+      {"one note for a second", IsMusicTrack, Midi(1, 960), passes},
+      {"a second at half the tempo", IsMusicTrack, Midi(1, 480, 1000000), passes},
+      {"everything at tick 0", IsMusicTrack, Midi(50, 0), "a track lasts at least 1 s"},
+      {"2001 events in a second", IsMusicTrack, Midi(1997, 960),  // with tempo, program, release, end
+       "a track holds at most 2000 events a second"},
+      {"as many events as may be", IsMusicTrack, Midi(int(kMaxTrackEvents) - 4, 960 * 100), passes},
+      {"one more", IsMusicTrack, Midi(int(kMaxTrackEvents) - 3, 960 * 100), "a track holds at most 100000 events"},
+      {"cut short", IsMusicTrack, Midi(1, 960).substr(0, 40), ""},
+      {"cut after a note's delta", IsMusicTrack, Midi(1, 960).substr(0, 50), ""},  // running status, no event
+      {"an hour", IsMusicTrack, Midi(1, 960 * 3600), passes},
+      {"an hour and a tick", IsMusicTrack, Midi(1, 960 * 3600 + 1), "a track lasts at most 3600 s"},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.test(c.bytes), c.passes) << c.what;
+  for (const auto& c : cases) {
+    std::string limit;
+    EXPECT_EQ(c.test(c.bytes, &limit), c.refused == passes) << c.what;
+    EXPECT_EQ(limit, c.refused ? c.refused : "") << c.what;
+  }
+}
+
+// A file refused for a limit, its size too, says which on standard error.
+TEST(SoundFiles, AFileOverALimitSaysWhichOnStandardError) {
+  TempFolder dir;
+  const std::string path = (dir / "m1.wav").string();
+  WriteBytes(path, Wave((4 << 20) - 43));  // 4 MiB and a byte
+  std::string bytes;
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(ReadCueWave(path, bytes));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "tumbol: " + path + " is not played: a cue file holds at most 4 MiB\n");
 }
 
 // The velocity the game gives a note of `program` and `pitch` struck at 96, through `font`.
