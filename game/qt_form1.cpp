@@ -54,7 +54,10 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   setFixedSize(760, 614);
   setAttribute(Qt::WA_QuitOnClose);
   setMouseTracking(true);
-  setFocusPolicy(Qt::StrongFocus);
+  // The keyboard belongs to the number field: a press on the frame, the board
+  // or a picture button leaves it there (keys reach the window all the same
+  // while the field is hidden).
+  setFocusPolicy(Qt::NoFocus);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, QColor(40, 34, 30));
   pal.setColor(QPalette::WindowText, QColor(240, 226, 190));

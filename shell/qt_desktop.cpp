@@ -55,8 +55,11 @@ bool ModalGuard::Blocked() {
   QWidget* modal = BlockingModal(window_);
   if (modal == nullptr) return false;
   // Hiding it may hand the focus to the game window for a moment: that is
-  // no new press to answer.
-  if (lastShown_.isValid() && lastShown_.elapsed() < 500) return true;
+  // no new press to answer, but the keyboard goes back to the modal window.
+  if (lastShown_.isValid() && lastShown_.elapsed() < 500) {
+    modal->activateWindow();
+    return true;
+  }
   lastShown_.start();
   // The blocking window and the modal windows it belongs to (the editor
   // under its question), outermost first, each to come up over the last.

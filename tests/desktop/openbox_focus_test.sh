@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Under Xvfb with openbox and another program's window on the screen: the
 # game window opens in the middle of the screen, a drag of its frame moves
-# it, and it has the keyboard again each time the editor (after its
-# question) or the About box closes.
+# it, and its number field has the keyboard again after a press on its
+# frame and each time the editor (after its question), the About box or the
+# records window closes.
 set -uo pipefail
 build=$1
 . "$(dirname "$0")/../game_on_xvfb.sh"
@@ -19,7 +20,8 @@ done
 
 start_xvfb "$dir" || fail "Xvfb did not start within 30 s"
 openbox --sm-disable >/dev/null 2>&1 &
-for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+# (openbox names what it supports a moment after it takes the screen)
+for _ in $(seq 100); do xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && break; sleep 0.1; done
 # Another program, at the top left, where openbox would put a new window.
 display -geometry +0+0 -title other -size 300x200 xc:gray >/dev/null 2>&1 &
 wait_for() {  # command, what (evaluated when it fails)
@@ -49,12 +51,19 @@ xdotool mouseup 1
 xdotool mousemove $((x0 + 300)) $((y0 + 400))
 wait_for 'eval "$(xdotool getwindowgeometry --shell "$game")"; [ "$X $Y" = "$((x0 + 99)) $((y0 + 50))" ]' \
   'the drag by (+100, +50) moved the window from $x0,$y0 to $X,$Y'
-has_keyboard() {  # what was closed
-  closed=$1
+has_keyboard() {  # after what
+  after=$1
   wait_for '[ "$(xdotool getactivewindow 2>/dev/null)" = "$game" ]' \
-    '$closed closed, the keyboard is with $(xdotool getactivewindow getwindowname 2>/dev/null)'
+    'after $after, the keyboard is with $(xdotool getactivewindow getwindowname 2>/dev/null)'
+  # The number field takes the digits and Enter: there is no map 99.
+  xdotool key ctrl+a type 99
+  xdotool key Return
+  wait_for '[ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "Открыть" ]' \
+    'after $after, the number field took no 99 and Enter'
+  xdotool key Return
+  wait_for '[ "$(xdotool getactivewindow 2>/dev/null)" = "$game" ]' 'after $after, the missing map box kept the keyboard'
 }
-
+has_keyboard "a press on the frame"
 for round in 1 2 3 4; do
   # The editor button; then its "Закрыть" and "Да" to its question.
   xdotool mousemove $((X + 544)) $((Y + 557)) click 1
@@ -65,11 +74,16 @@ for round in 1 2 3 4; do
   xdotool mousemove $((EX + 782)) $((EY + 502)) click 1
   wait_for '[ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "Выйти" ]' 'round $round: no question'
   xdotool key shift+Tab key space
-  has_keyboard "round $round: the editor"
+  has_keyboard "round $round: the editor closed"
   # F1, then Enter to the About box.
   xdotool key F1
   wait_for '[ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "О программе" ]' 'no About box'
   xdotool key Return
-  has_keyboard "round $round: the About box"
+  has_keyboard "round $round: the About box closed"
+  # "Рекордсмены", closed by the window manager.
+  xdotool mousemove $((X + 544)) $((Y + 587)) click 1
+  wait_for '[ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "Рекордсмены" ]' 'round $round: no records window'
+  xdotool key alt+F4
+  has_keyboard "round $round: the records window closed"
 done
 echo "openbox focus test: all checks passed"
