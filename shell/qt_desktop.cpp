@@ -6,6 +6,9 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <vector>
 #include <xcb/xcb.h>
 
@@ -29,6 +32,49 @@ void CentreOnScreen(QWidget* window) {
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();
   window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+}
+
+namespace {
+
+constexpr uint32_t kMoveResizeCancel = 11;
+
+template <typename Reply>
+using XcbReply = std::unique_ptr<Reply, decltype(&std::free)>;
+
+xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
+  const XcbReply<xcb_intern_atom_reply_t> reply(
+      xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr), &std::free);
+  return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+xcb_connection_t* X11Connection() {
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+xcb_window_t RootOf(xcb_connection_t* c, xcb_window_t window) {
+  const XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr), &std::free);
+  return tree ? tree->root : xcb_window_t(XCB_WINDOW_NONE);
+}
+
+}  // namespace
+
+void CancelSystemMove(QWindow* window) {
+  xcb_connection_t* c = X11Connection();
+  if (c == nullptr) return;
+  const auto id = static_cast<xcb_window_t>(window->winId());
+  const xcb_window_t root = RootOf(c, id);
+  if (root == XCB_WINDOW_NONE) return;
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = id;
+  message.type = Atom(c, "_NET_WM_MOVERESIZE");
+  message.data.data32[2] = kMoveResizeCancel;
+  message.data.data32[4] = 1;  // asked for by an application
+  xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                 reinterpret_cast<const char*>(&message));
+  xcb_flush(c);
 }
 
 QWidget* BlockingModal(QWidget* window) {

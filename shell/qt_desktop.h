@@ -8,6 +8,7 @@
 #include <string>
 
 class QWidget;
+class QWindow;
 
 namespace tumbol {
 
@@ -24,6 +25,10 @@ char LocaleDecimalSeparator();
 // Centres window on its screen's free area (where the platform lets a
 // program place its windows; Wayland leaves it to the compositor).
 void CentreOnScreen(QWidget* window);
+
+// The button came up before the window system took the drag that
+// QWindow::startSystemMove handed it: the window follows the pointer no more.
+void CancelSystemMove(QWindow* window);
 
 // The modal window of the program that blocks window, or null.
 QWidget* BlockingModal(QWidget* window);
