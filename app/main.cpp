@@ -79,6 +79,13 @@ int Main(int argc, char** argv) {
   if (FileExists(skinPath.toStdString()) && !skin.isNull())
     form.SetOutline(WindowOutline(skin, form.size()));
   CentreOnScreen(&form);
+  // A Wayland compositor places a new window clear of those already shown
+  // (mutter puts it in a corner, beside the splash) and may leave the
+  // keyboard with the splash: there, the splash, its work done, goes first.
+  if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland")) && form.splash != nullptr) {
+    form.splash->close();
+    form.splash = nullptr;
+  }
   form.show();
   // Without a window manager nothing activates a new window; ask for it.
   form.raise();

@@ -144,10 +144,7 @@ QLabel* Form1::MakeLabel(int left, int top, int width, int height, const QString
 }
 
 void Form1::Form_Load(const GameFolders& folders) {
-  if (splash) {
-    splash->show();
-    splash->repaint();
-  }
+  if (splash) ShowAtOnce(splash);
   for (int i = 0; i < 8; ++i) Image1[i]->setPixmap(ImageList2[2 * i + 1]);
   game_.SetFolders(folders);
   const std::string& path = folders.program;

@@ -1,6 +1,7 @@
 #include "shell/qt_desktop.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QScreen>
 #include <QTimer>
@@ -32,6 +33,15 @@ void CentreOnScreen(QWidget* window) {
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();
   window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+}
+
+void ShowAtOnce(QWidget* window) {
+  window->show();
+  QElapsedTimer waited;
+  waited.start();
+  while (window->windowHandle() != nullptr && !window->windowHandle()->isExposed() && waited.elapsed() < 250)
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+  window->repaint();
 }
 
 namespace {

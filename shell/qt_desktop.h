@@ -26,6 +26,11 @@ char LocaleDecimalSeparator();
 // program place its windows; Wayland leaves it to the compositor).
 void CentreOnScreen(QWidget* window);
 
+// Shows window and paints it before returning, while the program is still
+// busy loading: a Wayland window is on screen only once the compositor has
+// answered, so that answer is waited for (a quarter of a second at most).
+void ShowAtOnce(QWidget* window);
+
 // The button came up before the window system took the drag that
 // QWindow::startSystemMove handed it: the window follows the pointer no more.
 void CancelSystemMove(QWindow* window);

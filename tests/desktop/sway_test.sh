@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The game under a headless sway, as an unprivileged user: natively on
 # Wayland, and as a user starts it (both displays offered, no platform
-# chosen: XWayland). In each: the corners of the window show the desktop,
+# chosen: XWayland). In each: the splash comes up in the middle, the
+# corners of the window show the desktop,
 # drags of its frame by (+100, +50) and then (-60, -40) move it by that,
 # quick clicks on it do not, and a press on the game window while the
 # records window is open leaves that one on top.
@@ -114,11 +115,22 @@ click_frame() {
 check_mode() {  # name, the shell sway should see, the game's environment
   local mode=$1 shell=$2
   shift 2
+  swaymsg -t subscribe -m '["window"]' >"events-$mode.json" 2>/dev/null &
+  events=$!
+  sleep 0.3  # subscribed
   env "$@" SDL_AUDIODRIVER=dummy ./tumbol >"game-$mode.log" 2>&1 &
   game=$!
   wait_for '[ -n "$(rect Тумбол)" ]' '$mode: no game window: $(tail -3 "game-$mode.log")'
   read -r x y w h <<<"$(rect Тумбол)"
   [ "$w $h" = "760 614" ] || fail "$mode: the window is $w x $h"
+  # The splash came up in the middle of the screen (give or take a title).
+  wait_for 'splash=$(jq -r "select(.change == \"floating\" and .container.rect.width < 500) | .container.rect |
+      \"\\(.x + .width / 2 | floor) \\(.y + .height / 2 | floor)\"" "events-$mode.json" | head -1); [ -n "$splash" ]' \
+    '$mode: no splash was seen'
+  kill "$events"
+  read -r cx cy <<<"$splash"
+  [ $((cx - 512)) -ge -3 ] && [ $((cx - 512)) -le 3 ] && [ $((cy - 384)) -ge -20 ] && [ $((cy - 384)) -le 3 ] ||
+    fail "$mode: the splash's middle was at $cx,$cy"
   seen=$(swaymsg -t get_tree | jq -r 'first(.. | objects | select(.name? == "Тумбол") | .shell)')
   [ "$seen" = "$shell" ] || fail "$mode: the game runs on $seen, not $shell"
   # Once the window is drawn (its title plate is not the desktop), its
