@@ -51,7 +51,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
       worker_([this](uint64_t ticket, const SolveResult& result) { game_.SearchDone(ticket, result); },
               std::move(search)) {
   setWindowTitle(QStringLiteral("Тумбол"));
-  setFixedSize(760, 614);
+  setFixedSize(kSize);
   setAttribute(Qt::WA_QuitOnClose);
   setMouseTracking(true);
   // The keyboard belongs to the number field: a press on the frame, the board

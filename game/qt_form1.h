@@ -33,6 +33,7 @@ class Form1 : public QWidget, private GameView {
  public:
   // search: what the play aids run on their worker; the game's solver by default.
   Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWorker::Search search = {});
+  static constexpr QSize kSize{760, 614};  // the skin's size
   ~Form1() override;
 
   // The load handler: runs before the window is first shown.

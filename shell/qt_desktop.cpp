@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -27,12 +29,44 @@ char LocaleDecimalSeparator() {
   return sep == QStringLiteral(",") ? ',' : '.';
 }
 
+namespace {
+
+// Room for what the desktop puts round a window, in Qt's pixels: a title bar
+// and borders, or the thin border some window managers keep round a window
+// without a title bar.
+QSize FrameOf(bool framed) { return framed ? QSize(12, 40) : QSize(2, 2); }
+
+}  // namespace
+
+double FittingScale(const QSize& area, std::initializer_list<WindowSize> windows) {
+  if (area.isEmpty()) return 1;
+  double fit = 1;
+  for (const WindowSize& w : windows) {
+    const QSize outer = w.size + FrameOf(w.framed);
+    fit = std::min({fit, double(area.width()) / outer.width(), double(area.height()) / outer.height()});
+  }
+  // Down to a hundredth, so rounding to whole pixels cannot push a window out.
+  return std::floor(fit * 100) / 100;
+}
+
+QByteArray LoweredScaleFactor(const char* given, double fit) {
+  bool ok = false;
+  const double scale = given != nullptr ? QByteArray(given).toDouble(&ok) : 1;
+  return QByteArray::number((ok && scale > 0 ? scale : 1) * fit);
+}
+
 void CentreOnScreen(QWidget* window) {
   QScreen* screen = window->screen();
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();
-  window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+  // A window moves by its frame's corner; before it is shown its frame is
+  // not known yet, so room is left for one.
+  const bool framed = !(window->windowFlags() & Qt::FramelessWindowHint);
+  const QSize outer = window->isVisible() ? window->frameGeometry().size() : window->size() + FrameOf(framed);
+  const QPoint at = area.center() - QPoint(outer.width() / 2, outer.height() / 2);
+  window->move(std::max(area.left(), std::min(at.x(), area.right() + 1 - outer.width())),
+               std::max(area.top(), std::min(at.y(), area.bottom() + 1 - outer.height())));
 }
 
 void ShowAtOnce(QWidget* window) {

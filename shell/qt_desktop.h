@@ -5,6 +5,8 @@
 #include <QAbstractNativeEventFilter>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QSize>
+#include <initializer_list>
 #include <string>
 
 class QWidget;
@@ -22,8 +24,22 @@ std::string ChoosePlatform(const char* chosen, const char* display, const char* 
 // with it.
 char LocaleDecimalSeparator();
 
-// Centres window on its screen's free area (where the platform lets a
-// program place its windows; Wayland leaves it to the compositor).
+// A window of the program at its own size; framed: the desktop gives it a
+// title bar and borders.
+struct WindowSize {
+  QSize size;
+  bool framed;
+};
+// The largest scale, at most 1, at which each of windows lies inside area
+// (a screen's free area, in Qt's pixels).
+double FittingScale(const QSize& area, std::initializer_list<WindowSize> windows);
+// What QT_SCALE_FACTOR must say to draw at fit times the scale in force;
+// given is the user's own QT_SCALE_FACTOR (null: unset).
+QByteArray LoweredScaleFactor(const char* given, double fit);
+
+// Centres window on its screen's free area, inside it with its frame (where
+// the platform lets a program place its windows; Wayland leaves it to the
+// compositor).
 void CentreOnScreen(QWidget* window);
 
 // Shows window and paints it before returning, while the program is still
