@@ -63,7 +63,8 @@ void CentreOnScreen(QWidget* window) {
   // A window moves by its frame's corner; before it is shown its frame is
   // not known yet, so room is left for one.
   const bool framed = !(window->windowFlags() & Qt::FramelessWindowHint);
-  const QSize outer = window->isVisible() ? window->frameGeometry().size() : window->size() + FrameOf(framed);
+  QSize outer = window->isVisible() ? window->frameGeometry().size() : window->size();
+  if (!window->isVisible() && framed) outer += FrameOf(true);
   const QPoint at = area.center() - QPoint(outer.width() / 2, outer.height() / 2);
   window->move(std::max(area.left(), std::min(at.x(), area.right() + 1 - outer.width())),
                std::max(area.top(), std::min(at.y(), area.bottom() + 1 - outer.height())));
