@@ -8,13 +8,11 @@ build=$1
 for tool in Xvfb openbox xdotool xprop; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
-dir=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$dir"' EXIT
+. "$(dirname "$0")/../game_on_xvfb.sh"
 fail() { echo "FAIL: $*"; exit 1; }
-cp "$build/tumbol" "$dir/"
-for f in "$build"/pole*.txt "$build"/record.txt "$build"/skins.bmp "$build"/skinsp.jpg; do
-  [ -e "$f" ] && cp "$f" "$dir/"
-done
+make_game_folder
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$dir"' EXIT
+copy_game "$build" "$dir"
 wait_for() {  # command, what (evaluated when it fails)
   for _ in $(seq 100); do eval "$1" && return 0; sleep 0.1; done
   eval fail "\"$2\""
