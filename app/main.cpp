@@ -35,11 +35,12 @@ int Main(int argc, char** argv) {
   if (!platform.empty()) qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
   std::optional<QApplication> app(std::in_place, argc, argv);
   // On a screen too small for the windows at the scale in force (a small
-  // laptop's, or with QT_SCALE_FACTOR=2) they are drawn at the largest scale
-  // at which each fits, pictures, text and outline alike. Qt takes its scale
-  // only as it starts: the application starts again with it.
+  // laptop's at 125 %, or with QT_SCALE_FACTOR=2) they are drawn at the
+  // largest scale at which each fits, pictures, text and outline alike. Qt
+  // takes its scale only as it starts: the application starts again with it.
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    const double fit = FittingScale(screen->availableGeometry().size(), {{Form1::kSize, false}, {Form2::kSize, true}});
+    const double fit = FittingScale(screen->availableGeometry().size(), screen->devicePixelRatio(),
+                                    {{Form1::kSize, false}, {Form2::kSize, true}});
     if (fit < 1) {
       app.reset();
       qputenv("QT_SCALE_FACTOR", LoweredScaleFactor(std::getenv("QT_SCALE_FACTOR"), fit));

@@ -38,7 +38,7 @@ QSize FrameOf(bool framed) { return framed ? QSize(12, 40) : QSize(2, 2); }
 
 }  // namespace
 
-double FittingScale(const QSize& area, std::initializer_list<WindowSize> windows) {
+double FittingScale(const QSize& area, double ratio, std::initializer_list<WindowSize> windows) {
   if (area.isEmpty()) return 1;
   double fit = 1;
   for (const WindowSize& w : windows) {
@@ -46,7 +46,7 @@ double FittingScale(const QSize& area, std::initializer_list<WindowSize> windows
     fit = std::min({fit, double(area.width()) / outer.width(), double(area.height()) / outer.height()});
   }
   // Down to a hundredth, so rounding to whole pixels cannot push a window out.
-  return std::floor(fit * 100) / 100;
+  return std::max(std::floor(fit * 100) / 100, std::min(1.0, std::ceil(100 / ratio) / 100));
 }
 
 QByteArray LoweredScaleFactor(const char* given, double fit) {

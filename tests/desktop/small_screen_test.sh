@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Under Xvfb with openbox, screens too small for the game at the scale in
-# force: 1280x1024 with QT_SCALE_FACTOR=2, and 1366x614 with 1.25. The
+# force: 1280x1024 with QT_SCALE_FACTOR=2, and 1366x768 with 1.5. The
 # game window and the editor, frames and all, lie inside the screen, drawn
 # smaller than that scale would draw them.
 set -uo pipefail
@@ -31,7 +31,7 @@ inside() {  # what, window, screen width, height
     fail "$case: $1 spans $left,$top to $right,$bottom on a screen of $3 x $4"
 }
 
-for case in "1280 1024 2" "1366 614 1.25"; do
+for case in "1280 1024 2" "1366 768 1.5"; do
   read -r sw sh scale <<<"$case"
   Xvfb -displayfd 3 -screen 0 "${sw}x${sh}x24" -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
   xvfb=$!
