@@ -20,11 +20,13 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 MUTTER_DEBUG_DUMMY_MODE_SPECS=1024x768 dbus-run-session -- \
   mutter --nested --wayland --no-x11 --wayland-display=tumbol-wayland >"$dir/mutter.log" 2>&1 &
 compositor=$!
-trap '[ -n "${game:-}" ] && kill "$game" 2>/dev/null; kill "$compositor" "$xvfb" 2>/dev/null; rm -rf "$dir"' EXIT
+# Ending mutter ends its D-Bus session with it.
+trap '[ -n "${game:-}" ] && kill "$game" 2>/dev/null; pkill -P "$compositor"; wait "$compositor"; kill "$xvfb"
+  rm -rf "$dir"' EXIT
 for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/tumbol-wayland" ] && break; sleep 0.1; done
 [ -S "$XDG_RUNTIME_DIR/tumbol-wayland" ] || fail "mutter did not start: $(tail -3 "$dir/mutter.log")"
 
-(cd "$dir" && exec env WAYLAND_DISPLAY=tumbol-wayland QT_QPA_PLATFORM=wayland SDL_AUDIODRIVER=dummy \
+(cd "$dir" && exec env -u DISPLAY WAYLAND_DISPLAY=tumbol-wayland QT_QPA_PLATFORM=wayland SDL_AUDIODRIVER=dummy \
   ./tumbol >game.log 2>&1) &
 game=$!
 # What shows: the bounding box of the bright pixels (the gold frame, the
