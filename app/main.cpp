@@ -4,9 +4,11 @@
 #include <QFont>
 #include <QIcon>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <cstdlib>
 #include <fontconfig/fontconfig.h>
+#include <optional>
 #include <thread>
 
 #include "base/file_exists.h"
@@ -31,7 +33,20 @@ int Main(int argc, char** argv) {
   const std::string platform =
       ChoosePlatform(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
   if (!platform.empty()) qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
-  QApplication app(argc, argv);
+  std::optional<QApplication> app(std::in_place, argc, argv);
+  // On a screen too small for the windows at the scale in force (a small
+  // laptop's at 125 %, or with QT_SCALE_FACTOR=2) they are drawn at the
+  // largest scale at which each fits, pictures, text and outline alike. Qt
+  // takes its scale only as it starts: the application starts again with it.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    const double fit = FittingScale(screen->availableGeometry().size(), screen->devicePixelRatio(),
+                                    {{Form1::kSize, false}, {Form2::kSize, true}});
+    if (fit < 1) {
+      app.reset();
+      qputenv("QT_SCALE_FACTOR", LoweredScaleFactor(std::getenv("QT_SCALE_FACTOR"), fit));
+      app.emplace(argc, argv);
+    }
+  }
   // The desktop pairs the window with the installed menu entry and its icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("com.example.tumbol"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/logo.png")));
@@ -79,19 +94,26 @@ int Main(int argc, char** argv) {
   if (FileExists(skinPath.toStdString()) && !skin.isNull())
     form.SetOutline(WindowOutline(skin, form.size()));
   CentreOnScreen(&form);
+  // A Wayland compositor places a new window clear of those already shown
+  // (mutter puts it in a corner, beside the splash) and may leave the
+  // keyboard with the splash: there, the splash, its work done, goes first.
+  if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland")) && form.splash != nullptr) {
+    form.splash->close();
+    form.splash = nullptr;
+  }
   form.show();
   // Without a window manager nothing activates a new window; ask for it.
   form.raise();
   form.activateWindow();
   if (qEnvironmentVariableIsSet("TUMBOL_EXIT_WHEN_SHOWN")) {
-    QTimer::singleShot(0, &app, [&] {
+    QTimer::singleShot(0, &*app, [&] {
       std::puts("shown");
       std::fflush(stdout);
       form.game().Shutdown();
-      app.exit(0);
+      app->exit(0);
     });
   }
-  return app.exec();
+  return app->exec();
 }
 
 }  // namespace

@@ -4,13 +4,13 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QWheelEvent>
 #include <algorithm>
 
 #include "base/board_geometry.h"
 #include "game/qt_board_picture.h"
+#include "shell/qt_desktop.h"
 #include "shell/qt_fit_font.h"
 
 namespace tumbol {
@@ -101,7 +101,7 @@ Form2::Form2(Toolkit& toolkit, const GameFolders& folders, QWidget* parent)
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
   setModal(true);
-  setFixedSize(865, 535);
+  setFixedSize(kSize);
   setAutoFillBackground(true);
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, kOrange);
@@ -255,10 +255,7 @@ void Form2::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (centred_) return;
   centred_ = true;
-  if (QScreen* shown = screen()) {
-    const QRect area = shown->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
-  }
+  CentreOnScreen(this);
 }
 
 void Form2::keyPressEvent(QKeyEvent* event) {

@@ -55,6 +55,7 @@ class Form2 : public QDialog, private EditorView {
   Q_OBJECT
  public:
   Form2(Toolkit& toolkit, const GameFolders& folders, QWidget* parent = nullptr);
+  static constexpr QSize kSize{865, 535};
 
   EditorCore& core() { return core_; }
 

@@ -51,10 +51,13 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
       worker_([this](uint64_t ticket, const SolveResult& result) { game_.SearchDone(ticket, result); },
               std::move(search)) {
   setWindowTitle(QStringLiteral("Тумбол"));
-  setFixedSize(760, 614);
+  setFixedSize(kSize);
   setAttribute(Qt::WA_QuitOnClose);
   setMouseTracking(true);
-  setFocusPolicy(Qt::StrongFocus);
+  // The keyboard belongs to the number field: a press on the frame, the board
+  // or a picture button leaves it there (keys reach the window all the same
+  // while the field is hidden).
+  setFocusPolicy(Qt::NoFocus);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, QColor(40, 34, 30));
   pal.setColor(QPalette::WindowText, QColor(240, 226, 190));
@@ -141,10 +144,7 @@ QLabel* Form1::MakeLabel(int left, int top, int width, int height, const QString
 }
 
 void Form1::Form_Load(const GameFolders& folders) {
-  if (splash) {
-    splash->show();
-    splash->repaint();
-  }
+  if (splash) ShowAtOnce(splash);
   for (int i = 0; i < 8; ++i) Image1[i]->setPixmap(ImageList2[2 * i + 1]);
   game_.SetFolders(folders);
   const std::string& path = folders.program;
@@ -246,7 +246,7 @@ void Form1::paintEvent(QPaintEvent* event) {
 // switch picture) come on to the window; only those on its own surface count.
 void Form1::mousePressEvent(QMouseEvent* event) {
   dragging_ = childAt(event->position().toPoint()) == nullptr;
-  moveOffered_ = false;
+  handedOver_ = false;
   if (!dragging_) return;
   drag_ = event->position().toPoint();
   if (event->buttons() != Qt::LeftButton) return;
@@ -255,10 +255,11 @@ void Form1::mousePressEvent(QMouseEvent* event) {
   // drag reaches the window: restore the board now.
   game_.RestoreCursor();
   ReleaseButtonImage();
-  // A compositor takes the move only while the button is down; an X window
-  // manager asked now could miss a quick click's release and go on moving
-  // the window after it, so it is asked at the first move.
-  if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) OfferMove();
+  // Asked now, while the pointer is still where it went down: a window
+  // system that moves the window from where the pointer is when it takes
+  // the move (sway, also through XWayland) would leave it behind otherwise.
+  handedOver_ = windowHandle() != nullptr && windowHandle()->startSystemMove();
+  if (handedOver_) dragging_ = false;
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {
@@ -266,19 +267,16 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
   if (!dragging_ && childAt(at) != nullptr) return;
   game_.RestoreCursor();
   ReleaseButtonImage();
-  if (!dragging_ || event->buttons() != Qt::LeftButton) return;
-  if (!moveOffered_) OfferMove();
-  if (dragging_) move(pos() - (drag_ - at));
-}
-
-void Form1::OfferMove() {
-  moveOffered_ = true;
   // Moving by hand goes on only where nobody takes the move (an X server
   // without a window manager).
-  if (windowHandle() != nullptr && windowHandle()->startSystemMove()) dragging_ = false;
+  if (dragging_ && event->buttons() == Qt::LeftButton) move(pos() - (drag_ - at));
 }
 
 void Form1::mouseReleaseEvent(QMouseEvent*) {
+  // A release that reaches the window came before the window system took
+  // the drag, which would otherwise go on after it.
+  if (handedOver_) CancelSystemMove(windowHandle());
+  handedOver_ = false;
   dragging_ = false;
   ReleaseButtonImage();
 }

@@ -33,6 +33,7 @@ class Form1 : public QWidget, private GameView {
  public:
   // search: what the play aids run on their worker; the game's solver by default.
   Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWorker::Search search = {});
+  static constexpr QSize kSize{760, 614};  // the skin's size
   ~Form1() override;
 
   // The load handler: runs before the window is first shown.
@@ -108,7 +109,6 @@ class Form1 : public QWidget, private GameView {
   void Form_Activate();
   void Form_Deactivate();
   void ShowAbout();
-  void OfferMove();  // hands the drag to the window system
   void Timer3_Timer();
   void Text1_Changed();
   QLabel* MakeLabel(int left, int top, int width, int height, const QString& text);
@@ -121,7 +121,7 @@ class Form1 : public QWidget, private GameView {
   RecordTable RecordLines;  // the records table as last read
   QPoint drag_;                 // dragX, dragY: where the window was grabbed
   bool dragging_ = false;       // the button went down on the surface, not on a control
-  bool moveOffered_ = false;    // this drag was offered to the window system
+  bool handedOver_ = false;     // the window system took this drag
   bool firstActivation_ = false;
   bool wasActive_ = false;
   // Another window of the program (the editor, the records window, the

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libsdl2-mixer-dev timgm6mb-soundfont fluid-soundfont-gm
           fonts-liberation2 libfontconfig-dev libgtest-dev libgmock-dev libbenchmark-dev libgl-dev
           xvfb xauth xdotool imagemagick fluidsynth sox libxcb1-dev openbox x11-utils
-          sway swaybg grim jq xwayland qt6-wayland libwayland-dev wayland-protocols
+          sway swaybg grim jq xwayland qt6-wayland libwayland-dev wayland-protocols mutter
           dpkg-dev file lintian desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,11 +1,17 @@
 #include "shell/qt_desktop.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <vector>
 #include <xcb/xcb.h>
 
@@ -23,12 +29,97 @@ char LocaleDecimalSeparator() {
   return sep == QStringLiteral(",") ? ',' : '.';
 }
 
+namespace {
+
+// Room for what the desktop puts round a window, in Qt's pixels: a title bar
+// and borders, or the thin border some window managers keep round a window
+// without a title bar.
+QSize FrameOf(bool framed) { return framed ? QSize(12, 40) : QSize(2, 2); }
+
+}  // namespace
+
+double FittingScale(const QSize& area, double ratio, std::initializer_list<WindowSize> windows) {
+  if (area.isEmpty()) return 1;
+  double fit = 1;
+  for (const WindowSize& w : windows) {
+    const QSize outer = w.size + FrameOf(w.framed);
+    fit = std::min({fit, double(area.width()) / outer.width(), double(area.height()) / outer.height()});
+  }
+  // Down to a hundredth, so rounding to whole pixels cannot push a window out.
+  return std::max(std::floor(fit * 100) / 100, std::min(1.0, std::ceil(100 / ratio) / 100));
+}
+
+QByteArray LoweredScaleFactor(const char* given, double fit) {
+  bool ok = false;
+  const double scale = given != nullptr ? QByteArray(given).toDouble(&ok) : 1;
+  return QByteArray::number((ok && scale > 0 ? scale : 1) * fit);
+}
+
 void CentreOnScreen(QWidget* window) {
   QScreen* screen = window->screen();
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();
-  window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+  // A window moves by its frame's corner; before it is shown its frame is
+  // not known yet, so room is left for one.
+  const bool framed = !(window->windowFlags() & Qt::FramelessWindowHint);
+  QSize outer = window->isVisible() ? window->frameGeometry().size() : window->size();
+  if (!window->isVisible() && framed) outer += FrameOf(true);
+  const QPoint at = area.center() - QPoint(outer.width() / 2, outer.height() / 2);
+  window->move(std::max(area.left(), std::min(at.x(), area.right() + 1 - outer.width())),
+               std::max(area.top(), std::min(at.y(), area.bottom() + 1 - outer.height())));
+}
+
+void ShowAtOnce(QWidget* window) {
+  window->show();
+  QElapsedTimer waited;
+  waited.start();
+  while (window->windowHandle() != nullptr && !window->windowHandle()->isExposed() && waited.elapsed() < 250)
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+  window->repaint();
+}
+
+namespace {
+
+constexpr uint32_t kMoveResizeCancel = 11;
+
+template <typename Reply>
+using XcbReply = std::unique_ptr<Reply, decltype(&std::free)>;
+
+xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
+  const XcbReply<xcb_intern_atom_reply_t> reply(
+      xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr), &std::free);
+  return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+xcb_connection_t* X11Connection() {
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+xcb_window_t RootOf(xcb_connection_t* c, xcb_window_t window) {
+  const XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr), &std::free);
+  return tree ? tree->root : xcb_window_t(XCB_WINDOW_NONE);
+}
+
+}  // namespace
+
+void CancelSystemMove(QWindow* window) {
+  xcb_connection_t* c = X11Connection();
+  if (c == nullptr) return;
+  const auto id = static_cast<xcb_window_t>(window->winId());
+  const xcb_window_t root = RootOf(c, id);
+  if (root == XCB_WINDOW_NONE) return;
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = id;
+  message.type = Atom(c, "_NET_WM_MOVERESIZE");
+  message.data.data32[2] = kMoveResizeCancel;
+  message.data.data32[4] = 1;  // asked for by an application
+  xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                 reinterpret_cast<const char*>(&message));
+  xcb_flush(c);
 }
 
 QWidget* BlockingModal(QWidget* window) {
@@ -55,8 +146,11 @@ bool ModalGuard::Blocked() {
   QWidget* modal = BlockingModal(window_);
   if (modal == nullptr) return false;
   // Hiding it may hand the focus to the game window for a moment: that is
-  // no new press to answer.
-  if (lastShown_.isValid() && lastShown_.elapsed() < 500) return true;
+  // no new press to answer, but the keyboard goes back to the modal window.
+  if (lastShown_.isValid() && lastShown_.elapsed() < 500) {
+    modal->activateWindow();
+    return true;
+  }
   lastShown_.start();
   // The blocking window and the modal windows it belongs to (the editor
   // under its question), outermost first, each to come up over the last.

@@ -5,9 +5,12 @@
 #include <QAbstractNativeEventFilter>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QSize>
+#include <initializer_list>
 #include <string>
 
 class QWidget;
+class QWindow;
 
 namespace tumbol {
 
@@ -21,9 +24,34 @@ std::string ChoosePlatform(const char* chosen, const char* display, const char* 
 // with it.
 char LocaleDecimalSeparator();
 
-// Centres window on its screen's free area (where the platform lets a
-// program place its windows; Wayland leaves it to the compositor).
+// A window of the program at its own size; framed: the desktop gives it a
+// title bar and borders.
+struct WindowSize {
+  QSize size;
+  bool framed;
+};
+// The largest scale, at most 1, at which each of windows lies inside area
+// (a screen's free area, in Qt's pixels), but never below one screen pixel
+// per pixel: ratio is the screen's device pixels per Qt pixel. (Below that
+// Qt's widgets draw wrongly, cut off and clipped.)
+double FittingScale(const QSize& area, double ratio, std::initializer_list<WindowSize> windows);
+// What QT_SCALE_FACTOR must say to draw at fit times the scale in force;
+// given is the user's own QT_SCALE_FACTOR (null: unset).
+QByteArray LoweredScaleFactor(const char* given, double fit);
+
+// Centres window on its screen's free area, inside it with its frame (where
+// the platform lets a program place its windows; Wayland leaves it to the
+// compositor).
 void CentreOnScreen(QWidget* window);
+
+// Shows window and paints it before returning, while the program is still
+// busy loading: a Wayland window is on screen only once the compositor has
+// answered, so that answer is waited for (a quarter of a second at most).
+void ShowAtOnce(QWidget* window);
+
+// The button came up before the window system took the drag that
+// QWindow::startSystemMove handed it: the window follows the pointer no more.
+void CancelSystemMove(QWindow* window);
 
 // The modal window of the program that blocks window, or null.
 QWidget* BlockingModal(QWidget* window);

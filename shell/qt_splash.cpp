@@ -2,9 +2,10 @@
 
 #include <QEvent>
 #include <QFont>
-#include <QGuiApplication>
+#include <QPalette>
 #include <QPixmap>
-#include <QScreen>
+
+#include "shell/qt_desktop.h"
 
 namespace tumbol {
 
@@ -44,8 +45,7 @@ frmSplash::frmSplash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindow
   Label1 = makeCaption(QRect(115, 28, 222, 26), QColor(0x05, 0x08, 0x12));
   Label1->stackUnder(lblCompanyProduct);
 
-  if (QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->geometry().center() - rect().center());
+  CentreOnScreen(this);
 }
 
 void frmSplash::changeEvent(QEvent* event) {

@@ -19,6 +19,7 @@
 #include "game/qt_form1.h"
 #include "game/solver.h"
 #include "shell/qt_board_cursor.h"
+#include "shell/qt_desktop.h"
 #include "shell/qt_region.h"
 #include "shell/qt_toolkit.h"
 #include "tests/game/bottom_rows.h"
@@ -165,6 +166,27 @@ TEST_F(Form1Test, HalvesOfACubeShowTheirArrowsAndEveryRestorePointGivesTheArrowB
   QTest::mousePress(form.Picture1, Qt::LeftButton, {}, Cell(15, 3, false));  // a push
   EXPECT_EQ(form.game().board().At(15, 2), 3);
   EXPECT_EQ(Shape(), Qt::ArrowCursor);
+}
+
+// Whatever the player pressed or closed last, the number field keeps the
+// keyboard: a press on the frame, on the board, on a button whose window
+// opens and closes.
+TEST_F(Form1Test, TheNumberFieldKeepsTheKeyboardAfterAPressOrAWindow) {
+  LoadLevel("2300000000000000000000");
+  QObject::connect(&form, &Form1::recordsWanted, [&] {
+    QDialog records(&form);
+    QTimer::singleShot(20, &records, &QDialog::reject);
+    records.exec();
+    ReturnKeyboard(&form);
+  });
+  form.show();
+  Activate(&form);
+  for (const QPoint at : {QPoint(10, 300), form.Picture1->geometry().center(), form.Image1[6]->geometry().center()}) {
+    QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, at);
+    QCoreApplication::processEvents();  // a picture button acts just after the press
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.isActiveWindow(); }, 3000));
+    EXPECT_EQ(QApplication::focusWidget(), form.Text1) << at.x() << "," << at.y();
+  }
 }
 
 // Presses and releases come through the window, as the window system sends

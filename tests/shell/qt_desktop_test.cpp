@@ -1,4 +1,4 @@
-// Which platform the game asks Qt for.
+// Which platform the game asks Qt for, and the scale its windows fit at.
 #include <gtest/gtest.h>
 
 #include "shell/qt_desktop.h"
@@ -20,6 +20,23 @@ TEST(ChoosePlatformTest, TheUsersChoiceWinsAndX11ComesFirstWhereBothAreOffered) 
                  (c.wayland ? c.wayland : "(unset)"));
     EXPECT_EQ(ChoosePlatform(c.chosen, c.display, c.wayland), c.want);
   }
+}
+
+// The game window (frameless) and the editor (framed) on free areas in Qt's
+// pixels: 1280x1024 at a scale of 2, a 1366x768 laptop at 125 % less a
+// panel, small screens at 100 % and 125 %.
+TEST(FittingScaleTest, TheLargestScaleAtWhichEveryWindowFitsWithItsFrame) {
+  const WindowSize game{{760, 614}, false}, editor{{865, 535}, true};
+  EXPECT_EQ(FittingScale({640, 512}, 2, {game}), 0.83);
+  EXPECT_EQ(FittingScale({640, 512}, 2, {game, editor}), 0.72);
+  EXPECT_EQ(FittingScale({1093, 584}, 1.25, {game, editor}), 0.94);
+  EXPECT_EQ(FittingScale({1024, 560}, 1, {game}), 1.0);  // never below a screen pixel
+  EXPECT_EQ(FittingScale({819, 400}, 1.25, {game}), 0.8);
+  EXPECT_EQ(FittingScale({762, 616}, 1, {game}), 1.0);
+  EXPECT_EQ(FittingScale({}, 2, {game}), 1.0);  // no screen known
+  const char* given[] = {nullptr, "2", "junk", "0"};
+  const char* want[] = {"0.72", "1.44", "0.72", "0.72"};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(LoweredScaleFactor(given[i], 0.72), want[i]) << i;
 }
 
 }  // namespace
