@@ -29,6 +29,7 @@ struct Sample {
   int outcome = -1;  // SolveOutcome, or -1 when the child died
   double seconds = 0;
   long peakKb = 0;
+  size_t states = 0;
 };
 
 long PeakMemoryKb() {
@@ -117,6 +118,7 @@ Sample SolveInChild(const Board& board) {
     s.outcome = static_cast<int>(r.outcome);
     s.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     s.peakKb = PeakMemoryKb();
+    s.states = r.statesExplored;
     if (write(pipeFd[1], &s, sizeof s) != sizeof s) _exit(1);
     _exit(0);
   }
@@ -173,8 +175,9 @@ int main(int argc, char** argv) {
       lost += s.outcome == static_cast<int>(SolveOutcome::kUnsolvable);
       unknown += !ok;
       if (verbose)
-        std::printf("# %d cubes, board %d (%s): outcome %d, %.3f s, %ld kB\n%s", size, i,
-                    i % 2 == 0 ? "paired" : "unpaired", s.outcome, s.seconds, s.peakKb, MapText(board).c_str());
+        std::printf("# %d cubes, board %d (%s): outcome %d, %.3f s, %ld kB, %zu boards\n%s", size,
+                    i, i % 2 == 0 ? "paired" : "unpaired", s.outcome, s.seconds, s.peakKb, s.states,
+                    MapText(board).c_str());
     }
     std::sort(times.begin(), times.end());
     std::printf("%6d %5d/%-3d %7d/%-3d %9.3f %9.3f %10.1f %d/%d/%d\n", size, decided, boards, inTargets, boards,

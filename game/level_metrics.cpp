@@ -103,7 +103,9 @@ std::vector<Trap> FindTraps(const Board& level, const std::vector<SolverMove>& m
           if (m == moves[step] || !TryPush(next, r, c, dir)) continue;
           int row = r, col = c + dir;
           const bool vanishes = SettleFollowing(next, row, col) > 0;
-          const SolveOutcome outcome = SolveLevel(next, stateLimit).outcome;
+          SolveLimits limits;
+          limits.states = stateLimit;
+          const SolveOutcome outcome = DecideLevel(next, limits).outcome;
           if (outcome != SolveOutcome::kSolved)
             traps.push_back({static_cast<int>(step), m, vanishes, outcome == SolveOutcome::kUnknown});
         }

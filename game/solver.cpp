@@ -618,8 +618,8 @@ enum class Goal { kShortest, kAnyWin };
 // group (see Prepare). For kShortest it is A*, which appends the fewest
 // pushes to moves; given upper, it keeps only boards that could still win in
 // fewer pushes and says kUnsolvable when there are none (a known win of upper
-// pushes is then the shortest). For kAnyWin it is best-first on the bound
-// alone, the boards nearest to a win by the bound first, and appends the
+// pushes is then the shortest). For kAnyWin it is best-first, the boards
+// nearest to a win by the bound and the cubes left first, and appends the
 // first win it meets. Both keep every board seen, so running out of boards is
 // a proof; both stop with kUnknown when the budget runs out.
 SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& reach, Lines& lines, Goal goal,
@@ -640,9 +640,10 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
   if (rootBound == kDead || (upper > 0 && rootBound >= upper)) return SolveOutcome::kUnsolvable;
   store.Add(key.data(), rootLength, HashKey(key.data(), rootLength), 0, 0, 0, rootBound);
 
-  // Open boards by priority (depth + bound for the shortest, the bound alone
-  // for any win); within one, the last added first, which dives towards a
-  // win instead of widening.
+  // Open boards by priority: depth + bound for the shortest; for any win the
+  // bound plus the cubes left, which favours boards where pairs have just
+  // vanished over those where cubes merely stand nearer. Within one, the
+  // last added first, which dives towards a win instead of widening.
   std::vector<std::vector<uint32_t>> open(rootBound + 1);
   open[rootBound].push_back(0);
   size_t f = rootBound;
@@ -744,7 +745,7 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
         if (m == 0 && (!shortest || childDepth == f))
           won = seen;
         else
-          enqueue(seen, shortest ? childDepth + childBound : childBound);
+          enqueue(seen, shortest ? childDepth + childBound : childBound + m);
       }
     }
   }
