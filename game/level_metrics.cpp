@@ -115,6 +115,18 @@ std::vector<Trap> FindTraps(const Board& level, const std::vector<SolverMove>& m
   return traps;
 }
 
+bool DropsIntoTwin(const Board& board) {
+  for (int r = 1; r < board.Rows(); ++r)
+    for (int c = 1; c <= board.Cols(); ++c)
+      for (int dir : {-1, +1}) {
+        Board next = board;
+        if (!TryPush(next, r, c, dir) || next.At(r + 1, c + dir) != kEmpty) continue;
+        int row = r, col = c + dir;
+        if (SettleFollowing(next, row, col) > 0 && row == 0) return true;
+      }
+  return false;
+}
+
 double SharedBricks(const Board& a, const Board& b) {
   auto brick = [](const Board& board, int r, int c) {
     if (!board.Inside(r, c)) return false;
