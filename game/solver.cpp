@@ -678,7 +678,7 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
       won = id;
       break;
     }
-    if ((++expanded & 255) == 0) {
+    if ((++expanded & 63) == 0) {
       if (budget.stop != nullptr && budget.stop->load(std::memory_order_relaxed)) {
         result.stopped = true;
         break;
