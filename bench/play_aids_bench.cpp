@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "base/map_file.h"
-#include "game/qt_solver_worker.h"
 #include "game/rules.h"
 #include "game/solver.h"
 
@@ -35,7 +34,7 @@ int Run() {
             if (!TryPush(after, row, col, dir)) continue;
             SettleQuietly(after);
             const auto start = std::chrono::steady_clock::now();
-            const SolveResult r = SolveLevel(after, kPlayAidsStateLimit);
+            const SolveResult r = FindWin(after, kPlayerLimits);
             ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
             lost += r.outcome == SolveOutcome::kUnsolvable;
             unknown += r.outcome == SolveOutcome::kUnknown;

@@ -83,6 +83,39 @@ void EditorPicture::Draw(const Board& board) {
 void EditorPicture::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.drawImage(0, 0, frame_);
+  if (hint_.dir != 0) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    PaintHint(painter, hint_.row, hint_.col, hint_.dir, 0.6);
+  }
+}
+
+void EditorPicture::ShowHint(const SolverMove& move) {
+  hint_ = move;
+  update();
+}
+
+void EditorPicture::HideHint() {
+  if (hint_.dir == 0) return;
+  hint_ = SolverMove{};
+  update();
+}
+
+std::string WinnableText(const std::optional<SolveResult>& answer) {
+  if (!answer) return "проверяется…";
+  switch (answer->outcome) {
+    case SolveOutcome::kSolved: {
+      const size_t n = answer->moves.size();
+      if (n == 0) return "можно пройти без единого хода";
+      const size_t tens = n % 100, ones = n % 10;
+      const char* word = tens / 10 != 1 && ones == 1 ? "ход" : tens / 10 != 1 && ones >= 2 && ones <= 4 ? "хода" : "ходов";
+      return (answer->shortest ? "можно пройти за " : "можно пройти не больше чем за ") + std::to_string(n) + " " + word;
+    }
+    case SolveOutcome::kUnsolvable:
+      return "пройти нельзя";
+    case SolveOutcome::kUnknown:
+      break;
+  }
+  return "не удалось проверить за секунду";
 }
 
 void EditorPicture::mousePressEvent(QMouseEvent* event) {
@@ -95,8 +128,23 @@ void EditorPicture::mouseMoveEvent(QMouseEvent* event) {
              event->position().y() * kPointsPerPixel);
 }
 
+namespace {
+// A check waits this long after a stroke, so a drag is checked once it
+// rests, and then has the rest of a second.
+constexpr int kCheckDelayMs = 150;
+constexpr double kCheckSeconds = 0.8;
+}  // namespace
+
 Form2::Form2(Toolkit& toolkit, const GameFolders& folders, QWidget* parent)
-    : QDialog(parent), core_(toolkit, *this, folders) {
+    : QDialog(parent),
+      core_(toolkit, *this, folders),
+      worker_([this](uint64_t ticket, const SolveResult& result) { CheckDone(ticket, result); },
+              [](const Board& board, const std::atomic<bool>& stop) {
+                SolveLimits limits = kPlayerLimits;
+                limits.seconds = kCheckSeconds;
+                limits.stop = &stop;
+                return FindWin(board, limits);
+              }) {
   setWindowTitle(QStringLiteral("Редактор уровней"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
@@ -182,6 +230,14 @@ Form2::Form2(Toolkit& toolkit, const GameFolders& folders, QWidget* parent)
   Image1->setScaledContents(true);
   Image1->setPixmap(QPixmap::fromImage(Picture1->Frame()));
 
+  LabelWin = MakeLabel(711, 402, 146, QString());
+  LabelWin->setGeometry(711, 402, 146, 44);
+  LabelWin->setWordWrap(true);
+  LabelWin->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  checkDelay_.setSingleShot(true);
+  checkDelay_.setInterval(kCheckDelayMs);
+  connect(&checkDelay_, &QTimer::timeout, this, [this] { worker_.Start(checked_, ticket_); });
+
   Command3 = MakeButton(716, 489, 132, 26, QStringLiteral("Закрыть"));
   connect(Command3, &QPushButton::clicked, this, [this] { core_.Command3_Click(); });
 
@@ -199,6 +255,7 @@ Form2::Form2(Toolkit& toolkit, const GameFolders& folders, QWidget* parent)
   connect(&tmrGet, &QTimer::timeout, this, [this] { core_.tmrGet_Timer(); });
   tmrGet.start();
   Picture1->setFocus();
+  BoardEdited();
 }
 
 QLabel* Form2::MakeLabel(int left, int top, int width, const QString& text) {
@@ -234,6 +291,11 @@ bool Form2::eventFilter(QObject* watched, QEvent* event) {
       return true;
     case QEvent::KeyPress:
       core_.OtherInput();
+      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
+        hintWanted_ = true;
+        if (answer_) ShowNextPush();
+        return true;
+      }
       // Only choosing an item changes the palette; a typed letter would jump
       // to an item by its text.
       if (watched == Combo1 && !static_cast<QKeyEvent*>(event)->text().isEmpty() &&
@@ -270,7 +332,32 @@ void Form2::reject() {
   if (!cancel) QDialog::reject();
 }
 
+void Form2::BoardEdited() {
+  if (core_.EditorBoard == checked_) return;
+  checked_ = core_.EditorBoard;
+  ++ticket_;  // an answer on its way is for a board gone
+  worker_.Cancel();
+  answer_.reset();
+  hintWanted_ = false;
+  Picture1->HideHint();
+  LabelWin->setText(QString::fromStdString(WinnableText(answer_)));
+  checkDelay_.start();
+}
+
+void Form2::CheckDone(uint64_t ticket, const SolveResult& result) {
+  if (ticket != ticket_) return;
+  answer_ = result;
+  LabelWin->setText(QString::fromStdString(WinnableText(answer_)));
+  if (hintWanted_) ShowNextPush();
+}
+
+void Form2::ShowNextPush() {
+  hintWanted_ = false;
+  if (answer_->outcome == SolveOutcome::kSolved && !answer_->moves.empty()) Picture1->ShowHint(answer_->moves.front());
+}
+
 void Form2::DrawEditorBoard() {
+  BoardEdited();
   Picture1->Draw(core_.EditorBoard);
   Image1->setPixmap(QPixmap::fromImage(
       Picture1->Frame().scaled(Image1->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));

@@ -14,12 +14,15 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/toolkit.h"
 #include "editor/editor_map.h"
+#include "game/qt_solver_worker.h"
 
 namespace tumbol {
 
@@ -33,6 +36,11 @@ class EditorPicture : public QWidget {
   // Clears to the background and draws the visible cells of board.
   void Draw(const Board& board);
   const QImage& Frame() const { return frame_; }
+  // The next push of a win, drawn over the frame as the game draws it; until
+  // HideHint. Hint() is row, col, dir, all 0 when none shows.
+  void ShowHint(const SolverMove& move);
+  void HideHint();
+  std::array<int, 3> Hint() const { return {hint_.row, hint_.col, hint_.dir}; }
 
  signals:
   // button: 1 left, 2 right, 4 middle, or-ed; x, y in points.
@@ -49,7 +57,11 @@ class EditorPicture : public QWidget {
 
   QImage frame_;
   std::vector<QImage> tiles_;  // index = code 1-26
+  SolverMove hint_;
 };
+
+// What the editor's line says of a board: being checked, or the answer.
+std::string WinnableText(const std::optional<SolveResult>& answer);
 
 class Form2 : public QDialog, private EditorView {
   Q_OBJECT
@@ -74,6 +86,7 @@ class Form2 : public QDialog, private EditorView {
   QPlainTextEdit* Text2 = nullptr;     // the instruction text
   QLabel* Image1 = nullptr;            // miniature of the board surface
   QPushButton* Command3 = nullptr;     // "Закрыть"
+  QLabel* LabelWin = nullptr;          // whether the painted map can be won, and in how many pushes
   QTimer tmrGet;                       // wheel poll, every 10 ms
 
   // The 26 tile pictures, index = code (entry 0 unused).
@@ -103,8 +116,19 @@ class Form2 : public QDialog, private EditorView {
   QPushButton* MakeButton(int left, int top, int width, int height, const QString& text);
   void HookEditorWindow();
 
+  // The painted board changed: the answer for it is void, a new check is due.
+  void BoardEdited();
+  void CheckDone(uint64_t ticket, const SolveResult& result);
+  void ShowNextPush();
+
   EditorCore core_;
   bool centred_ = false;
+  QTimer checkDelay_;                  // a check waits for a short pause in the painting
+  Board checked_;                      // the board the last check was asked for
+  uint64_t ticket_ = 0;
+  std::optional<SolveResult> answer_;  // for checked_, once it came
+  bool hintWanted_ = false;            // F2 came before the answer
+  SolverWorker worker_;                // last: stopped before the rest goes
 };
 
 }  // namespace tumbol

@@ -103,7 +103,9 @@ std::vector<Trap> FindTraps(const Board& level, const std::vector<SolverMove>& m
           if (m == moves[step] || !TryPush(next, r, c, dir)) continue;
           int row = r, col = c + dir;
           const bool vanishes = SettleFollowing(next, row, col) > 0;
-          const SolveOutcome outcome = SolveLevel(next, stateLimit).outcome;
+          SolveLimits limits;
+          limits.states = stateLimit;
+          const SolveOutcome outcome = DecideLevel(next, limits).outcome;
           if (outcome != SolveOutcome::kSolved)
             traps.push_back({static_cast<int>(step), m, vanishes, outcome == SolveOutcome::kUnknown});
         }
@@ -111,6 +113,18 @@ std::vector<Trap> FindTraps(const Board& level, const std::vector<SolverMove>& m
     SettleQuietly(board);
   }
   return traps;
+}
+
+bool DropsIntoTwin(const Board& board) {
+  for (int r = 1; r < board.Rows(); ++r)
+    for (int c = 1; c <= board.Cols(); ++c)
+      for (int dir : {-1, +1}) {
+        Board next = board;
+        if (!TryPush(next, r, c, dir) || next.At(r + 1, c + dir) != kEmpty) continue;
+        int row = r, col = c + dir;
+        if (SettleFollowing(next, row, col) > 0 && row == 0) return true;
+      }
+  return false;
 }
 
 double SharedBricks(const Board& a, const Board& b) {

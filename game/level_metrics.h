@@ -41,6 +41,10 @@ struct Trap {
 std::vector<Trap> FindTraps(const Board& level, const std::vector<SolverMove>& moves,
                             size_t stateLimit = kDefaultSolverStateLimit);
 
+// Whether some push on board (at rest) sends a cube off its edge straight
+// down into a pair that vanishes with it: a move that needs no thought.
+bool DropsIntoTwin(const Board& board);
+
 // How alike two levels look: the bricks (plain and fixed) they share over the
 // bricks either has, inside rows 1-15 and columns 2-21 (the floor row and the
 // edge columns are common ground). 0 for two boards without bricks there.

@@ -21,8 +21,15 @@ QRectF CellRect(int row, int col) {
   return QRectF((col - 1) * kCellPixels, (row - 1) * kCellPixels, kCellPixels, kCellPixels);
 }
 
-// A gold ring on the cube's edge and a fat arrow in the empty cell beside
-// it, pointing the way the cube goes; pulse (0 to 1) swells the glow.
+QPixmap Fallback(int code) {
+  QPixmap p(kCellPixels, kCellPixels);
+  p.fill(QColor::fromHsv((code * 37) % 360, 160, 200));
+  QPainter painter(&p);
+  painter.drawText(p.rect(), Qt::AlignCenter, QString::number(code));
+  return p;
+}
+}  // namespace
+
 void PaintHint(QPainter& painter, int row, int col, int dir, double pulse) {
   const QRectF cell = CellRect(row, col);
   const QColor glow(255, 214, 120, static_cast<int>(90 + 120 * pulse));
@@ -42,15 +49,6 @@ void PaintHint(QPainter& painter, int row, int col, int dir, double pulse) {
   painter.setBrush(QColor(255, 236, 170));
   painter.drawPolygon(arrow, 7);
 }
-
-QPixmap Fallback(int code) {
-  QPixmap p(kCellPixels, kCellPixels);
-  p.fill(QColor::fromHsv((code * 37) % 360, 160, 200));
-  QPainter painter(&p);
-  painter.drawText(p.rect(), Qt::AlignCenter, QString::number(code));
-  return p;
-}
-}  // namespace
 
 std::vector<QPixmap> LoadTilePictures() {
   std::vector<QPixmap> tiles(kTileCount + 1);

@@ -16,6 +16,11 @@
 
 namespace tumbol {
 
+// The hint's look, here and in the editor: a gold ring on the cube at row,
+// col and an arrow beside it the way dir pushes; pulse (0 to 1) swells the
+// glow.
+void PaintHint(QPainter& painter, int row, int col, int dir, double pulse);
+
 class BoardPicture : public QWidget, public BoardSurface {
   Q_OBJECT
  public:

@@ -8,7 +8,9 @@ SolverWorker::SolverWorker(Done done, Search search)
     : done_(std::move(done)), search_(std::move(search)), receiver_(std::make_unique<QObject>()) {
   if (!search_) {
     search_ = [](const Board& board, const std::atomic<bool>& stop) {
-      return SolveLevel(board, kPlayAidsStateLimit, &stop);
+      SolveLimits limits = kPlayerLimits;
+      limits.stop = &stop;
+      return FindWin(board, limits);
     };
   }
   thread_ = std::thread([this] { Run(); });

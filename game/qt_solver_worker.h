@@ -17,10 +17,6 @@
 
 namespace tumbol {
 
-// Enough for every shipped level many times over, and a few hundred
-// megabytes at most for a board that is out of reach.
-constexpr size_t kPlayAidsStateLimit = 1000000;
-
 class SolverWorker {
  public:
   // A search that stops early (unknown) once stop is raised.
@@ -28,7 +24,8 @@ class SolverWorker {
   using Done = std::function<void(uint64_t ticket, const SolveResult& result)>;
 
   // done runs on the thread that made the worker; search defaults to the
-  // game's solver within kPlayAidsStateLimit.
+  // game's solver within kPlayerLimits: decided first, then the shortest
+  // win in the time left.
   explicit SolverWorker(Done done, Search search = {});
   ~SolverWorker();  // stops the search and waits for the thread
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <memory>
 
 namespace tumbol {
 namespace {
@@ -200,6 +201,7 @@ class StateStore {
 
 constexpr uint16_t kNever = 254;    // a pair cost: these two cells can never touch
 constexpr uint16_t kDead = 0xFFFF;  // a bound: the board can never be cleared
+constexpr int kMaxBound = 0xFF00;   // bounds are cut here (a smaller bound is still a bound)
 
 // Where a cube can ever get to, and how many pushes it takes. A cube moves
 // only sideways (a push, one column) and down (a fall, free), never up, and
@@ -237,6 +239,10 @@ class Reach {
     return known;
   }
 
+  int Cells() const { return cells_; }
+  int Rows() const { return rows_; }
+  bool Brick(int cell) const { return bricks_[cell] != kEmpty; }
+
  private:
   static constexpr uint8_t kUnknown = 255;
 
@@ -271,6 +277,146 @@ class Reach {
   std::vector<uint8_t> cost_;
 };
 
+// Cubes that keep their order. In a row whose cells all stand on bricks and
+// that ends in a brick (or the board's edge) on both sides, a trough, a cube
+// can never fall and never leave sideways, and no cube ever moves up: once
+// in, it stays until it vanishes, and two cubes there never pass each other.
+// The same holds in a column walled on both sides with a brick under it, a
+// shaft. Two cubes of such a line meet only once every cube between them
+// has gone. A cube from outside touches a cube of the line only by standing
+// on it or by coming in beside it, and only if its kind has a cube outside
+// that can ever get there (the steps of Reach, which ignore other cubes, so
+// "can't" is certain). So a line can be cleared only if its word of kinds
+// reduces to nothing by taking out a letter whose kind has such a cube
+// outside, or two equal letters with nothing left between them. Cubes that
+// come in later only stand between others: they never let two letters meet
+// that could not meet without them.
+class Lines {
+ public:
+  explicit Lines(const Reach& reach) : reach_(reach), lineOf_(reach.Cells(), -1) {
+    const int rows = reach.Rows();
+    const int cells = reach.Cells();
+    auto blocked = [&](int row, int col) {
+      return row < 0 || col < 0 || row >= rows || col * rows >= cells || reach.Brick(col * rows + row);
+    };
+    const int cols = cells / rows;
+    // Troughs of two cells or more: in a shorter one order says nothing.
+    for (int r = 0; r < rows; ++r)
+      for (int c = 0; c < cols;) {
+        if (blocked(r, c) || !blocked(r + 1, c)) {
+          ++c;
+          continue;
+        }
+        const int from = c;
+        while (c < cols && !blocked(r, c) && blocked(r + 1, c)) ++c;
+        if (c - from >= 2 && blocked(r, from - 1) && blocked(r, c)) {
+          Line line;
+          for (int x = from; x < c; ++x) {
+            line.cells.push_back(x * rows + r);
+            if (!blocked(r - 1, x)) line.touch.push_back(x * rows + r - 1);
+          }
+          Add(line);
+        }
+      }
+    // Shafts two cells high or more, bottom first.
+    for (int c = 0; c < cols; ++c)
+      for (int r = rows - 1; r >= 0;) {
+        auto walled = [&](int row) { return !blocked(row, c) && blocked(row, c - 1) && blocked(row, c + 1); };
+        if (!walled(r) || !blocked(r + 1, c)) {
+          --r;
+          continue;
+        }
+        Line line;
+        while (r >= 0 && walled(r)) line.cells.push_back(c * rows + r--);
+        if (!blocked(r, c)) line.touch.push_back(c * rows + r);
+        if (line.cells.size() >= 2) Add(line);
+      }
+  }
+
+  // kindAt: the kind of the cube on each cell, -1 where none.
+  bool Clearable(const int8_t* kindAt, const uint16_t* key, size_t n, int kindBits) {
+    for (size_t i = 0; i < n; ++i) {
+      const int l = lineOf_[key[i] >> kindBits];
+      if (l >= 0 && ++count_[l] == 2) busy_.push_back(l);
+    }
+    bool ok = true;
+    for (const int l : busy_) {
+      if (ok) ok = LineClearable(lines_[l], l, kindAt, key, n, kindBits);
+      count_[l] = 0;
+    }
+    for (size_t i = 0; i < n; ++i) count_[std::max(0, lineOf_[key[i] >> kindBits])] = 0;
+    busy_.clear();
+    return ok;
+  }
+
+  size_t Count() const { return lines_.size(); }
+
+ private:
+  struct Line {
+    std::vector<int> cells;       // in order along the line
+    std::vector<int> touch;       // beside it, where a cube from outside stands on one of its cubes
+    std::vector<bool> reachable;  // cells from which a cube can get into the line or onto it
+  };
+
+  void Add(Line& line) {
+    line.reachable.assign(reach_.Cells(), false);
+    const int rows = reach_.Rows();
+    std::vector<int> todo(line.cells);
+    todo.insert(todo.end(), line.touch.begin(), line.touch.end());
+    for (int x : todo) line.reachable[x] = true;
+    // Backwards along the steps of Reach: from the left, the right, above.
+    while (!todo.empty()) {
+      const int y = todo.back();
+      todo.pop_back();
+      const int from[3] = {y - rows, y + rows, y % rows > 0 ? y - 1 : -1};
+      for (int x : from)
+        if (x >= 0 && x < reach_.Cells() && !reach_.Brick(x) && !line.reachable[x]) {
+          line.reachable[x] = true;
+          todo.push_back(x);
+        }
+    }
+    for (int x : line.cells) lineOf_[x] = static_cast<int>(lines_.size());
+    lines_.push_back(std::move(line));
+    count_.push_back(0);
+  }
+
+  bool LineClearable(const Line& line, int index, const int8_t* kindAt, const uint16_t* key, size_t n,
+                     int kindBits) {
+    uint32_t present = 0;
+    int word[32];
+    int length = 0;
+    for (int x : line.cells)
+      if (kindAt[x] >= 0) {
+        word[length++] = kindAt[x];
+        present |= 1u << kindAt[x];
+      }
+    uint32_t helped = 0;  // kinds with a cube outside that can get here
+    for (size_t i = 0; i < n; ++i) {
+      const int cell = key[i] >> kindBits;
+      const int kind = key[i] & ((1 << kindBits) - 1);
+      if ((present >> kind & 1) && lineOf_[cell] != index && line.reachable[cell]) helped |= 1u << kind;
+    }
+    if ((present & ~helped) == 0) return true;  // every letter can go alone
+    // can[i][j]: letters i..j-1 can all go.
+    bool can[33][33];
+    for (int i = length; i >= 0; --i) {
+      can[i][i] = true;
+      for (int j = i + 1; j <= length; ++j) {
+        bool c = (helped >> word[i] & 1) && can[i + 1][j];
+        for (int m = i + 1; m < j && !c; ++m) c = word[m] == word[i] && can[i + 1][m] && can[m + 1][j];
+        can[i][j] = c;
+      }
+    }
+    return can[0][length];
+  }
+
+  const Reach& reach_;
+  std::vector<int> lineOf_;
+  std::vector<Line> lines_;
+  std::vector<int> count_;
+  std::vector<int> busy_;
+};
+
 // A lower bound on the pushes that still clear a board, or kDead.
 //
 // Cubes vanish two at a time, each with a partner of its kind that it touches
@@ -280,7 +426,10 @@ class Reach {
 // summed over the kinds, never exceeds the pushes left. A chain does not beat
 // it: falls and vanishing are free but move no cube sideways. A kind with no
 // pairing at all (an odd count, or cubes walled off from every partner) makes
-// the board dead, which no later board can mend.
+// the board dead, which no later board can mend. For a kind of many cubes
+// the pairings are not enumerated: it is dead when the cubes that can meet
+// one another fall into a group of odd size (a pairing stays inside such
+// groups), and it adds nothing to the bound.
 //
 // The bound is also consistent: one push is one sideways step of one cube,
 // so the cube's path costs from its new cell are at most one less than from
@@ -288,9 +437,14 @@ class Reach {
 // touched after at most that one push. So no push lowers the bound by more
 // than one. So the first time A* takes a board off the queue, its depth is its
 // fewest pushes, and running out of boards proves the level lost.
+//
+// When any win will do (consistent or not does not matter then), a kind of
+// many cubes adds half the sum of each cube's cheapest partner: a guide
+// towards boards whose cubes stand near their twins.
 class BoundCalc {
  public:
-  explicit BoundCalc(Reach& reach) : reach_(reach) {}
+  BoundCalc(Reach& reach, Lines& lines, bool exact)
+      : reach_(reach), lines_(lines), exact_(exact), kindAt_(reach.Cells(), -1) {}
 
   uint16_t operator()(const uint16_t* key, size_t n) {
     int count[kKinds] = {};
@@ -302,23 +456,27 @@ class BoundCalc {
       cells_.clear();
       for (size_t i = 0; i < n; ++i)
         if ((key[i] & kKindMask) == k) cells_.push_back(key[i] >> kKindBits);
-      const int cost = Pairing(0, 0);
+      const int cost = cells_.size() > kMaxPairedGroup ? ManyCubes() : Pairing(0, 0);
       if (cost >= kNever) return kDead;
       total += cost;
     }
-    return static_cast<uint16_t>(total);
+    if (lines_.Count() > 0) {
+      for (size_t i = 0; i < n; ++i) kindAt_[key[i] >> kKindBits] = static_cast<int8_t>(key[i] & kKindMask);
+      const bool clearable = lines_.Clearable(kindAt_.data(), key, n, kKindBits);
+      for (size_t i = 0; i < n; ++i) kindAt_[key[i] >> kKindBits] = -1;
+      if (!clearable) return kDead;
+    }
+    return static_cast<uint16_t>(std::min(total, kMaxBound));
   }
 
  private:
   static constexpr int kKinds = kLastCube - kFirstCube + 1;
-  // Larger groups are rare; past this their pairings are not enumerated and
-  // count as free, which keeps the bound a bound.
+  // Past this a kind's pairings are too many to enumerate.
   static constexpr size_t kMaxPairedGroup = 10;
 
   // The cheapest pairing of cells_ from position i on, whose cubes in used
   // are taken; kNever when none exists.
   int Pairing(size_t i, unsigned used) {
-    if (cells_.size() > kMaxPairedGroup) return 0;
     while (i < cells_.size() && (used >> i) & 1) ++i;
     if (i == cells_.size()) return 0;
     int best = kNever;
@@ -331,8 +489,42 @@ class BoundCalc {
     return best;
   }
 
+  // kNever when the cubes that can meet fall into a group of odd size; else
+  // 0, or the guide when any win will do.
+  int ManyCubes() {
+    const size_t m = cells_.size();
+    group_.resize(m);
+    for (size_t i = 0; i < m; ++i) group_[i] = static_cast<int>(i);
+    auto find = [this](int i) {
+      while (group_[i] != i) i = group_[i] = group_[group_[i]];
+      return i;
+    };
+    int guide = 0;
+    for (size_t i = 0; i < m; ++i) {
+      int nearest = kNever;
+      for (size_t j = 0; j < m; ++j) {
+        if (i == j) continue;
+        const int cost = reach_.PairCost(cells_[i], cells_[j]);
+        if (cost >= kNever) continue;
+        nearest = std::min(nearest, cost);
+        if (j > i) group_[find(static_cast<int>(i))] = find(static_cast<int>(j));
+      }
+      if (nearest >= kNever) return kNever;
+      guide += nearest;
+    }
+    std::vector<int> size(m, 0);
+    for (size_t i = 0; i < m; ++i) ++size[find(static_cast<int>(i))];
+    for (int s : size)
+      if (s % 2 != 0) return kNever;
+    return exact_ ? 0 : guide / 2;
+  }
+
   Reach& reach_;
+  Lines& lines_;
+  bool exact_;
+  std::vector<int8_t> kindAt_;
   std::vector<int> cells_;
+  std::vector<int> group_;
 };
 
 Grid ToGrid(const Board& board) {
@@ -410,14 +602,31 @@ bool MirrorKey(const uint16_t* key, size_t n, int rows, int cols, uint16_t* out)
   return true;
 }
 
-// A* over the settled boards of root, whose cubes are all of one group (see
-// SolveLevel). Appends the shortest solution's pushes to result.moves and
-// adds the boards it kept to result.statesExplored; stops before keeping
-// more than stateLimit in all.
-SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& reach, size_t stateLimit,
-                    const std::atomic<bool>* stop, SolveResult& result) {
+
+// What every search of one call may still spend.
+struct Budget {
+  size_t states = 0;  // boards kept, all searches together
+  size_t bytes = 0;   // 0: no limit
+  bool timed = false;
+  std::chrono::steady_clock::time_point deadline;
+  const std::atomic<bool>* stop = nullptr;
+};
+
+enum class Goal { kShortest, kAnyWin };
+
+// One search over the settled boards of root, whose cubes are all of one
+// group (see Prepare). For kShortest it is A*, which appends the fewest
+// pushes to moves; given upper, it keeps only boards that could still win in
+// fewer pushes and says kUnsolvable when there are none (a known win of upper
+// pushes is then the shortest). For kAnyWin it is best-first, the boards
+// nearest to a win by the bound and the cubes left first, and appends the
+// first win it meets. Both keep every board seen, so running out of boards is
+// a proof; both stop with kUnknown when the budget runs out.
+SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& reach, Lines& lines, Goal goal,
+                    size_t upper, Budget& budget, SolveResult& result, std::vector<SolverMove>& moves) {
   const size_t cells = root.cells.size();
-  BoundCalc bound(reach);
+  const bool shortest = goal == Goal::kShortest;
+  BoundCalc bound(reach, lines, shortest);
 
   std::vector<uint16_t> key(cells);
   std::vector<uint16_t> childKey(cells);
@@ -428,41 +637,57 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
   StateStore store;
   const size_t rootLength = Encode(root.cells.data(), 0, cells, key.data());
   const uint16_t rootBound = bound(key.data(), rootLength);
-  if (rootBound == kDead) return SolveOutcome::kUnsolvable;
+  if (rootBound == kDead || (upper > 0 && rootBound >= upper)) return SolveOutcome::kUnsolvable;
   store.Add(key.data(), rootLength, HashKey(key.data(), rootLength), 0, 0, 0, rootBound);
 
-  // Open boards by depth + bound; within one, the last added first, which
-  // dives towards a win instead of widening.
+  // Open boards by priority: depth + bound for the shortest; for any win the
+  // bound plus the cubes left, which favours boards where pairs have just
+  // vanished over those where cubes merely stand nearer. Within one, the
+  // last added first, which dives towards a win instead of widening.
   std::vector<std::vector<uint32_t>> open(rootBound + 1);
   open[rootBound].push_back(0);
-  auto enqueue = [&open](uint32_t id, size_t f) {
-    if (open.size() <= f) open.resize(f + 1);
-    open[f].push_back(id);
+  size_t f = rootBound;
+  auto enqueue = [&open, &f](uint32_t id, size_t priority) {
+    if (open.size() <= priority) open.resize(priority + 1);
+    open[priority].push_back(id);
+    f = std::min(f, priority);  // only a guide that is not consistent goes back
+  };
+  auto bytes = [&store, &open] {
+    size_t queued = 0;
+    for (const auto& bucket : open) queued += bucket.capacity();
+    return store.Bytes() + queued * 4;
   };
 
   const int rows = root.rows;
   const int cols = root.cols;
   const bool mirrored = MirrorSymmetric(bricks, rows, cols);
-  uint32_t goal = rootLength == 0 ? 0 : StateStore::kNone;
-  bool limitHit = false;
+  uint32_t won = rootLength == 0 ? 0 : StateStore::kNone;
+  bool outOfBudget = false;
   size_t expanded = 0;
-  for (size_t f = rootBound; f < open.size() && goal == StateStore::kNone && !limitHit;) {
+  while (f < open.size() && won == StateStore::kNone && !outOfBudget) {
     if (open[f].empty()) {
-      std::vector<uint32_t>().swap(open[f]);
+      if (shortest) std::vector<uint32_t>().swap(open[f]);
       ++f;
       continue;
     }
     const uint32_t id = open[f].back();
     open[f].pop_back();
     const uint16_t depth = store.Depth(id);
-    if (depth + store.Bound(id) != f) continue;  // reached again by fewer pushes since
+    if (shortest && depth + store.Bound(id) != f) continue;  // reached again by fewer pushes since
     if (store.Length(id) == 0) {
-      goal = id;
+      won = id;
       break;
     }
-    if (stop != nullptr && (++expanded & 255) == 0 && stop->load(std::memory_order_relaxed)) {
-      result.stopped = true;
-      break;
+    if ((++expanded & 63) == 0) {
+      if (budget.stop != nullptr && budget.stop->load(std::memory_order_relaxed)) {
+        result.stopped = true;
+        break;
+      }
+      if ((budget.timed && std::chrono::steady_clock::now() > budget.deadline) ||
+          (budget.bytes > 0 && bytes() > budget.bytes)) {
+        outOfBudget = true;
+        break;
+      }
     }
     const size_t n = store.Length(id);
     // Copied out: adding children may move the pool.
@@ -471,10 +696,10 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
     for (size_t i = 0; i < n; ++i)
       parentGrid[key[i] >> kKindBits] = static_cast<int8_t>((key[i] & kKindMask) + kFirstCube);
 
-    for (size_t i = 0; i < n && goal == StateStore::kNone && !limitHit; ++i) {
+    for (size_t i = 0; i < n && won == StateStore::kNone && !outOfBudget; ++i) {
       const int cell = key[i] >> kKindBits;
       const int col = cell / rows;
-      for (int dir = -1; dir <= 1 && goal == StateStore::kNone; dir += 2) {
+      for (int dir = -1; dir <= 1 && won == StateStore::kNone; dir += 2) {
         const int target = cell + dir * rows;
         if (col + dir < 0 || col + dir >= cols || parentGrid[target] != kEmpty) continue;
         std::memcpy(child.data(), parentGrid.data(), cells);
@@ -503,37 +728,37 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
         const uint64_t h = HashKey(childKey.data(), m);
         uint32_t seen = store.Find(childKey.data(), m, h);
         if (seen != StateStore::kNone) {
-          if (store.Depth(seen) <= childDepth) continue;
+          // Any win will do: the first way to a board is as good as another.
+          if (!shortest || store.Depth(seen) <= childDepth) continue;
           store.Relink(seen, id, move, childDepth);
           enqueue(seen, childDepth + store.Bound(seen));
           continue;
         }
         const uint16_t childBound = bound(childKey.data(), m);
-        if (childBound == kDead) continue;
-        if (result.statesExplored + store.Count() >= stateLimit) {
-          limitHit = true;
+        if (childBound == kDead || (upper > 0 && childDepth + childBound >= upper)) continue;
+        if (result.statesExplored + store.Count() >= budget.states) {
+          outOfBudget = true;
           break;
         }
         seen = store.Add(childKey.data(), m, h, id, move, childDepth, childBound);
         // Nothing left on the queue can win in fewer pushes than f.
-        if (m == 0 && childDepth == f)
-          goal = seen;
+        if (m == 0 && (!shortest || childDepth == f))
+          won = seen;
         else
-          enqueue(seen, childDepth + childBound);
+          enqueue(seen, shortest ? childDepth + childBound : childBound + m);
       }
     }
   }
   result.statesExplored += store.Count();
-  size_t queued = 0;
-  for (const auto& bucket : open) queued += bucket.capacity();
-  result.storeBytes = std::max(result.storeBytes, store.Bytes() + queued * 4);
-  if (goal == StateStore::kNone) return limitHit || result.stopped ? SolveOutcome::kUnknown : SolveOutcome::kUnsolvable;
+  result.storeBytes = std::max(result.storeBytes, bytes());
+  if (won == StateStore::kNone)
+    return outOfBudget || result.stopped ? SolveOutcome::kUnknown : SolveOutcome::kUnsolvable;
 
   // Each stored move was made on its parent as kept; the boards actually
   // played are those kept, mirrored wherever an odd number of the moves on
   // the way had their result kept mirrored.
   std::vector<uint16_t> path;
-  for (uint32_t id = goal; id != 0; id = store.Parent(id)) path.push_back(store.Move(id));
+  for (uint32_t id = won; id != 0; id = store.Parent(id)) path.push_back(store.Move(id));
   bool flip = false;
   for (auto it = path.rbegin(); it != path.rend(); ++it) {
     int cell = (*it & ~kFlipped) >> 1;
@@ -542,68 +767,133 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
       cell = MirrorCell(cell, rows, cols);
       right = !right;
     }
-    result.moves.push_back({cell % rows + 1, cell / rows + 1, right ? +1 : -1});
+    moves.push_back({cell % rows + 1, cell / rows + 1, right ? +1 : -1});
     flip ^= (*it & kFlipped) != 0;
   }
   return SolveOutcome::kSolved;
 }
 
+// A board split into the groups of cubes that can never act on one another,
+// each on the bare bricks, ready for the searches.
+struct Prepared {
+  bool fits = false;
+  Grid root;
+  std::vector<int8_t> bricks;  // obstacles only; a state's cubes are laid onto a copy of it
+  std::unique_ptr<Reach> reach;
+  std::unique_ptr<Lines> lines;
+  std::vector<Grid> groups;
+};
 
-}  // namespace
-
-SolveResult SolveLevel(const Board& start, size_t stateLimit, const std::atomic<bool>* stop) {
-  const auto began = std::chrono::steady_clock::now();
-  SolveResult result;
-  auto finish = [&](SolveOutcome outcome) {
-    result.outcome = outcome;
-    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-    if (outcome != SolveOutcome::kSolved) result.moves.clear();
-    return result;
-  };
-
-  Grid root = ToGrid(start);
-  const size_t cells = root.cells.size();
-  if (cells == 0 || cells > static_cast<size_t>(kMaxCells)) return finish(SolveOutcome::kUnknown);
-  SettleAll(root.cells.data(), root.rows, root.cols);
-
-  // Obstacles only; a state's cubes are laid onto a copy of it.
-  std::vector<int8_t> bricks(root.cells);
-  for (auto& v : bricks)
+void Prepare(const Board& start, Prepared& p) {
+  p.root = ToGrid(start);
+  const size_t cells = p.root.cells.size();
+  if (cells == 0 || cells > static_cast<size_t>(kMaxCells)) return;
+  p.fits = true;
+  SettleAll(p.root.cells.data(), p.root.rows, p.root.cols);
+  p.bricks = p.root.cells;
+  for (auto& v : p.bricks)
     if (IsCube(v)) v = kEmpty;
-  Reach reach(bricks, root.rows);
+  p.reach = std::make_unique<Reach>(p.bricks, p.root.rows);
+  p.lines = std::make_unique<Lines>(*p.reach);
 
   // Cubes meet, block, carry or fall onto one another only by standing side
   // by side or one on the other. Two cubes that can never stand in touching
   // cells (PairCost says never) never act on each other, and neither do the
   // groups that such pairs split the cubes into: each group plays as if alone
-  // on the board, and the fewest pushes of the whole is the sum of the
-  // groups'. Solving them one by one turns a product of boards into a sum.
+  // on the board, the fewest pushes of the whole is the sum of the groups',
+  // and the whole is won when each group is. Solving them one by one turns a
+  // product of boards into a sum.
   std::vector<int> cubes;
   for (size_t i = 0; i < cells; ++i)
-    if (IsCube(root.cells[i])) cubes.push_back(static_cast<int>(i));
+    if (IsCube(p.root.cells[i])) cubes.push_back(static_cast<int>(i));
   std::vector<int> group(cubes.size());
   for (size_t i = 0; i < cubes.size(); ++i) group[i] = static_cast<int>(i);
   std::function<int(int)> find = [&](int i) { return group[i] == i ? i : group[i] = find(group[i]); };
   for (size_t i = 0; i < cubes.size(); ++i)
     for (size_t j = i + 1; j < cubes.size(); ++j)
-      if (find(static_cast<int>(i)) != find(static_cast<int>(j)) && reach.PairCost(cubes[i], cubes[j]) != kNever)
+      if (find(static_cast<int>(i)) != find(static_cast<int>(j)) && p.reach->PairCost(cubes[i], cubes[j]) != kNever)
         group[find(static_cast<int>(i))] = find(static_cast<int>(j));
-
   std::vector<bool> done(cubes.size(), false);
-  for (size_t i = 0; i < cubes.size() || i == 0; ++i) {
-    if (i < cubes.size() && done[i]) continue;
-    Grid part = root;
-    part.cells = bricks;
+  for (size_t i = 0; i < cubes.size(); ++i) {
+    if (done[i]) continue;
+    Grid part = p.root;
+    part.cells = p.bricks;
     for (size_t j = 0; j < cubes.size(); ++j)
       if (find(static_cast<int>(j)) == find(static_cast<int>(i))) {
-        part.cells[cubes[j]] = root.cells[cubes[j]];
+        part.cells[cubes[j]] = p.root.cells[cubes[j]];
         done[j] = true;
       }
-    const SolveOutcome outcome = Search(part, bricks, reach, stateLimit, stop, result);
-    if (outcome != SolveOutcome::kSolved) return finish(outcome);
-    if (cubes.empty()) break;
+    p.groups.push_back(std::move(part));
   }
-  return finish(SolveOutcome::kSolved);
 }
+
+Budget MakeBudget(const SolveLimits& limits, std::chrono::steady_clock::time_point began) {
+  Budget b;
+  b.states = limits.states;
+  b.bytes = limits.bytes;
+  b.stop = limits.stop;
+  b.timed = limits.seconds > 0;
+  if (b.timed)
+    b.deadline = began + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                             std::chrono::duration<double>(limits.seconds));
+  return b;
+}
+
+SolveResult Finish(SolveResult& result, SolveOutcome outcome, std::chrono::steady_clock::time_point began) {
+  result.outcome = outcome;
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  if (outcome != SolveOutcome::kSolved) {
+    result.moves.clear();
+    result.shortest = false;
+  }
+  return result;
+}
+
+// Every group decided (decideFirst) and then, with the budget left, each
+// group's win made the shortest (shortestAfter): A* below the pushes of the
+// win in hand. Without decideFirst, A* alone, which keeps looking until it has
+// the shortest.
+SolveResult Run(const Board& start, const SolveLimits& limits, bool decideFirst, bool shortestAfter) {
+  const auto began = std::chrono::steady_clock::now();
+  SolveResult result;
+  Prepared p;
+  Prepare(start, p);
+  if (!p.fits) return Finish(result, SolveOutcome::kUnknown, began);
+  Budget budget = MakeBudget(limits, began);
+  std::vector<std::vector<SolverMove>> wins(p.groups.size());
+  for (size_t g = 0; g < p.groups.size(); ++g) {
+    const SolveOutcome outcome = Search(p.groups[g], p.bricks, *p.reach, *p.lines,
+                                        decideFirst ? Goal::kAnyWin : Goal::kShortest, 0, budget, result, wins[g]);
+    if (outcome != SolveOutcome::kSolved) return Finish(result, outcome, began);
+  }
+  result.shortest = !decideFirst;
+  if (decideFirst && shortestAfter) {
+    result.shortest = true;
+    for (size_t g = 0; g < p.groups.size(); ++g) {
+      std::vector<SolverMove> shorter;
+      const SolveOutcome better = Search(p.groups[g], p.bricks, *p.reach, *p.lines, Goal::kShortest,
+                                         wins[g].size(), budget, result, shorter);
+      if (better == SolveOutcome::kSolved) wins[g].swap(shorter);
+      // Out of budget: the win in hand may not be the shortest.
+      if (better == SolveOutcome::kUnknown) result.shortest = false;
+    }
+    result.stopped = false;  // the answer stands: a win
+  }
+  for (const auto& win : wins) result.moves.insert(result.moves.end(), win.begin(), win.end());
+  return Finish(result, SolveOutcome::kSolved, began);
+}
+
+}  // namespace
+
+SolveResult SolveLevel(const Board& start, size_t stateLimit, const std::atomic<bool>* stop) {
+  SolveLimits limits;
+  limits.states = stateLimit;
+  limits.stop = stop;
+  return Run(start, limits, false, true);
+}
+
+SolveResult DecideLevel(const Board& start, const SolveLimits& limits) { return Run(start, limits, true, false); }
+
+SolveResult FindWin(const Board& start, const SolveLimits& limits) { return Run(start, limits, true, true); }
 
 }  // namespace tumbol

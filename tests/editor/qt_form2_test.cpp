@@ -8,6 +8,7 @@
 
 #include "base/map_file.h"
 #include "editor/qt_form2.h"
+#include "game/rules.h"
 #include "shell/qt_toolkit.h"
 #include "tests/scripted_toolkit.h"
 #include "tests/temp_folder.h"
@@ -128,6 +129,48 @@ TEST_F(Form2Window, SaveButtonWritesTheTypedNumber) {
   QTest::mouseClick(form->Command2, Qt::LeftButton);
   EXPECT_EQ(form->core().EditorBoard.At(1, 1), 12);
   EXPECT_NE(form->Picture1->Frame().pixel(Cell(1, 1)), form->Picture1->Frame().pixel(Cell(1, 2)));
+}
+
+// The line under the instructions answers each stroke; F2, even before the
+// answer, shows a push that wins.
+TEST_F(Form2Window, TheLineTellsWhetherThePaintedMapCanBeWonAndF2ShowsHow) {
+  for (int c = 1; c <= kEditorCols; ++c) form->core().EditorBoard.At(16, c) = kBrick;
+  form->core().EditorBoard.At(15, 1) = 2;
+  form->Combo1->setCurrentIndex(2);
+  auto paint = [&](int col) {
+    Drag(Cell(1, 1), Qt::NoButton);
+    QTest::mousePress(form->Picture1, Qt::LeftButton, {}, Cell(15, col));
+    QTest::mouseRelease(form->Picture1, Qt::LeftButton, {}, Cell(15, col));
+  };
+  auto line = [&] { return form->LabelWin->text().toStdString(); };
+  paint(3);
+  EXPECT_EQ(line(), "проверяется…");
+  QTest::keyClick(form->Picture1, Qt::Key_F2);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return line() == "можно пройти за 1 ход"; }, 5000)) << line();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form->Picture1->Hint()[2] != 0; }, 1000));
+  Board played = form->core().EditorBoard;
+  const auto [row, col, dir] = form->Picture1->Hint();
+  ASSERT_TRUE(TryPush(played, row, col, dir));
+  SettleQuietly(played);
+  EXPECT_FALSE(played.HasCube());
+
+  paint(5);  // three of a kind
+  EXPECT_EQ(form->Picture1->Hint()[2], 0) << "the hint goes with the stroke";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return line() == "пройти нельзя"; }, 5000)) << line();
+}
+
+TEST(WinnableText, SaysHowManyPushesInRussianAndWhetherFewerMayDo) {
+  auto solved = [](size_t n, bool shortest) {
+    SolveResult r{SolveOutcome::kSolved, std::vector<SolverMove>(n)};
+    r.shortest = shortest;
+    return std::optional<SolveResult>(r);
+  };
+  const std::pair<std::optional<SolveResult>, std::string> cases[] = {
+      {solved(2, true), "можно пройти за 2 хода"},     {solved(11, true), "можно пройти за 11 ходов"},
+      {solved(21, true), "можно пройти за 21 ход"},     {solved(14, true), "можно пройти за 14 ходов"},
+      {solved(5, false), "можно пройти не больше чем за 5 ходов"},
+      {SolveResult{SolveOutcome::kUnknown, {}}, "не удалось проверить за секунду"}, {std::nullopt, "проверяется…"}};
+  for (const auto& [answer, text] : cases) EXPECT_EQ(WinnableText(answer), text);
 }
 
 }  // namespace

@@ -75,5 +75,16 @@ kb=$(sed -n 's/.*peak memory \([0-9]*\) kB.*/\1/p' "$dir/err")
 [ -n "$kb" ] && [ "$kb" -lt 200000 ] || fail "peak memory under 200 MB: $(cat "$dir/err")"
 "$tool" solve "$dir/none.txt" 2>/dev/null; [ $? -eq 2 ] || fail "missing map exits 2"
 "$tool" solve --limit x "$dir/push.txt" 2>/dev/null; [ $? -eq 2 ] || fail "bad limit exits 2"
+# generate: proven-winnable maps, the same for the same seed, the ranges of
+# their difficulty kept, a chain from difficulty 4 on.
+mkdir "$dir/a" "$dir/b"
+out=$("$tool" generate --seed 5 --difficulty 4 --count 2 --out "$dir/a") || fail "generate exits 0: $out"
+"$tool" generate --seed 5 --difficulty 4 --count 2 --out "$dir/b" >/dev/null || fail "generate again"
+[ "$(ls "$dir/a")" = "$(printf 'polegen5-4-1.txt\npolegen5-4-2.txt')" ] || fail "two maps: $(ls "$dir/a")"
+diff -r "$dir/a" "$dir/b" >/dev/null || fail "same seed, same maps"
+echo "$out" | grep -Eq "polegen5-4-1.txt: [0-9]+ cubes, pushes (1[0-2]), decisions (7|8), chains [1-9], traps [0-9]+ \([0-9]+\), shared bricks 0\.[0-5]" || fail "figures: $out"
+"$tool" check "$dir"/a/*.txt | grep -vq "solvable in" && fail "generated maps are won: $("$tool" check "$dir"/a/*.txt)"
+"$tool" generate --seed 5 --difficulty 11 2>/dev/null; [ $? -eq 2 ] || fail "difficulty 11 exits 2"
+"$tool" generate --difficulty 3 2>/dev/null; [ $? -eq 2 ] || fail "no seed exits 2"
 set -e
 echo "levels tool: all checks passed"

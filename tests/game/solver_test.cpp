@@ -103,11 +103,14 @@ TEST(SolveLevel, ShortestCountsMatchAPlainSearchAndSolutionsReplay) {
     const int expected = ReferenceShortest(puzzle);
     if (expected < 0) {
       ASSERT_EQ(r.outcome, SolveOutcome::kUnsolvable) << "trial " << trial;
+      ASSERT_EQ(DecideLevel(puzzle, {}).outcome, SolveOutcome::kUnsolvable) << "trial " << trial;
       ++unsolvable;
       continue;
     }
     ASSERT_EQ(r.outcome, SolveOutcome::kSolved) << "trial " << trial;
     ASSERT_EQ(static_cast<int>(r.moves.size()), expected) << "trial " << trial;
+    EXPECT_TRUE(r.shortest);
+    ASSERT_EQ(DecideLevel(puzzle, {}).outcome, SolveOutcome::kSolved) << "trial " << trial;
     // Played as the player would, the solution clears the board.
     QuietPlay play(puzzle);
     play.Settle();
@@ -148,6 +151,55 @@ TEST(SolveLevel, EmptyUnpairableAndHopelessBoards) {
   corner.At(1, 1) = 2;
   corner.At(2, 1) = kBrick;
   EXPECT_EQ(SolveLevel(corner).moves.size(), 3u);
+}
+
+// Each rule that drops a board, on a board it proves lost before any search
+// and on a near twin it must leave to be won.
+TEST(DecideLevel, OrderOfRowsAndShaftsAndOddGroupsOfManyCubes) {
+  const std::string floor(22, '1');
+  // Twelve 2s in two rooms parted by a wall in column 12: six and six; or
+  // seven, and five on posts, though a 3 on the wall makes the rooms one board.
+  const std::string row = "20202020202" "1" "2020202020", wall = std::string(11, '0') + "1";
+  const struct {
+    std::vector<std::string> rows;
+    SolveOutcome outcome;
+  } cases[] = {
+      // A closed row: 2 and 3 can never pass each other; nested they meet.
+      {{"2030203", floor}, SolveOutcome::kUnsolvable},
+      {{"2030302", floor}, SolveOutcome::kSolved},
+      // A 3 from a shelf can land on a 3 of the row: the order no longer binds.
+      {{"0300030", "0111111", "2030203", floor}, SolveOutcome::kSolved},
+      // A shaft holding 2 3 2 3 from its foot; one holding 2 3 that a 3 and a 2 can drop into.
+      {{"0131", "0121", "0131", "0121", floor}, SolveOutcome::kUnsolvable},
+      {{"0302", "0131", "0121", floor}, SolveOutcome::kSolved},
+      {{wall + "2", wall + "1", row, floor}, SolveOutcome::kSolved},
+      {{std::string(11, '0') + "3", "2" + wall.substr(1) + "3", "1" + wall.substr(1) + "2020202020", row.substr(0, 12) + "1010101010",
+        floor},
+       SolveOutcome::kUnsolvable},
+  };
+  for (const auto& c : cases) {
+    const SolveResult r = DecideLevel(BottomRows(c.rows), {});
+    EXPECT_EQ(r.outcome, c.outcome) << c.rows[0] << " / " << c.rows[c.rows.size() - 2];
+    if (c.outcome == SolveOutcome::kUnsolvable) EXPECT_EQ(r.statesExplored, 0u) << c.rows[c.rows.size() - 2];
+  }
+}
+
+TEST(FindWin, KeepsTheWinDecidedWhenTheBudgetEndsBeforeTheShortest) {
+  Board level;
+  bool warning = false;
+  ASSERT_TRUE(ReadLevelFile(std::string(TUMBOL_SOURCE_DIR) + "/data/pole13.txt", level, warning));
+  const SolveResult decided = DecideLevel(level, {});
+  ASSERT_EQ(decided.outcome, SolveOutcome::kSolved);
+  EXPECT_FALSE(decided.shortest);
+  SolveLimits limits;
+  limits.states = decided.statesExplored + 100;
+  const SolveResult cut = FindWin(level, limits);
+  ASSERT_EQ(cut.outcome, SolveOutcome::kSolved);
+  EXPECT_FALSE(cut.shortest);
+  EXPECT_EQ(cut.moves, decided.moves);
+  const SolveResult whole = FindWin(level, {});
+  EXPECT_TRUE(whole.shortest);
+  EXPECT_EQ(whole.moves.size(), SolveLevel(level).moves.size());
 }
 
 TEST(SolveLevel, StateLimitGivesUnknownWithoutGrowingPastIt) {

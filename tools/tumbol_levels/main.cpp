@@ -3,13 +3,18 @@
 //   tumbol-levels play FILE [ROW,COL,DIR ...]
 //   tumbol-levels solve [--limit N] FILE
 //   tumbol-levels traps [--limit N] FILE
+//   tumbol-levels generate --seed S --difficulty D [--count K] [--out DIR]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <unistd.h>
+#include <vector>
 
 #include "base/map_file.h"
+#include "base/data_file.h"
+#include "game/level_generator.h"
 #include "game/level_metrics.h"
 #include "game/quiet_play.h"
 #include "game/solver.h"
@@ -21,7 +26,8 @@ namespace {
 std::string SolveText(const SolveResult& r) {
   switch (r.outcome) {
     case SolveOutcome::kSolved:
-      return "solvable in " + std::to_string(r.moves.size()) + " pushes";
+      return "solvable in " + std::to_string(r.moves.size()) + " pushes" +
+             (r.shortest ? "" : " (fewer not ruled out)");
     case SolveOutcome::kUnsolvable:
       return "unsolvable";
     case SolveOutcome::kUnknown:
@@ -42,7 +48,8 @@ int Check(int argc, char** argv) {
     }
     std::string line = std::string(argv[i]) + ": " + (warning ? "warning" : "ok") + ", " +
                        std::to_string(board.CountCubes()) + " cubes";
-    const SolveResult solved = SolveLevel(board);
+    // As the game decides a board: within the player's limits.
+    const SolveResult solved = FindWin(board, kPlayerLimits);
     line += ", " + SolveText(solved);
     std::printf("%s\n", line.c_str());
     if (warning || solved.outcome != SolveOutcome::kSolved) status = 1;
@@ -177,12 +184,108 @@ int Traps(int argc, char** argv) {
   return 0;
 }
 
+// A whole positive number from text, or false.
+bool ParseCount(const char* text, long& value) {
+  char* end = nullptr;
+  value = std::strtol(text, &end, 10);
+  return *text != '\0' && *end == '\0' && value > 0 && value < 1000000;
+}
+
+// The shipped levels beside the tool, as the build lays them out.
+std::vector<Board> ShippedLevels(std::vector<std::string>& names) {
+  char self[4096];
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  std::string dir = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
+  dir = dir.substr(0, dir.find_last_of('/') + 1);
+  std::vector<Board> levels;
+  for (int i = 1; i <= 15; ++i) {
+    Board board;
+    bool warning = false;
+    const std::string name = "pole" + std::to_string(i) + ".txt";
+    if (!dir.empty() && ReadLevelFile(dir + name, board, warning)) {
+      levels.push_back(board);
+      names.push_back(name);
+    }
+  }
+  return levels;
+}
+
+int Generate(int argc, char** argv) {
+  long seed = -1, difficulty = -1, count = 1;
+  std::string out = ".";
+  for (int i = 2; i + 1 < argc; i += 2) {
+    const std::string option = argv[i];
+    bool ok = true;
+    if (option == "--seed") {
+      char* end = nullptr;
+      seed = std::strtol(argv[i + 1], &end, 10);
+      ok = *argv[i + 1] != '\0' && *end == '\0' && seed >= 0 && seed <= UINT32_MAX;
+    } else if (option == "--difficulty") {
+      ok = ParseCount(argv[i + 1], difficulty) && difficulty <= kMaxDifficulty;
+    } else if (option == "--count") {
+      ok = ParseCount(argv[i + 1], count) && count <= 100;
+    } else if (option == "--out") {
+      out = argv[i + 1];
+    } else {
+      ok = false;
+    }
+    if (!ok) {
+      std::fprintf(stderr, "tumbol-levels: bad %s '%s'\n", argv[i], argv[i + 1]);
+      return 2;
+    }
+  }
+  if (argc % 2 != 0 || seed < 0 || difficulty < 0) {
+    std::fprintf(stderr, "tumbol-levels: generate wants --seed S --difficulty 1..10 [--count K] [--out DIR]\n");
+    return 2;
+  }
+  std::vector<std::string> names;
+  const std::vector<Board> shipped = ShippedLevels(names);
+  const std::vector<GeneratedLevel> levels =
+      GenerateLevels(static_cast<uint32_t>(seed), static_cast<int>(difficulty), static_cast<int>(count), shipped);
+  for (size_t k = 0; k < levels.size(); ++k) {
+    const GeneratedLevel& level = levels[k];
+    const std::string name = "gen" + std::to_string(seed) + "-" + std::to_string(difficulty) + "-" + std::to_string(k + 1);
+    const std::string path = out + "/pole" + name + ".txt";
+    std::string text;
+    for (int r = 1; r <= level.board.Rows(); ++r) text += BoardRowText(level.board, r) + "\r\n";
+    std::string reason;
+    if (!WriteDataFile(path, text, reason)) {
+      std::fprintf(stderr, "tumbol-levels: %s: %s\n", path.c_str(), reason.c_str());
+      return 1;
+    }
+    int losing = 0, tempting = 0;
+    for (const Trap& trap : FindTraps(level.board, level.moves, 20000)) {
+      losing += !trap.unknown;
+      tempting += !trap.unknown && trap.vanishes;
+    }
+    std::string shared = "shared bricks -";
+    if (level.sharedWith >= 0) {
+      const size_t with = static_cast<size_t>(level.sharedWith);
+      char figure[32];
+      std::snprintf(figure, sizeof figure, "%.2f", level.sharedBricks);
+      shared = std::string("shared bricks ") + figure + " with " +
+               (with < names.size() ? names[with]
+                                          : "polegen" + std::to_string(seed) + "-" + std::to_string(difficulty) + "-" +
+                                                std::to_string(with - names.size() + 1) + ".txt");
+    }
+    std::printf("%s: %d cubes, pushes %zu, decisions %d, chains %d, traps %d (%d), %s\n", path.c_str(),
+                level.board.CountCubes(), level.moves.size(), level.decisions, level.chains, losing, tempting,
+                shared.c_str());
+  }
+  if (static_cast<long>(levels.size()) < count) {
+    std::fprintf(stderr, "tumbol-levels: only %zu of %ld levels found\n", levels.size(), count);
+    return 1;
+  }
+  return 0;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: tumbol-levels check FILE...\n"
                "       tumbol-levels play FILE [ROW,COL,DIR ...]\n"
                "       tumbol-levels solve [--limit N] FILE\n"
                "       tumbol-levels traps [--limit N] FILE\n"
+               "       tumbol-levels generate --seed S --difficulty D [--count K] [--out DIR]\n"
                );
   return 2;
 }
@@ -197,5 +300,6 @@ int main(int argc, char** argv) {
   if (verb == "play") return tumbol::Play(argc, argv);
   if (verb == "solve") return tumbol::Solve(argc, argv);
   if (verb == "traps") return tumbol::Traps(argc, argv);
+  if (verb == "generate") return tumbol::Generate(argc, argv);
   return tumbol::Usage();
 }
