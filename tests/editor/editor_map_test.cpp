@@ -75,7 +75,7 @@ TEST(EditorMapReader, SizeFromTheLastKeptLine) {
     std::vector<std::string> rows;  // the first rows read; a refused file leaves "80"
     bool warning;
   } cases[] = {
-      {"blank lines skipped, small letters, a lone CR ends a line", "1234567\r\n12\r\n  \r\n\r\n abcde \r",
+      {"blank lines skipped, small letters, a lone LF or CR ends a line", "1234567\n12\r\n  \r\n\r\n abcde \r",
        EditorReadResult::kRead, {"12345", "12000", "ABCDE"}, true},
       {"longer lines are cut without warning", "1234567\r\nqqqqqqqqq\r\n12345", EditorReadResult::kRead,
        {"12345", "QQQQQ", "12345"}, false},
