@@ -90,10 +90,8 @@ TEST(PlayAids, AnswersCountOnlyForTheBoardAskedAbout) {
   EXPECT_EQ(view.starts, starts + 4);
 }
 
-// The sign tells a level lost from its start (no push made, or all undone)
-// from one lost by a push.
+// Steps (1 a push, -1 an undo, 0 a new level), then the board is found lost.
 TEST(PlayAids, LostAsLoadedOrByAPush) {
-  // 1 a push, -1 an undo, 0 a new level; then the board is found lost.
   for (const auto& [steps, asLoaded] : std::vector<std::pair<std::vector<int>, bool>>{
            {{}, true}, {{1}, false}, {{1, -1}, true}, {{-1, 1}, false}, {{1, 1, -1}, false}, {{1, 1, 0}, true}}) {
     RecordingAids view;
