@@ -22,15 +22,16 @@ std::vector<std::string_view> KeptLines(std::string_view contents, size_t maxLin
 void ForEachKeptLine(std::string_view contents, const std::function<bool(std::string_view)>& keep) {
   size_t start = 0;
   while (start < contents.size()) {
-    size_t end = contents.find('\r', start);
+    size_t end = contents.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = contents.size();
     size_t first = start;
     size_t last = end;
     while (first < last && contents[first] == ' ') ++first;
     while (last > first && contents[last - 1] == ' ') --last;
     if (last > first && !keep(contents.substr(first, last - first))) return;
+    // The empty line between the CR and the LF of a CR LF is skipped as
+    // every empty line is.
     start = end + 1;
-    if (start < contents.size() && contents[start] == '\n') ++start;
   }
 }
 

@@ -13,9 +13,9 @@ namespace tumbol {
 std::string TrimBlanks(const std::string& text);
 
 // The lines of contents that are not empty once stripped of their blanks,
-// stripped, in order, as views into contents. A line ends at CR LF or at a
-// lone CR; a lone LF stays inside the line. Blank lines cost nothing, and the
-// scan stops after maxLines kept lines.
+// stripped, in order, as views into contents. A line ends at CR LF, at a
+// lone CR or at a lone LF, so files written on any system read alike. Blank
+// lines cost nothing, and the scan stops after maxLines kept lines.
 std::vector<std::string_view> KeptLines(std::string_view contents,
                                         size_t maxLines = std::numeric_limits<size_t>::max());
 

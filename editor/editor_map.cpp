@@ -85,6 +85,7 @@ void EditorCore::Form_Load() {
   EditorCols = kEditorCols;
   EditorBoard = NewEditorBoard();
   ExitConfirmed = false;
+  unsaved_ = false;
   WheelPending = 0;
   wheelAccumulated_ = 0;
   view_.SelectPaletteItem(0);
@@ -110,10 +111,12 @@ void EditorCore::HandleMouse(int button, double x, double y, bool isMove) {
                       row >= 1 && row <= std::min<int>(EditorRows, kEditorRows);
   const bool newCell = col != LastCol || row != LastRow;
   if (LastCol > 0 && inside && (!isMove || newCell)) {
+    const Cell before = EditorBoard.At(row, col);
     if (button == 1)
       PaintEditorCell(EditorBoard, row, col, CurrentKind);
     else if (button == 2)
       EraseEditorCell(EditorBoard, row, col);
+    unsaved_ = unsaved_ || EditorBoard.At(row, col) != before;
     view_.DrawEditorBoard();
   }
   LastCol = static_cast<int16_t>(col);
@@ -164,7 +167,13 @@ void EditorCore::tmrGet_Timer() {
   StepPalette(WheelDirection);
 }
 
+bool EditorCore::AskDropUnsaved(const std::string& question, const char* title) {
+  return toolkit_.MsgBox(std::string("На карте есть несохранённые изменения.") + kCR + question, kStyleQuestion,
+                         title) == kResultYes;
+}
+
 bool EditorCore::AskLeave() {
+  if (unsaved_) return AskDropUnsaved("Закрыть редактор без сохранения?", kTitleLeave);
   return toolkit_.MsgBox("Вы действительно хотите выйти?", kStyleQuestion, kTitleLeave) == kResultYes;
 }
 
@@ -220,7 +229,10 @@ void EditorCore::SaveEditorMap() {
     toolkit_.MsgBox("Не удалось сохранить файл '" + name + "' (" + error + ")." + kCR +
                         "Прежний файл, если он был, остался без изменений.",
                     kStyleExclamation, kTitleSave);
+    return;
   }
+  unsaved_ = false;
+  view_.ShowSaved(name);
 }
 
 void EditorCore::LoadEditorMap() {
@@ -243,7 +255,8 @@ void EditorCore::LoadEditorMap() {
     return;
   }
   bool warning = false;
-  switch (ReadEditorMap(contents, EditorBoard, warning)) {
+  Board read;
+  switch (ReadEditorMap(contents, read, warning)) {
     case EditorReadResult::kTooLarge:
       toolkit_.MsgBox("Карта в файле '" + name + "' слишком велика для редактора." + kCR +
                           "Карта может иметь не больше 32767 строк и 32767 столбцов, "
@@ -257,6 +270,10 @@ void EditorCore::LoadEditorMap() {
     case EditorReadResult::kRead:
       break;
   }
+  // Asked only now, when the map is there to replace the painting.
+  if (unsaved_ && !AskDropUnsaved("Загрузить карту '" + name + "' без сохранения?", kTitleOpen)) return;
+  EditorBoard = std::move(read);
+  unsaved_ = false;
   EditorRows = static_cast<int16_t>(EditorBoard.Rows());
   EditorCols = static_cast<int16_t>(EditorBoard.Cols());
   if (warning) {

@@ -59,6 +59,8 @@ class EditorView {
   virtual std::string MapNumberText() = 0;
   virtual void FocusMapNumber() = 0;
   virtual void SetSaveEnabled(bool enabled) = 0;
+  // A save wrote path: the window says so briefly, without a box.
+  virtual void ShowSaved(const std::string& path) = 0;
   // Unloads the window (its close handler still runs).
   virtual void CloseWindow() = 0;
 };
@@ -101,17 +103,22 @@ class EditorCore {
   int16_t LastRow = -1;
   int16_t CurrentKind = 0;
   bool ExitConfirmed = false;
+  // The board holds painting that no save or load has made good yet.
+  bool Unsaved() const { return unsaved_; }
   int16_t WheelDirection = 1;  // of the latest notch: +1 away from the user, -1 towards
   int WheelPending = 0;        // whole notches turned and not yet stepped
 
  private:
   void HandleMouse(int button, double x, double y, bool isMove);
   bool AskLeave();
+  // Before painting not yet saved is lost: true to go on.
+  bool AskDropUnsaved(const std::string& question, const char* title);
 
   Toolkit& toolkit_;
   EditorView& view_;
   GameFolders folders_;
   int selectedIndex_ = 0;
+  bool unsaved_ = false;
   int wheelAccumulated_ = 0;  // part of a notch turned so far
 };
 

@@ -20,6 +20,8 @@ const QColor kOrange(255, 128, 0);
 const QColor kLightOrange(255, 192, 128);
 const QColor kSurfaceColour(34, 36, 46);
 const QColor kGridColour(52, 56, 70);
+const char kTitle[] = "Редактор уровней";
+constexpr int kSavedTitleMs = 4000;
 
 int ButtonMask(Qt::MouseButtons buttons) {
   int mask = 0;
@@ -145,7 +147,10 @@ Form2::Form2(Toolkit& toolkit, const GameFolders& folders, QWidget* parent)
                 limits.stop = &stop;
                 return FindWin(board, limits);
               }) {
-  setWindowTitle(QStringLiteral("Редактор уровней"));
+  setWindowTitle(QString::fromUtf8(kTitle));
+  savedTitle.setSingleShot(true);
+  savedTitle.setInterval(kSavedTitleMs);
+  connect(&savedTitle, &QTimer::timeout, this, [this] { setWindowTitle(QString::fromUtf8(kTitle)); });
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
   setModal(true);
@@ -321,9 +326,14 @@ void Form2::showEvent(QShowEvent* event) {
 }
 
 void Form2::keyPressEvent(QKeyEvent* event) {
-  // The editor has no Cancel button: Esc must not close it.
-  if (event->key() == Qt::Key_Escape) return event->accept();
+  // Esc leaves as the close button does, question and all.
+  if (event->key() == Qt::Key_Escape) return event->accept(), core_.Command3_Click();
   QDialog::keyPressEvent(event);
+}
+
+void Form2::ShowSaved(const std::string& path) {
+  setWindowTitle(QString::fromUtf8(kTitle) + QStringLiteral(" — карта сохранена: ") + QString::fromStdString(path));
+  savedTitle.start();
 }
 
 void Form2::reject() {

@@ -88,6 +88,7 @@ class Form2 : public QDialog, private EditorView {
   QPushButton* Command3 = nullptr;     // "Закрыть"
   QLabel* LabelWin = nullptr;          // whether the painted map can be won, and in how many pushes
   QTimer tmrGet;                       // wheel poll, every 10 ms
+  QTimer savedTitle;                   // puts the plain title back after a save
 
   // The 26 tile pictures, index = code (entry 0 unused).
   std::vector<QPixmap> ImageList1;
@@ -111,6 +112,7 @@ class Form2 : public QDialog, private EditorView {
   void FocusMapNumber() override { Text1->setFocus(); }
   void SetSaveEnabled(bool enabled) override { Command1->setEnabled(enabled); }
   void CloseWindow() override { close(); }
+  void ShowSaved(const std::string& path) override;
 
   QLabel* MakeLabel(int left, int top, int width, const QString& text);
   QPushButton* MakeButton(int left, int top, int width, int height, const QString& text);

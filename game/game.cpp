@@ -52,6 +52,7 @@ void Game::Play(std::vector<Frame> frames, AfterFrames after) {
   frames_.assign(std::make_move_iterator(frames.begin()), std::make_move_iterator(frames.end()));
   after_ = after;
   inMotion_ = true;
+  if (flag_anim_ != 0) RestoreCursor();  // the pointer may rest on a cube that now moves
   if (frames_.empty()) return FinishFrames();
   view_.NextFrameIn(frames_.front().pause);
 }
@@ -117,7 +118,9 @@ bool Game::Undo() {
 }
 
 void Game::UpdateHoverCursor(int col, int row, double x, double /*y*/) {
-  if (!board_.Inside(row, col) || !IsCube(board_.At(row, col))) {
+  // While frames play, board_ already holds where the cubes come to rest,
+  // not what is on screen, and a press would be dropped anyway.
+  if (BoardInMotion() || !board_.Inside(row, col) || !IsCube(board_.At(row, col))) {
     RestoreCursor();
     return;
   }

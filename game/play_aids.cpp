@@ -11,10 +11,14 @@ void PlayAids::Search(const Board& board) {
 
 void PlayAids::ShowLost(bool lost) {
   lost_ = lost;
-  view_.ShowLostSign(lost);
+  view_.ShowLostSign(lost, pushes_ == 0);
 }
 
 void PlayAids::BoardChanging(bool undo) {
+  if (!undo)
+    ++pushes_;
+  else if (pushes_ > 0)
+    --pushes_;
   ++ticket_;
   searching_ = false;
   hintWanted_ = false;
@@ -26,6 +30,7 @@ void PlayAids::BoardChanging(bool undo) {
 
 void PlayAids::LevelReplaced() {
   BoardChanging(true);
+  pushes_ = 0;
 }
 
 void PlayAids::BoardAtRest(const Board& board) {

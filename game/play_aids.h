@@ -20,7 +20,9 @@ class AidsView {
   // the same ticket; a new request drops the one before.
   virtual void StartSearch(const Board& board, uint64_t ticket) = 0;
   virtual void CancelSearch() = 0;
-  virtual void ShowLostSign(bool shown) = 0;
+  // asLoaded: the level could not be won from its start, rather than lost
+  // by a push since.
+  virtual void ShowLostSign(bool shown, bool asLoaded) = 0;
   // The hint stays until HideHint (or until it has been seen long enough).
   virtual void ShowHint(const SolverMove& move) = 0;
   virtual void HideHint() = 0;
@@ -58,6 +60,7 @@ class PlayAids {
   bool searching_ = false;
   bool hintWanted_ = false;
   bool lost_ = false;                  // the sign is showing
+  int pushes_ = 0;                     // since the level's start, less the undone
   std::optional<SolveResult> known_;   // the answer for board_, once it came
 };
 

@@ -1,5 +1,6 @@
 #include "game/qt_board_picture.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -170,18 +171,49 @@ LostSign::LostSign(QWidget* parent) : QWidget(parent) {
   SetFreePlay(true);
 }
 
-const char* LostSign::Tip(bool freePlay) {
-  return freePlay ? "Этот уровень уже не пройти. Отмените ход (Ctrl+Z) или загрузите карту заново."
-                  : "Этот уровень уже не пройти. Начните его заново: кнопка «Заново».";
+QString LostSign::Tip(bool freePlay, bool asLoaded) {
+  if (asLoaded)
+    return freePlay ? QStringLiteral("Эту карту не пройти: выигрыша в ней нет с самого начала.\n"
+                                     "Загрузите другую карту.")
+                    : QStringLiteral("Эту карту не пройти: выигрыша в ней нет с самого начала.\n"
+                                     "Заново её тоже не пройти.");
+  return freePlay ? QStringLiteral("Этот уровень уже не пройти.\nОтмените ход (Ctrl+Z) или загрузите карту заново.")
+                  : QStringLiteral("Этот уровень уже не пройти.\nНачните его заново: кнопка «Заново».");
 }
 
-void LostSign::SetFreePlay(bool freePlay) { setToolTip(QString::fromUtf8(Tip(freePlay))); }
+void LostSign::SetFreePlay(bool freePlay) {
+  freePlay_ = freePlay;
+  setToolTip(Tip(freePlay_, asLoaded_));
+}
+
+void LostSign::Show(bool shown, bool asLoaded) {
+  if (shown) {
+    asLoaded_ = asLoaded;
+    setToolTip(Tip(freePlay_, asLoaded_));
+  }
+  setVisible(shown);
+}
 
 void LostSign::Point() {
   glow_.start();
   glowTimer_.start();
   update();
   QToolTip::showText(mapToGlobal(QPoint(0, height())), toolTip(), this, rect(), kGlowMs * 2);
+  KeepTipInWindow();
+}
+
+// The tip starts under the plaque, near the window's right edge, and is
+// wider than the room left there: it moves left until it ends inside.
+void LostSign::KeepTipInWindow() {
+  constexpr int kMargin = 24;  // clear of the outline's rounded corner
+  const QRect area = window()->geometry().adjusted(kMargin, 0, -kMargin, 0);
+  for (QWidget* tip : QApplication::topLevelWidgets()) {
+    if (!tip->inherits("QTipLabel") || !tip->isVisible()) continue;
+    QRect placed = tip->geometry();
+    if (placed.right() > area.right()) placed.moveRight(area.right());
+    if (placed.left() < area.left()) placed.moveLeft(area.left());
+    tip->move(placed.topLeft());
+  }
 }
 
 void LostSign::setVisible(bool visible) {

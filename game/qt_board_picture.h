@@ -78,15 +78,19 @@ class BoardPicture : public QWidget, public BoardSurface {
 
 // The sign of a level that can no longer be won: a plaque in the window's
 // frame, off the playing cells, that names a state of the level the way the
-// clocks do; its tooltip says the way back in the mode being played.
+// clocks do; its tooltip says why and what helps, in the mode being played:
+// a map that could not be won from its start needs another map, a level lost
+// by a push an undo or a restart.
 class LostSign : public QWidget {
  public:
   explicit LostSign(QWidget* parent);
   static const char* Caption() { return "Уровень не пройти"; }
-  static const char* Tip(bool freePlay);
+  static QString Tip(bool freePlay, bool asLoaded);
   void SetFreePlay(bool freePlay);
+  void Show(bool shown, bool asLoaded);
   void setVisible(bool visible) override;
-  // A hint was asked for on the lost board: the plaque glows and says why.
+  // A hint was asked for on the lost board: the plaque glows and says why,
+  // in a tip under it that stays inside the window.
   void Point();
   bool Glowing() const { return glow_.isValid(); }
 
@@ -94,8 +98,12 @@ class LostSign : public QWidget {
   void paintEvent(QPaintEvent*) override;
 
  private:
+  void KeepTipInWindow();
+
   QTimer glowTimer_;
   QElapsedTimer glow_;  // since Point; invalid: no glow
+  bool freePlay_ = true;
+  bool asLoaded_ = false;
 };
 
 // The 26 tile pictures, index = code (entry 0 unused); a missing picture is

@@ -93,7 +93,7 @@ class Form1 : public QWidget, private GameView {
   void AllLevelsWon(double totalTime) override;
   void StartSearch(const Board& board, uint64_t ticket) override { worker_.Start(board, ticket); }
   void CancelSearch() override { worker_.Cancel(); }
-  void ShowLostSign(bool shown) override { lostSign->setVisible(shown); }
+  void ShowLostSign(bool shown, bool asLoaded) override { lostSign->Show(shown, asLoaded); }
   void ShowHint(const SolverMove& move) override { Picture1->ShowHint(move.row, move.col, move.dir); }
   void HideHint() override { Picture1->StopHint(); }
   void PointAtLostSign() override { lostSign->Point(); }

@@ -29,7 +29,7 @@ class QuietView : public BoardSurface, public SoundCues, public BoardCursor, pub
   // No solver runs here: the play aids never answer.
   void StartSearch(const Board&, uint64_t) override {}
   void CancelSearch() override {}
-  void ShowLostSign(bool) override {}
+  void ShowLostSign(bool, bool) override {}
   void ShowHint(const SolverMove&) override {}
   void HideHint() override {}
   void PointAtLostSign() override {}

@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QPalette>
 
@@ -189,12 +188,6 @@ void Form3::StopEverything() {
 void Form3::done(int result) {
   StopEverything();
   QDialog::done(result);
-}
-
-void Form3::keyPressEvent(QKeyEvent* event) {
-  // The window closes by its button or its title bar; Esc is no Cancel here.
-  if (event->key() == Qt::Key_Escape) return event->accept();
-  QDialog::keyPressEvent(event);
 }
 
 void Form3::closeEvent(QCloseEvent* event) {

@@ -71,7 +71,6 @@ class Form3 : public QDialog {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void Form_Load(const QPixmap& closePicture);

@@ -34,6 +34,7 @@ class FakeView : public EditorView {
   void FocusMapNumber() override { ++focusCalls; }
   void SetSaveEnabled(bool enabled) override { saveEnabled.push_back(enabled); }
   void CloseWindow() override {}
+  void ShowSaved(const std::string&) override {}
 
   int draws = 0, selected = -1, preview = -1, focusCalls = 0;
   std::string coords, number;
@@ -75,7 +76,7 @@ TEST(EditorMapReader, SizeFromTheLastKeptLine) {
     std::vector<std::string> rows;  // the first rows read; a refused file leaves "80"
     bool warning;
   } cases[] = {
-      {"blank lines skipped, small letters, a lone CR ends a line", "1234567\r\n12\r\n  \r\n\r\n abcde \r",
+      {"blank lines skipped, small letters, a lone LF or CR ends a line", "1234567\n12\r\n  \r\n\r\n abcde \r",
        EditorReadResult::kRead, {"12345", "12000", "ABCDE"}, true},
       {"longer lines are cut without warning", "1234567\r\nqqqqqqqqq\r\n12345", EditorReadResult::kRead,
        {"12345", "QQQQQ", "12345"}, false},
@@ -140,6 +141,7 @@ TEST_F(Editor, PaintingStaysOnTheSurfaceAndWithinWhatItShows) {
   EXPECT_EQ(Text(1), "2000000000000000000000");
   // A larger map: only the 16 x 22 cells the surface shows can be painted.
   WriteBytes(dir / "pole4.txt", Lines(20, std::string(30, '0')));
+  tk.answers = {kResultYes};  // over the painting
   Load("4");
   ASSERT_EQ(Size(), "20x30");
   Press(1, 16, 22);
@@ -214,6 +216,33 @@ TEST_F(Editor, SavedMapLoadsBackAndInTheGame) {
                                                  "элементы.\rЭти элементы будут учитываться как пространство карты.",
                                                  kStyleInformation, "Загрузка карты")));
   EXPECT_EQ(Text(1), "10");
+}
+
+// Over painting not yet saved a load or the close asks first; otherwise the
+// usual question, and a load asks nothing.
+TEST_F(Editor, PaintingNotYetSavedIsAskedAboutBeforeALoadOrTheCloseLosesIt) {
+  WriteBytes(dir / "pole2.txt", Lines(16, std::string(22, '1')));
+  const std::string leave = "Вы действительно хотите выйти?", unsaved = "На карте есть несохранённые изменения.\r",
+                    load = unsaved + "Загрузить карту '" + dir.Slash() + "pole2.txt' без сохранения?",
+                    close = unsaved + "Закрыть редактор без сохранения?";
+  // p paints cell (1, 1), e erases an empty one, s saves, l and L load answering No and Yes; then "Закрыть".
+  const std::tuple<std::string, std::vector<std::string>, int> cases[] = {
+      {"e", {leave}, 0}, {"p", {close}, 5}, {"ps", {leave}, 5}, {"pl", {load, close}, 5}, {"pL", {load, leave}, 1}};
+  for (const auto& [steps, asked, cell] : cases) {
+    core.Form_Load();
+    tk.messages.clear();
+    Select(5);
+    Move(0, 1, 1);
+    for (char s : steps) {
+      if (s == 'p' || s == 'e') Press(s == 'p' ? 1 : 2, 1, s == 'p' ? 1 : 2);
+      if (s == 's') Save("7");
+      if (s == 'l' || s == 'L') tk.answers = {s == 'L' ? kResultYes : kResultNo}, Load("2");
+    }
+    core.Command3_Click();
+    for (size_t i = 0; i < tk.messages.size() || i < asked.size(); ++i)
+      EXPECT_EQ(i < tk.messages.size() ? tk.messages[i].text : "", i < asked.size() ? asked[i] : "") << steps;
+    EXPECT_EQ(core.EditorBoard.At(1, 1), cell) << steps;
+  }
 }
 
 // Each refused save or load says why and leaves the board and the files as

@@ -77,16 +77,18 @@ TEST_F(Form2Window, WheelNotchStepsThePaletteOnce) {
   }
 }
 
-TEST_F(Form2Window, TheCloseButtonAndTheTitleBarAskOnceAndNoKeepsTheBoard) {
-  for (bool button : {true, false}) {
-    SCOPED_TRACE(button ? "button" : "title bar");
+TEST_F(Form2Window, TheCloseButtonTheTitleBarAndEscAskOnceAndNoKeepsTheBoard) {
+  for (const char* way : {"button", "title bar", "Esc"}) {
+    SCOPED_TRACE(way);
     form = std::make_unique<Form2>(tk, dir.Slash());
     form->show();
     form->core().EditorBoard.At(1, 1) = 9;
     tk.messages.clear();
     tk.answers = {kResultNo, kResultYes};
     for (bool stays : {true, false}) {
-      button ? QTest::mouseClick(form->Command3, Qt::LeftButton) : void(form->close());
+      if (way[0] == 'b') QTest::mouseClick(form->Command3, Qt::LeftButton);
+      if (way[0] == 't') form->close();
+      if (way[0] == 'E') QTest::keyClick(form->Text1, Qt::Key_Escape);
       EXPECT_EQ(form->isVisible(), stays);
     }
     EXPECT_EQ(form->core().EditorBoard.At(1, 1), 9);
@@ -95,11 +97,7 @@ TEST_F(Form2Window, TheCloseButtonAndTheTitleBarAskOnceAndNoKeepsTheBoard) {
   }
 }
 
-TEST_F(Form2Window, EscAndTypingInThePaletteChangeNothing) {
-  form->show();
-  QTest::keyClick(form.get(), Qt::Key_Escape);
-  EXPECT_TRUE(form->isVisible());
-  EXPECT_TRUE(tk.messages.empty());
+TEST_F(Form2Window, TypingInThePaletteChangesNothing) {
   QTest::keyClicks(form->Combo1, "2q");
   EXPECT_EQ(form->Combo1->currentIndex(), 0);
   QTest::keyClick(form->Combo1, Qt::Key_Down);  // choosing an item does
@@ -121,8 +119,11 @@ TEST_F(Form2Window, MessagesSitOnTheEditorAndTheInstructionReads) {
 TEST_F(Form2Window, SaveButtonWritesTheTypedNumber) {
   form->core().EditorBoard.At(1, 1) = 12;
   QTest::keyClicks(form->Text1, "3");
+  form->savedTitle.setInterval(50);
   QTest::mouseClick(form->Command1, Qt::LeftButton);
   EXPECT_TRUE(form->Command1->isEnabled());
+  EXPECT_EQ(form->windowTitle().toStdString(), "Редактор уровней — карта сохранена: " + dir.Slash() + "pole3.txt");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form->windowTitle() == QStringLiteral("Редактор уровней"); }, 2000));
   EXPECT_EQ(ReadBytes(dir / "pole3.txt").substr(0, 24), "C000000000000000000000\r\n");
 
   form->core().EditorBoard.At(1, 1) = 0;

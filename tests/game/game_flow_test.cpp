@@ -218,6 +218,13 @@ TEST_F(GameFlow, HoverCursorFollowsTheHalves) {
   game.Picture1_MouseMove(0, 5);  // column 0
   game.Picture1_MouseMove(6, 24 * 14 + 5);  // follows column 0: no update
   EXPECT_EQ(game.flag_anim(), 0);
+  // While the board moves the plain arrow: the cubes shown are elsewhere.
+  game.Picture1_MouseMove(6, 24 * 14 + 5);
+  ui.Autoplay(nullptr, nullptr);
+  game.StartLevel();  // the pointer rests on a cube that starts moving
+  EXPECT_EQ(ui.cursorCalls.back(), 0);
+  game.Picture1_MouseMove(20, 24 * 14 + 5);
+  EXPECT_EQ(game.flag_anim(), 0);
 }
 
 // Between two frames of a level start or of a winning push any event may

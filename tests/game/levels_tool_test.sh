@@ -22,6 +22,8 @@ echo "$out" | grep -qx "$dir/bad.txt: warning, 0 cubes.*" || fail "warning line:
 echo "$out" | grep -qx "$dir/empty.txt: missing" || fail "empty file is missing: $out"
 echo "$out" | grep -qx "$dir/none.txt: missing" || fail "missing line: $out"
 "$tool" check "$dir/push.txt" >/dev/null || fail "check of a good map exits 0"
+tr -d '\r' < "$dir/push.txt" > "$dir/push_lf.txt"  # as a Linux text editor saves it
+out=$("$tool" check "$dir/push_lf.txt") || fail "a map with LF line ends: $out"
 
 out=$("$tool" play "$dir/pair.txt")
 [ "$(echo "$out" | head -1)" = "start: v2 f" ] || fail "pair settles as v2 f: $out"

@@ -20,14 +20,14 @@ class RecordingAids : public AidsView {
     ++starts;
   }
   void CancelSearch() override { ++cancels; }
-  void ShowLostSign(bool shown) override { lost = shown; }
+  void ShowLostSign(bool shown, bool fromStart) override { lost = shown, asLoaded = fromStart; }
   void ShowHint(const SolverMove& move) override { hints.push_back(move), hinted = true; }
   void HideHint() override { hinted = false; }
   void PointAtLostSign() override { ++pointed; }
   Board searched;
   uint64_t ticket_ = 0;
   int starts = 0, cancels = 0, pointed = 0;
-  bool lost = false, hinted = false;
+  bool lost = false, asLoaded = false, hinted = false;
   std::vector<SolverMove> hints;
 };
 
@@ -88,6 +88,19 @@ TEST(PlayAids, AnswersCountOnlyForTheBoardAskedAbout) {
     EXPECT_EQ(view.hints.size(), 1u) << "a hint for the board before the push";
   }
   EXPECT_EQ(view.starts, starts + 4);
+}
+
+// Steps (1 a push, -1 an undo, 0 a new level), then the board is found lost.
+TEST(PlayAids, LostAsLoadedOrByAPush) {
+  for (const auto& [steps, asLoaded] : std::vector<std::pair<std::vector<int>, bool>>{
+           {{}, true}, {{1}, false}, {{1, -1}, true}, {{-1, 1}, false}, {{1, 1, -1}, false}, {{1, 1, 0}, true}}) {
+    RecordingAids view;
+    PlayAids aids(view);
+    for (int step : steps) step == 0 ? aids.LevelReplaced() : aids.BoardChanging(step < 0);
+    aids.BoardAtRest(BottomRows({"0203"}));
+    aids.SearchDone(view.ticket_, Outcome(SolveOutcome::kUnsolvable));
+    EXPECT_EQ(view.asLoaded, asLoaded) << ::testing::PrintToString(steps);
+  }
 }
 
 class Undo : public ::testing::Test {

@@ -449,11 +449,12 @@ TEST_F(Form1Test, LostSignInTheFrameFromTheLoadOrATrapUntilUndoOrANewLevel) {
   const auto signBecomes = [&](bool shown) {
     return QTest::qWaitFor([&] { return form.lostSign->isVisibleTo(&form) == shown; }, 5000);
   };
+  form.move(-200, 0);  // off the narrow offscreen screen: F2's tip has the room a wide screen gives
   LoadLevel("2030000000000000000000");  // a lone 2 and a lone 3
   form.game().StartLevel();
   EXPECT_TRUE(signBecomes(true)) << "lost as loaded";
   // In the frame, clear of the cells and of the window's buttons; its tip
-  // names the way back of the mode, and F2 answers with it in both.
+  // says the map cannot be won, and F2 answers with it in both modes.
   EXPECT_FALSE((QRegion(form.Picture1->geometry()) + form.Image1[4]->geometry()).intersects(form.lostSign->geometry()));
   for (bool freePlay : {true, false}) {
     if (!freePlay) {  // a game: level 1, the same map
@@ -461,9 +462,14 @@ TEST_F(Form1Test, LostSignInTheFrameFromTheLoadOrATrapUntilUndoOrANewLevel) {
       ASSERT_TRUE(QTest::qWaitFor([&] { return !form.game().FreePlayMode(); }, 2000));
     }
     ASSERT_TRUE(signBecomes(true));
-    EXPECT_EQ(form.lostSign->toolTip().contains(QStringLiteral("Ctrl+Z")), freePlay);
+    const QString tip = form.lostSign->toolTip();
+    EXPECT_TRUE(tip.startsWith(QStringLiteral("Эту карту не пройти")) && tip.contains(freePlay ? "другую карту" : "Заново"));
     EXPECT_FALSE(form.lostSign->Glowing());
     QTest::keyClick(&form, Qt::Key_F2);
+    const QWidgetList tips = QApplication::topLevelWidgets();
+    EXPECT_TRUE(std::any_of(tips.begin(), tips.end(), [&](QWidget* t) {
+      return t->inherits("QTipLabel") && t->isVisible() && form.geometry().contains(t->geometry());
+    })) << "F2's tip stays inside the window";
     EXPECT_TRUE(form.lostSign->Glowing());
     EXPECT_FALSE(form.Picture1->HintShowing());
   }
@@ -486,6 +492,7 @@ TEST_F(Form1Test, LostSignInTheFrameFromTheLoadOrATrapUntilUndoOrANewLevel) {
   EXPECT_FALSE(form.lostSign->isVisibleTo(&form)) << "still winnable";
   press(trap->move);
   EXPECT_TRUE(signBecomes(true));
+  EXPECT_TRUE(form.lostSign->toolTip().contains(QStringLiteral("Отмените ход (Ctrl+Z)")));
   ASSERT_TRUE(AtRest());
   QTest::keyClick(form.Text1, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_FALSE(form.lostSign->isVisibleTo(&form)) << "undone";

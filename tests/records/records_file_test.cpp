@@ -144,8 +144,9 @@ TEST_F(RecordsFileTest, ANewRecordTakesThePlaceOfTheFirstSlowerEntry) {
        "X[:]2,77777777777778E-02\r\nИ2[:]0,03125\r\nИ3[:]0:50:00\r\n"},
       {"a tie keeps its rank", "A[:]0,025\r\nB[:]0,03125\r\nC[:]0:50:00\r\nD[:]0,05\r\n", 0.03125, '.',
        "A[:]0,025\r\nB[:]0,03125\r\nX[:]0.03125\r\nD[:]0,05\r\n"},
-      {"entries without separator are kept, a lone CR ends one, a lone LF does not",
-       "  Заголовок  \r\n\r\nA[:]0,01\rстрока\r\nB\nC[:]0,05\r\n", 0.02, ',', "Заголовок\r\nA[:]0,01\r\nстрока\r\nX[:]0,02\r\n"},
+      {"entries without separator are kept, a lone CR or LF ends one",
+       "  Заголовок  \r\n\r\nA[:]0,01\rстрока\r\nB\nC[:]0,05\n", 0.02, ',',
+       "Заголовок\r\nA[:]0,01\r\nстрока\r\nB\r\nX[:]0,02\r\n"},
       {"an unreadable time is slower than any", "A[:]0,01\r\nB[:]когда-то\r\nC[:]0,5\r\n", 0.3, ',',
        "A[:]0,01\r\nX[:]0,3\r\nC[:]0,5\r\n"},
   };
