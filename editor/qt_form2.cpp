@@ -10,8 +10,8 @@
 #include <algorithm>
 
 #include "base/board_geometry.h"
-#include "game/qt_board_picture.h"
 #include "shell/qt_fit_font.h"
+#include "shell/qt_tile_pictures.h"
 
 namespace tumbol {
 

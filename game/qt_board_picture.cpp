@@ -7,6 +7,7 @@
 
 #include "base/board_geometry.h"
 #include "base/cell.h"
+#include "shell/qt_tile_pictures.h"
 
 namespace tumbol {
 
@@ -43,23 +44,7 @@ void PaintHint(QPainter& painter, int row, int col, int dir, double pulse) {
   painter.drawPolygon(arrow, 7);
 }
 
-QPixmap Fallback(int code) {
-  QPixmap p(kCellPixels, kCellPixels);
-  p.fill(QColor::fromHsv((code * 37) % 360, 160, 200));
-  QPainter painter(&p);
-  painter.drawText(p.rect(), Qt::AlignCenter, QString::number(code));
-  return p;
-}
 }  // namespace
-
-std::vector<QPixmap> LoadTilePictures() {
-  std::vector<QPixmap> tiles(kTileCount + 1);
-  for (int code = 1; code <= kTileCount; ++code) {
-    QPixmap p(QStringLiteral(":/art/tile%1.png").arg(code));
-    tiles[code] = p.isNull() ? Fallback(code) : p;
-  }
-  return tiles;
-}
 
 BoardPicture::BoardPicture(QWidget* parent)
     : QWidget(parent), frame_(kBoardPixelsWide, kBoardPixelsHigh, QImage::Format_RGB32) {

@@ -93,8 +93,4 @@ class LostSign : public QWidget {
   QElapsedTimer glow_;  // since Point; invalid: no glow
 };
 
-// The 26 tile pictures, index = code (entry 0 unused); a missing picture is
-// replaced by a plain square so the board stays playable.
-std::vector<QPixmap> LoadTilePictures();
-
 }  // namespace tumbol

@@ -10,7 +10,7 @@ allowed=(
   "shell:base/ shell/"
   "records:base/ shell/ records/"
   "game:base/ shell/ records/records_file.h game/"
-  "editor:base/ shell/ game/qt_board_picture.h editor/"
+  "editor:base/ shell/ editor/"
   "app:base/ shell/ records/ game/ editor/"
 )
 bad=0
