@@ -14,7 +14,6 @@
 #include "base/duration.h"
 #include "base/file_exists.h"
 #include "base/text_lines.h"
-#include "records/records_file.h"
 #include "shell/qt_fit_font.h"
 
 namespace tumbol {
@@ -211,10 +210,6 @@ void Form1::ReleaseButtonImage() {
   if (pressedButton_ < 0) return;
   Image1[pressedButton_]->setPixmap(ImageList2[2 * pressedButton_ + 1]);
   pressedButton_ = -1;
-}
-
-void Form1::AllLevelsWon(double totalTime) {
-  CheckNewRecord(toolkit_, game_.Folders(), RecordLines, totalTime, LocaleDecimalSeparator());
 }
 
 void Form1::SetOutline(const QRegion& outline) {

@@ -18,7 +18,6 @@
 #include "game/play_aids.h"
 #include "game/qt_board_picture.h"
 #include "game/qt_solver_worker.h"
-#include "records/records_file.h"
 #include "shell/music.h"
 #include "shell/qt_audio.h"
 #include "shell/qt_desktop.h"
@@ -69,6 +68,8 @@ class Form1 : public QWidget, private GameView {
   // window opens it, modal over this one, before the signal returns.
   void editorWanted();
   void recordsWanted();
+  // The last level of a game is won in totalTime (days): maybe a record.
+  void allLevelsWon(double totalTime);
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -89,7 +90,7 @@ class Form1 : public QWidget, private GameView {
   void SetCoordsText(const std::string& text) override { Label1->setText(QString::fromStdString(text)); }
   void EnableTimer2() override { Timer2.start(); }
   void NextFrameIn(double seconds) override { frameTimer_.start(static_cast<int>(seconds * 1000.0 + 0.5)); }
-  void AllLevelsWon(double totalTime) override;
+  void AllLevelsWon(double totalTime) override { emit allLevelsWon(totalTime); }
   void StartSearch(const Board& board, uint64_t ticket) override { worker_.Start(board, ticket); }
   void CancelSearch() override { worker_.Cancel(); }
   void ShowLostSign(bool shown) override { lostSign->setVisible(shown); }
@@ -118,7 +119,6 @@ class Form1 : public QWidget, private GameView {
   QTimer frameTimer_;  // the board's one clock: the game's next frame is due
   SolverWorker worker_;  // after game_: its answers go there
   int pressedButton_ = -1;  // the button picture showing pressed, if any
-  RecordTable RecordLines;  // the records table as last read
   QPoint drag_;                 // dragX, dragY: where the window was grabbed
   bool dragging_ = false;       // the button went down on the surface, not on a control
   bool moveOffered_ = false;    // this drag was offered to the window system
