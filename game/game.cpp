@@ -1,8 +1,8 @@
 #include "game/game.h"
 
 #include "base/duration.h"
+#include "base/file_exists.h"
 #include "base/map_file.h"
-#include "base/text_lines.h"
 #include "game/rules.h"
 
 namespace tumbol {
@@ -19,13 +19,13 @@ void Game::LoadLevelMap() {
   } else {
     number = std::to_string(levelNumber_);
   }
-  // A map the player saved in the editor comes before the shipped one.
-  const std::string name = FoundFile(Folders(), "pole" + number + ".txt");
   loadFailed_ = false;
+  const std::string file = MapFileName(number);
+  // A map the player saved in the editor comes before the shipped one.
+  const std::string name = FoundFile(Folders(), file);
   bool warning = false;
-  // A number that is no plain file name part (a path, "..") names no file.
-  if (!IsPlainFileNamePart(number) || !ReadLevelFile(name, board_, warning)) {
-    toolkit_.MsgBox("Файла '" + name + "' не существует!", kStyleExclamation, "Открыть");
+  if (file.empty() || !ReadLevelFile(name, board_, warning)) {
+    file.empty() ? RefuseMapNumber(toolkit_, number, "Открыть") : ShowMissingFile(toolkit_, name);
     loadFailed_ = true;
     return;
   }

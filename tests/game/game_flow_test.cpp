@@ -51,7 +51,7 @@ class GameFlow : public ::testing::Test {
   Game game{tk, ui, ui, ui, ui};
 };
 
-TEST_F(GameFlow, MissingMapAndPathNumbersNameNoFile) {
+TEST_F(GameFlow, MissingMapsAreToldAndPathNumbersRefused) {
   WriteMap(0, "");  // 0 bytes counts as missing
   // Names with a control character are never asked for, not even when such a file is there.
   for (const char* name : {"pole1\t.txt", "pole1\x7f.txt"}) WriteBytes(dir / name, kOnePush);
@@ -59,7 +59,10 @@ TEST_F(GameFlow, MissingMapAndPathNumbersNameNoFile) {
     tk.messages.clear();
     ui.text1 = number;
     game.LoadLevelMap();
-    EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Файла '" + game.Folders().program + "pole" + number + ".txt' не существует!",
+    const bool plain = number.size() == 1 && std::isdigit(number[0]);
+    EXPECT_THAT(tk.messages, ElementsAre(FieldsAre(plain ? "Файла '" + game.Folders().program + "pole" + number + ".txt' не существует!"
+                                                         : "Номер карты '" + number + "' не годится для имени файла.\r"
+                                                           "Уберите из него знаки / и \\ и управляющие символы.",
                                                    kStyleExclamation, "Открыть")));
     EXPECT_TRUE(game.LoadFailed());
   }
