@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QToolTip>
 #include <cmath>
 
@@ -44,6 +45,30 @@ void PaintHint(QPainter& painter, int row, int col, int dir, double pulse) {
   painter.drawPolygon(arrow, 7);
 }
 
+// Corner brackets round the cell, light on a dark edge so that they read on
+// every tile and on the background alike, and a faint frame between them.
+void PaintCellCursor(QPainter& painter, int row, int col) {
+  const QRectF cell = CellRect(row, col).adjusted(2, 2, -2, -2);
+  constexpr double kArm = 9;
+  QPainterPath brackets;
+  for (const QPointF& corner : {cell.topLeft(), cell.topRight(), cell.bottomRight(), cell.bottomLeft()}) {
+    const double dx = corner.x() < cell.center().x() ? kArm : -kArm;
+    const double dy = corner.y() < cell.center().y() ? kArm : -kArm;
+    brackets.moveTo(corner + QPointF(dx, 0));
+    brackets.lineTo(corner);
+    brackets.lineTo(corner + QPointF(0, dy));
+  }
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(QPen(QColor(255, 248, 225, 110), 1));
+  painter.drawRoundedRect(cell, 3, 3);
+  painter.setPen(QPen(QColor(20, 14, 8, 210), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.drawPath(brackets);
+  painter.setPen(QPen(QColor(255, 248, 225), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.drawPath(brackets);
+}
+
+QRect CursorRect(int row, int col) { return CellRect(row, col).adjusted(-2, -2, 2, 2).toAlignedRect(); }
+
 }  // namespace
 
 BoardPicture::BoardPicture(QWidget* parent)
@@ -75,6 +100,19 @@ void BoardPicture::ShowHint(int row, int col, int dir) {
   hintShown_.start();
   hintTimer_.start();
   update(HintRect());
+}
+
+void BoardPicture::ShowCellCursor(int row, int col) {
+  HideCellCursor();
+  cursorRow_ = row;
+  cursorCol_ = col;
+  update(CursorRect(row, col));
+}
+
+void BoardPicture::HideCellCursor() {
+  if (!CellCursorShowing()) return;
+  update(CursorRect(cursorRow_, cursorCol_));
+  cursorRow_ = cursorCol_ = 0;
 }
 
 void BoardPicture::StopHint() {
@@ -131,6 +169,7 @@ void BoardPicture::paintEvent(QPaintEvent*) {
     const double phase = std::fmod(hintShown_.elapsed() / kPulsePeriodMs, 1.0);
     PaintHint(painter, hintRow_, hintCol_, hintDir_, 0.5 - 0.5 * std::cos(phase * 2 * M_PI));
   }
+  if (CellCursorShowing()) PaintCellCursor(painter, cursorRow_, cursorCol_);
 }
 
 void BoardPicture::mousePressEvent(QMouseEvent* event) {

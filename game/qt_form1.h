@@ -88,6 +88,8 @@ class Form1 : public QWidget, private GameView {
   void ShowModeControls(bool freePlay) override;
   void SetLivesText(const std::string& text) override { Label2->setText(QString::fromStdString(text)); }
   void SetCoordsText(const std::string& text) override { Label1->setText(QString::fromStdString(text)); }
+  void ShowCellCursor(int row, int col) override { Picture1->ShowCellCursor(row, col); }
+  void HideCellCursor() override { Picture1->HideCellCursor(); }
   void EnableTimer2() override { Timer2.start(); }
   void NextFrameIn(double seconds) override { frameTimer_.start(static_cast<int>(seconds * 1000.0 + 0.5)); }
   void AllLevelsWon(double totalTime) override { emit allLevelsWon(totalTime); }
@@ -103,7 +105,7 @@ class Form1 : public QWidget, private GameView {
   void ReleaseButtonImage();
   void OpenEditor() { emit editorWanted(); }
   void OpenRecords() { emit recordsWanted(); }
-  // The game's keys: undo, hint, Enter to load. True when taken.
+  // The game's keys: the cell cursor and its pushes, undo, redo, hint, Enter to load. True when taken.
   bool PlayKey(QObject* watched, QKeyEvent* key);
 
   void Form_Activate();
