@@ -33,8 +33,8 @@ void Game::LoadLevelMap() {
     return;
   }
   StopFrames();  // they showed the old board
-  // Free play's level loaded again is a restart, which undo can take back.
-  if (freePlayMode_ && loaded == level_.start())
+  // The level loaded again is a restart, which free play's undo can take back.
+  if (loaded == level_.start())
     level_.Restart();
   else
     level_ = Level(loaded);

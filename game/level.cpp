@@ -55,19 +55,15 @@ void Level::Remember(Board before) {
   redo_.clear();
 }
 
-bool Level::Undo() {
-  if (undo_.empty()) return false;
-  redo_.push_back(std::move(board_));
-  board_ = std::move(undo_.back());
-  undo_.pop_back();
-  return true;
-}
+bool Level::Undo() { return Step(undo_, redo_); }
 
-bool Level::Redo() {
-  if (redo_.empty()) return false;
-  undo_.push_back(std::move(board_));
-  board_ = std::move(redo_.back());
-  redo_.pop_back();
+bool Level::Redo() { return Step(redo_, undo_); }
+
+bool Level::Step(std::vector<Board>& from, std::vector<Board>& to) {
+  if (from.empty()) return false;
+  to.push_back(std::move(board_));
+  board_ = std::move(from.back());
+  from.pop_back();
   return true;
 }
 

@@ -59,6 +59,8 @@ class Level {
  private:
   // The board before a step becomes the first to undo; nothing is left to redo.
   void Remember(Board before);
+  // The board goes onto `to`, and the last of `from` takes its place.
+  bool Step(std::vector<Board>& from, std::vector<Board>& to);
 
   Board start_;
   Board board_;

@@ -232,8 +232,7 @@ TEST_F(GameFlow, TheCellCursorMovesAsFarAsTheEdgesPushesAndFollowsTheCube) {
   ui.Autoplay(nullptr, nullptr);
   using Cell = std::pair<int, int>;
   const std::function<void()> keys[] = {
-      [&] { game.PushAtCellCursor(+1); },  // first shown, nothing pushed
-      [&] { game.MoveCellCursor(-1, 0), game.MoveCellCursor(0, -1); },
+      [&] { game.PushAtCellCursor(+1), game.MoveCellCursor(-1, 0), game.MoveCellCursor(0, -1); },  // shown, no push
       [&] { for (int i = 0; i < 30; ++i) game.MoveCellCursor(0, +1); },
       [&] { for (int i = 0; i < 30; ++i) game.MoveCellCursor(+1, 0); },
       [&] { game.MoveCellCursor(-1, -1); },
@@ -244,7 +243,7 @@ TEST_F(GameFlow, TheCellCursorMovesAsFarAsTheEdgesPushesAndFollowsTheCube) {
       [&] { game.MoveCellCursor(0, +1); },
       [&] { game.StartLevel(); },
   };
-  const Cell want[] = {{1, 1}, {1, 1}, {1, 22}, {16, 22}, {15, 21}, {1, 1}, {15, 2}, {15, 2}, {0, 0}, {15, 2}, {1, 1}};
+  const Cell want[] = {{1, 1}, {1, 22}, {16, 22}, {15, 21}, {1, 1}, {15, 2}, {15, 2}, {0, 0}, {15, 2}, {1, 1}};
   for (size_t i = 0; i < std::size(keys); ++i) {
     keys[i]();
     EXPECT_EQ(ui.cellCursor, want[i]) << "step " << i;

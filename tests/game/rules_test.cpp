@@ -37,21 +37,6 @@ TEST(PushDirection, MiddleOfCellPushesRight) {
   EXPECT_EQ(PushDirection(3, 71.0), -1);
 }
 
-TEST(TryPush, RefusesEdgesBricksAndCubes) {
-  Board b = BottomRows({"2000000000000000000003", "1111111111111111111111"});
-  EXPECT_FALSE(TryPush(b, 15, 1, -1));   // column 1 pushed left
-  EXPECT_FALSE(TryPush(b, 15, 22, +1));  // column 22 pushed right
-  EXPECT_FALSE(TryPush(b, 16, 3, +1));   // a brick is not pushed
-  Board c = BottomRows({"231M000000000000000000", "1111111111111111111111"});
-  const Board before = c;
-  EXPECT_FALSE(TryPush(c, 15, 1, +1));  // into a cube
-  EXPECT_FALSE(TryPush(c, 15, 2, +1));  // into a brick
-  EXPECT_EQ(c, before);
-  EXPECT_TRUE(TryPush(b, 15, 1, +1));
-  EXPECT_EQ(b.At(15, 2), 2);
-  EXPECT_EQ(b.At(15, 1), 0);
-}
-
 TEST(Gravity, StackSinksOneRowPerPassTogether) {
   const std::vector<std::string> rows = {"2", "3", "0", "0", "1"};
   Board b = BottomRows(rows);
@@ -118,9 +103,12 @@ TEST(LevelPush, FramesAndWhereThePushedCubeEnds) {
       {{"0020", "0010", "2011", "1111"}, 13, 3, -1, "f f v2 f", 15, 2},  // falls beside its partner: they go
       {{"3", "20", "11"}, 15, 1, +1, "f", 15, 2},                   // the cube it held falls; it stays
       {{"30", "10", "022", "111"}, 13, 1, +1, "f v2 f", 15, 2},    // on a board not at rest: lands, and falls on
-      {{"20", "11"}, 15, 2, -1, nullptr, 0, 0},                     // the other half: an empty cell
-      {{"23", "11"}, 15, 1, +1, nullptr, 0, 0},                     // into a cube
+      {{"20", "11"}, 15, 2, -1, nullptr, 0, 0},                     // an empty cell
+      {{"20", "11"}, 16, 1, +1, nullptr, 0, 0},                     // a brick
+      {{"231", "111"}, 15, 1, +1, nullptr, 0, 0},                   // into a cube
+      {{"231", "111"}, 15, 2, +1, nullptr, 0, 0},                   // into a brick
       {{"2", "1"}, 15, 1, -1, nullptr, 0, 0},                       // off the board
+      {{"0000000000000000000002", "1111111111111111111111"}, 15, 22, +1, nullptr, 0, 0},
   };
   for (const auto& c : cases) {
     Level level(BottomRows(c.rows));
