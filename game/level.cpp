@@ -21,7 +21,7 @@ void FollowCube(const Board& pushed, const std::vector<Frame>& frames, int& row,
   marks.At(row, col) = kFollowed;
   for (const Frame& frame : frames) {
     if (frame.kind == Frame::kVanish) {
-      if (frame.cells.At(row, col) == kVanishing) return;  // it went here
+      // A cube that bursts leaves no mark to follow: row, col stay where it went.
       for (int r = 1; r <= marks.Rows(); ++r)
         for (int c = 1; c <= marks.Cols(); ++c)
           if (frame.cells.At(r, c) == kVanishing) marks.At(r, c) = kEmpty;
