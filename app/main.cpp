@@ -16,6 +16,7 @@
 #include "editor/qt_form2.h"
 #include "game/qt_form1.h"
 #include "records/qt_form3.h"
+#include "records/records_file.h"
 #include "shell/qt_audio.h"
 #include "shell/qt_board_cursor.h"
 #include "shell/qt_desktop.h"
@@ -85,6 +86,10 @@ int Main(int argc, char** argv) {
     CentreOnScreen(&records);
     records.exec();
     ReturnKeyboard(&form);
+  });
+  RecordTable recordLines;  // the records table as last read
+  QObject::connect(&form, &Form1::allLevelsWon, &form, [&](double totalTime) {
+    CheckNewRecord(toolkit, folders, recordLines, totalTime, LocaleDecimalSeparator());
   });
   form.Form_Load(folders);
   // The window's load has read the skin already; its outline comes from that

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "base/text_lines.h"
+#include "base/toolkit.h"
 
 namespace tumbol {
 
@@ -14,6 +15,10 @@ bool FileExists(const std::string& path) {
   // A folder has a length too, but it is no file the game can read.
   if (!S_ISREG(st.st_mode)) return false;
   return st.st_size != 0;
+}
+
+void ShowMissingFile(Toolkit& toolkit, const std::string& path) {
+  toolkit.MsgBox("Файла '" + path + "' не существует!", kStyleExclamation, "Открыть");
 }
 
 }  // namespace tumbol

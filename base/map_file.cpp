@@ -35,6 +35,16 @@ bool ReadLevelFile(const std::string& path, Board& board, bool& warning) {
   return true;
 }
 
+std::string MapFileName(const std::string& number) {
+  return IsPlainFileNamePart(number) ? "pole" + number + ".txt" : std::string();
+}
+
+void RefuseMapNumber(Toolkit& toolkit, const std::string& number, const std::string& title) {
+  toolkit.MsgBox("Номер карты '" + number + "' не годится для имени файла." + kCR +
+                     "Уберите из него знаки / и \\ и управляющие символы.",
+                 kStyleExclamation, title);
+}
+
 std::string BoardRowText(const Board& board, int row) {
   std::string text;
   for (int col = 1; col <= board.Cols(); ++col) {

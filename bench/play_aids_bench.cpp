@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/map_file.h"
-#include "game/rules.h"
+#include "game/level.h"
 #include "game/solver.h"
 
 namespace tumbol {
@@ -23,24 +23,23 @@ int Run() {
     bool warning = false;
     if (!ReadLevelFile(std::string(TUMBOL_SOURCE_DIR) + "/data/pole" + std::to_string(n) + ".txt", board, warning))
       continue;
-    SettleQuietly(board);
+    Level level(board);
+    level.Settle();
     std::vector<double> ms;
     int lost = 0, unknown = 0;
-    for (const SolverMove& next : SolveLevel(board).moves) {
+    for (const SolverMove& next : SolveLevel(level.board()).moves) {
       for (int row = 1; row <= board.Rows(); ++row)
         for (int col = 1; col <= board.Cols(); ++col)
           for (const int dir : {-1, 1}) {
-            Board after = board;
-            if (!TryPush(after, row, col, dir)) continue;
-            SettleQuietly(after);
+            Level after(level.board());
+            if (!after.Push(row, col, dir)) continue;
             const auto start = std::chrono::steady_clock::now();
-            const SolveResult r = FindWin(after, kPlayerLimits);
+            const SolveResult r = FindWin(after.board(), kPlayerLimits);
             ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
             lost += r.outcome == SolveOutcome::kUnsolvable;
             unknown += r.outcome == SolveOutcome::kUnknown;
           }
-      TryPush(board, next.row, next.col, next.dir);
-      SettleQuietly(board);
+      level.Push(next.row, next.col, next.dir);
     }
     if (ms.empty()) continue;
     all.insert(all.end(), ms.begin(), ms.end());

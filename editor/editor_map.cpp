@@ -208,17 +208,13 @@ void EditorCore::SaveEditorMap() {
                     kStyleExclamation, kTitleOpen);
     return;
   }
-  if (!IsPlainFileNamePart(number)) {
-    toolkit_.MsgBox("Номер карты '" + number + "' не годится для имени файла." + kCR +
-                        "Уберите из него знаки / и \\ и управляющие символы.",
-                    kStyleExclamation, kTitleSave);
-    return;
-  }
+  const std::string file = MapFileName(number);
+  if (file.empty()) return RefuseMapNumber(toolkit_, number, kTitleSave);
   // The question names the map the player would lose, the one the game
   // finds under this number: the player's copy or the shipped one, which a
   // copy in the data folder would hide.
-  const std::string name = WrittenFile(folders_, "pole" + number + ".txt");
-  const std::string found = FoundFile(folders_, "pole" + number + ".txt");
+  const std::string name = WrittenFile(folders_, file);
+  const std::string found = FoundFile(folders_, file);
   if (FileExists(found)) {
     const int answer = toolkit_.MsgBox("Файл '" + found + "' уже существует!" + kCR + "Заменить существующий файл?",
                                        kStyleQuestion, kTitleSave);
@@ -242,18 +238,11 @@ void EditorCore::LoadEditorMap() {
     view_.FocusMapNumber();
     return;
   }
-  if (!IsPlainFileNamePart(number)) {
-    toolkit_.MsgBox("Номер карты '" + number + "' не годится для имени файла." + kCR +
-                        "Уберите из него знаки / и \\ и управляющие символы.",
-                    kStyleExclamation, kTitleOpen);
-    return;
-  }
-  const std::string name = FoundFile(folders_, "pole" + number + ".txt");
+  const std::string file = MapFileName(number);
+  if (file.empty()) return RefuseMapNumber(toolkit_, number, kTitleOpen);
+  const std::string name = FoundFile(folders_, file);
   std::string contents;
-  if (!FileExists(name) || !ReadDataFile(name, contents)) {
-    toolkit_.MsgBox("Файла '" + name + "' не существует!", kStyleExclamation, kTitleOpen);
-    return;
-  }
+  if (!FileExists(name) || !ReadDataFile(name, contents)) return ShowMissingFile(toolkit_, name);
   bool warning = false;
   Board read;
   switch (ReadEditorMap(contents, read, warning)) {

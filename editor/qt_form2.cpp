@@ -12,6 +12,7 @@
 #include "game/qt_board_picture.h"
 #include "shell/qt_desktop.h"
 #include "shell/qt_fit_font.h"
+#include "shell/qt_tile_pictures.h"
 
 namespace tumbol {
 

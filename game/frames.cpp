@@ -39,6 +39,18 @@ std::vector<Frame> SlideInFrames(const Board& level) {
   return frames;
 }
 
+std::string FramesText(const std::vector<Frame>& frames) {
+  if (frames.empty()) return "-";
+  std::string text;
+  for (const Frame& frame : frames) {
+    if (!text.empty()) text += ' ';
+    text += frame.kind == Frame::kVanish ? "v" + std::to_string(frame.cells.Count(kVanishing))
+            : frame.kind == Frame::kFall ? "f"
+                                         : "s";
+  }
+  return text;
+}
+
 int DrawFrame(const Board& cells, BoardSurface& surface) {
   int vanishing = 0;
   surface.Clear();

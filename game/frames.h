@@ -3,6 +3,7 @@
 // slide-in shows, each with the pause before it. The game computes them at
 // once and the window plays them on one timer, so no rule ever runs while
 // another waits for a frame.
+#include <string>
 #include <vector>
 
 #include "base/board.h"
@@ -28,6 +29,11 @@ std::vector<Frame> SettleFrames(Board& board);
 // The level rising into view from its bottom row up, one row a frame, the
 // first due at once; the last two frames are the whole level.
 std::vector<Frame> SlideInFrames(const Board& level);
+
+// The kinds of frames, for the level tool and the tests: "f" a fall frame,
+// "vN" a vanish frame emptying N cells, "s" a slide frame, joined by blanks;
+// "-" when there are none.
+std::string FramesText(const std::vector<Frame>& frames);
 
 // Paints a frame: tiles, and bursts where cubes vanish. Returns how many
 // cubes vanish in it.

@@ -1,8 +1,10 @@
 #include "game/game.h"
 
+#include <algorithm>
+
 #include "base/duration.h"
+#include "base/file_exists.h"
 #include "base/map_file.h"
-#include "base/text_lines.h"
 #include "game/rules.h"
 
 namespace tumbol {
@@ -19,19 +21,25 @@ void Game::LoadLevelMap() {
   } else {
     number = std::to_string(levelNumber_);
   }
-  // A map the player saved in the editor comes before the shipped one.
-  const std::string name = FoundFile(Folders(), "pole" + number + ".txt");
   loadFailed_ = false;
+  const std::string file = MapFileName(number);
+  // A map the player saved in the editor comes before the shipped one.
+  const std::string name = FoundFile(Folders(), file);
   bool warning = false;
-  // A number that is no plain file name part (a path, "..") names no file.
-  if (!IsPlainFileNamePart(number) || !ReadLevelFile(name, board_, warning)) {
-    toolkit_.MsgBox("Файла '" + name + "' не существует!", kStyleExclamation, "Открыть");
+  Board loaded;
+  if (file.empty() || !ReadLevelFile(name, loaded, warning)) {
+    file.empty() ? RefuseMapNumber(toolkit_, number, "Открыть") : ShowMissingFile(toolkit_, name);
     loadFailed_ = true;
     return;
   }
   StopFrames();  // they showed the old board
-  undoHistory_.clear();
+  // The level loaded again is a restart, which free play's undo can take back.
+  if (loaded == level_.start())
+    level_.Restart();
+  else
+    level_ = Level(loaded);
   aids_.LevelReplaced();
+  PlaceCellCursor(1, 1);
   if (warning) {
     toolkit_.MsgBox(MapWarningText(), kStyleInformation, "Загрузка карты");
   }
@@ -40,13 +48,13 @@ void Game::LoadLevelMap() {
 
 void Game::PutBoard(const Board& board) {
   StopFrames();
-  board_ = board;
-  undoHistory_.clear();
+  level_ = Level(board);
   aids_.LevelReplaced();
+  PlaceCellCursor(1, 1);
   levelSolved_ = false;
 }
 
-void Game::RedrawBoard() { DrawFrame(board_, surface_); }
+void Game::RedrawBoard() { DrawFrame(board(), surface_); }
 
 void Game::Play(std::vector<Frame> frames, AfterFrames after) {
   frames_.assign(std::make_move_iterator(frames.begin()), std::make_move_iterator(frames.end()));
@@ -73,7 +81,7 @@ void Game::FinishFrames() {
   CheckLevelComplete();
   inMotion_ = false;
   if (after_ == AfterFrames::kLevelStart) levelStartTime_ = toolkit_.Now();
-  if (!levelSolved_) aids_.BoardAtRest(board_);
+  if (!levelSolved_) aids_.BoardAtRest(board());
 }
 
 void Game::StopFrames() {
@@ -81,46 +89,58 @@ void Game::StopFrames() {
   inMotion_ = false;
 }
 
-void Game::SettleBoard() { Play(SettleFrames(board_), AfterFrames::kRest); }
+void Game::SettleBoard() { Play(level_.Settle(), AfterFrames::kRest); }
 
-void Game::PushCube(int col, int row, double x, double /*y*/) {
-  if (!board_.Inside(row, col) || !IsCube(board_.At(row, col))) return;
-  Board before = board_;
-  if (!TryPush(board_, row, col, PushDirection(col, x))) return;
-  if (freePlayMode_) undoHistory_.push_back(std::move(before));
+void Game::PushCube(int row, int col, int dir) {
+  // A push is made on a board at rest, not on cubes still shown falling or
+  // on a level still sliding in.
+  if (BoardInMotion() || closing_) return;
+  std::optional<PushFrames> push = level_.Push(row, col, dir);
+  if (!push) return;
   aids_.BoardChanging(false);
   sounds_.PlaySoundCue(3);
   RestoreCursor();
-  RedrawBoard();
-  SettleBoard();
+  PlaceCellCursor(push->row, push->col);
+  DrawFrame(push->pushed, surface_);
+  Play(std::move(push->frames), AfterFrames::kRest);
 }
 
 void Game::HintRequested() {
   if (HintAllowed())
-    aids_.HintRequested(board_);
+    aids_.HintRequested(board());
   else if (aids_.Lost())
     view_.PointAtLostSign();  // no hints in a game, but a lost board answers there too
 }
 
 bool Game::HintAllowed() const {
-  return FreePlayAtRest() && !levelSolved_ && board_.Rows() > 0;
+  return FreePlayAtRest() && !levelSolved_ && board().Rows() > 0;
 }
 
 bool Game::Undo() {
-  if (!FreePlayAtRest() || undoHistory_.empty()) return false;
-  aids_.BoardChanging(true);
-  board_ = std::move(undoHistory_.back());
-  undoHistory_.pop_back();
-  RestoreCursor();
-  RedrawBoard();
-  aids_.BoardAtRest(board_);
+  if (!FreePlayAtRest() || !level_.Undo()) return false;
+  ShowBoardAtRest();
   return true;
 }
 
+bool Game::Redo() {
+  if (!FreePlayAtRest() || !level_.Redo()) return false;
+  ShowBoardAtRest();
+  return true;
+}
+
+void Game::ShowBoardAtRest() {
+  aids_.BoardChanging(true);
+  RestoreCursor();
+  RedrawBoard();
+  // Like the end of a settling: a board won again is a win again.
+  levelSolved_ = false;
+  Play({}, AfterFrames::kRest);
+}
+
 void Game::UpdateHoverCursor(int col, int row, double x, double /*y*/) {
-  // While frames play, board_ already holds where the cubes come to rest,
-  // not what is on screen, and a press would be dropped anyway.
-  if (BoardInMotion() || !board_.Inside(row, col) || !IsCube(board_.At(row, col))) {
+  // While frames play, the level already holds where the cubes come to
+  // rest, not what is on screen, and a press would be dropped anyway.
+  if (BoardInMotion() || !board().Inside(row, col) || !IsCube(board().At(row, col))) {
     RestoreCursor();
     return;
   }
@@ -144,10 +164,11 @@ void Game::RestoreCursor() {
 void Game::Picture1_MouseDown(double x, double y) {
   const int col = CellFromPoint(x);
   const int row = CellFromPoint(y);
-  // A push is made on a board at rest, not on cubes still shown falling or
-  // on a level still sliding in.
-  if (BoardInMotion()) return;
-  PushCube(col, row, x, y);
+  if (cellCursorShown_) {
+    cellCursorShown_ = false;
+    view_.HideCellCursor();
+  }
+  PushCube(row, col, PushDirection(col, x));
 }
 
 void Game::Picture1_MouseMove(double x, double y) {
@@ -158,11 +179,36 @@ void Game::Picture1_MouseMove(double x, double y) {
   view_.SetCoordsText(std::to_string(col) + "/" + std::to_string(row));
 }
 
+void Game::MoveCellCursor(int rows, int cols) {
+  if (!cellCursorShown_) {
+    // Shown where it stands first: the player sees it before it moves.
+    cellCursorShown_ = true;
+    return PlaceCellCursor(cellCursorRow_, cellCursorCol_);
+  }
+  PlaceCellCursor(cellCursorRow_ + rows, cellCursorCol_ + cols);
+}
+
+void Game::CellCursorHome() {
+  cellCursorShown_ = true;
+  PlaceCellCursor(1, 1);
+}
+
+void Game::PushAtCellCursor(int dir) {
+  if (!cellCursorShown_) return MoveCellCursor(0, 0);  // an unseen cube is not pushed
+  PushCube(cellCursorRow_, cellCursorCol_, dir);
+}
+
+void Game::PlaceCellCursor(int row, int col) {
+  cellCursorRow_ = std::clamp(row, 1, std::max(1, board().Rows()));
+  cellCursorCol_ = std::clamp(col, 1, std::max(1, board().Cols()));
+  if (cellCursorShown_) view_.ShowCellCursor(cellCursorRow_, cellCursorCol_);
+}
+
 void Game::CheckLevelComplete() {
-  // A board_ without cells is no level at all, let alone a won one.
-  if (board_.Rows() == 0 || board_.Cols() == 0) return;
-  if (board_.HasCube()) return;
-  undoHistory_.clear();
+  if (level_.Status() == LevelStatus::kWon) LevelWon();
+}
+
+void Game::LevelWon() {
   sounds_.PlaySoundCue(2);
   const double levelTime = toolkit_.Now() - levelStartTime_;
   const std::string levelTimeText = FormatHms(levelTime);
@@ -195,17 +241,17 @@ void Game::StartLevel() {
   LoadLevelMap();
   if (levelSolved_) return;
   if (loadFailed_) {
-    levelStartTime_ = toolkit_.Now();  // the board_ stays; its time starts again
+    levelStartTime_ = toolkit_.Now();  // the board stays; its time starts again
     return;
   }
-  std::vector<Frame> frames = SlideInFrames(board_);
-  for (Frame& frame : SettleFrames(board_)) frames.push_back(std::move(frame));
+  std::vector<Frame> frames = SlideInFrames(board());
+  for (Frame& frame : level_.Settle()) frames.push_back(std::move(frame));
   Play(std::move(frames), AfterFrames::kLevelStart);
 }
 
 void Game::ToggleGameMode() {
   freePlayMode_ = !freePlayMode_;
-  undoHistory_.clear();
+  level_.ForgetHistory();
   view_.ShowModeControls(freePlayMode_);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// The game window's state and procedures: the board, the level flow, lives,
-// the clocks' start times, the completion of levels and the play aids. The
+// The game window's state and procedures: the level being played (its board
+// and history, game/level.h), the level flow, lives, the clocks' start times,
+// what follows a won level, the keyboard's cell cursor and the play aids. The
 // Qt window (game/qt_form1.h) forwards its events here and shows what
 // GameView asks. A settling or a level start is computed at once as frames
 // (game/frames.h); the window's one frame timer shows them through
@@ -15,6 +16,7 @@
 #include "base/seams.h"
 #include "base/toolkit.h"
 #include "game/frames.h"
+#include "game/level.h"
 #include "game/play_aids.h"
 
 namespace tumbol {
@@ -30,6 +32,9 @@ class GameView : public AidsView {
   virtual void ShowModeControls(bool freePlay) = 0;     // buttons 0, 1, 7, Text1, Label2, Label3
   virtual void SetLivesText(const std::string& text) = 0;   // Label2
   virtual void SetCoordsText(const std::string& text) = 0;  // Label1
+  // The keyboard's cell cursor over the board, at row, col; or none.
+  virtual void ShowCellCursor(int row, int col) = 0;
+  virtual void HideCellCursor() = 0;
   virtual void EnableTimer2() = 0;
   // The next frame is due in `seconds`: call Game::ShowNextFrame then. A
   // new call replaces the one before.
@@ -45,7 +50,7 @@ class Game {
   // --- what the window shows ---
   void SetFolders(const GameFolders& folders) { folders_ = folders; }
   const GameFolders& Folders() const { return folders_; }
-  const Board& board() const { return board_; }
+  const Board& board() const { return level_.board(); }
   bool FreePlayMode() const { return freePlayMode_; }
   int LevelNumber() const { return levelNumber_; }
   int Lives() const { return lives_; }
@@ -86,15 +91,32 @@ class Game {
   void Timer2_Timer();
 
   // --- the player's hand ---
+  // The push of the cube at row, col in dir (+1 right, -1 left), from the
+  // mouse or the keyboard: the rules, the cue, the frames; dropped while the
+  // board is in motion.
+  void PushCube(int row, int col, int dir);
   void Picture1_MouseDown(double x, double y);
   void Picture1_MouseMove(double x, double y);
   void RestoreCursor();
-  // Free play's undo: the board goes back to the settled board the last push
-  // came from, drawn at once. Only in free play with the board at rest; false
-  // when nothing was taken back. Loading, winning and switching modes clear
-  // the history.
+  // The keyboard's cell cursor: the first arrow key shows it, the next move
+  // it a cell, up to the board's edges; Home takes it back to row 1, column 1
+  // (where a level puts it), and a press on the board hides it. It follows
+  // the cube it pushed.
+  void MoveCellCursor(int rows, int cols);
+  void CellCursorHome();
+  void PushAtCellCursor(int dir);
+  bool CellCursorShown() const { return cellCursorShown_; }
+  int CellCursorRow() const { return cellCursorRow_; }
+  int CellCursorCol() const { return cellCursorCol_; }
+  // Free play's undo and redo: the board goes back to the board at rest
+  // before the last push or restart of the level, or forward again, drawn at
+  // once; a new push ends what can be redone. Only in free play with the
+  // board at rest; false when nothing changed. Loading another level and
+  // switching modes clear the history.
   bool Undo();
-  size_t UndoDepth() const { return undoHistory_.size(); }
+  bool Redo();
+  size_t UndoDepth() const { return level_.UndoDepth(); }
+  size_t RedoDepth() const { return level_.RedoDepth(); }
   // F2: the hint where one may be asked for (free play, a level on the
   // board, at rest, not won); on a lost board the lost sign answers.
   void HintRequested();
@@ -120,11 +142,16 @@ class Game {
   void Play(std::vector<Frame> frames, AfterFrames after);
   void FinishFrames();
   void StopFrames();
-  void PushCube(int col, int row, double x, double y);
+  // Undo and redo: the board as the level now holds it, at once at rest.
+  void ShowBoardAtRest();
   void UpdateHoverCursor(int col, int row, double x, double y);
   void SetAnimCursor(int kind);
+  // The end of every settling: a won level goes on to LevelWon.
   void CheckLevelComplete();
+  // The win's cue, its messages, and in a game the next level or the end.
+  void LevelWon();
   void ShowLives();
+  void PlaceCellCursor(int row, int col);
 
   Toolkit& toolkit_;
   BoardSurface& surface_;
@@ -133,7 +160,7 @@ class Game {
   GameView& view_;
   PlayAids aids_{view_};
   GameFolders folders_{""};
-  Board board_;                 // at rest once its frames have played
+  Level level_;                 // its board at rest once its frames have played
   bool freePlayMode_ = true;
   int16_t levelNumber_ = 0;
   int16_t lives_ = 0;
@@ -143,7 +170,8 @@ class Game {
   double totalGameTime_ = 0;
   int16_t lastPointerCol_ = -1;
   uint8_t flag_anim_ = 0;
-  std::vector<Board> undoHistory_;  // the boards at rest before each push, oldest first
+  int cellCursorRow_ = 1, cellCursorCol_ = 1;
+  bool cellCursorShown_ = false;
   std::deque<Frame> frames_;  // still to show, the next first
   AfterFrames after_ = AfterFrames::kRest;
   bool inMotion_ = false;

@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QToolTip>
 #include <cmath>
 
 #include "base/board_geometry.h"
 #include "base/cell.h"
+#include "shell/qt_tile_pictures.h"
 
 namespace tumbol {
 
@@ -22,15 +24,10 @@ QRectF CellRect(int row, int col) {
   return QRectF((col - 1) * kCellPixels, (row - 1) * kCellPixels, kCellPixels, kCellPixels);
 }
 
-QPixmap Fallback(int code) {
-  QPixmap p(kCellPixels, kCellPixels);
-  p.fill(QColor::fromHsv((code * 37) % 360, 160, 200));
-  QPainter painter(&p);
-  painter.drawText(p.rect(), Qt::AlignCenter, QString::number(code));
-  return p;
-}
 }  // namespace
 
+// A gold ring on the cube's edge and a fat arrow in the empty cell beside
+// it, pointing the way the cube goes; pulse (0 to 1) swells the glow.
 void PaintHint(QPainter& painter, int row, int col, int dir, double pulse) {
   const QRectF cell = CellRect(row, col);
   const QColor glow(255, 214, 120, static_cast<int>(90 + 120 * pulse));
@@ -51,14 +48,33 @@ void PaintHint(QPainter& painter, int row, int col, int dir, double pulse) {
   painter.drawPolygon(arrow, 7);
 }
 
-std::vector<QPixmap> LoadTilePictures() {
-  std::vector<QPixmap> tiles(kTileCount + 1);
-  for (int code = 1; code <= kTileCount; ++code) {
-    QPixmap p(QStringLiteral(":/art/tile%1.png").arg(code));
-    tiles[code] = p.isNull() ? Fallback(code) : p;
+namespace {
+
+// Corner brackets round the cell, light on a dark edge so that they read on
+// every tile and on the background alike, and a faint frame between them.
+void PaintCellCursor(QPainter& painter, int row, int col) {
+  const QRectF cell = CellRect(row, col).adjusted(2, 2, -2, -2);
+  constexpr double kArm = 9;
+  QPainterPath brackets;
+  for (const QPointF& corner : {cell.topLeft(), cell.topRight(), cell.bottomRight(), cell.bottomLeft()}) {
+    const double dx = corner.x() < cell.center().x() ? kArm : -kArm;
+    const double dy = corner.y() < cell.center().y() ? kArm : -kArm;
+    brackets.moveTo(corner + QPointF(dx, 0));
+    brackets.lineTo(corner);
+    brackets.lineTo(corner + QPointF(0, dy));
   }
-  return tiles;
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(QPen(QColor(255, 248, 225, 110), 1));
+  painter.drawRoundedRect(cell, 3, 3);
+  painter.setPen(QPen(QColor(20, 14, 8, 210), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.drawPath(brackets);
+  painter.setPen(QPen(QColor(255, 248, 225), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.drawPath(brackets);
 }
+
+QRect CursorRect(int row, int col) { return CellRect(row, col).adjusted(-2, -2, 2, 2).toAlignedRect(); }
+
+}  // namespace
 
 BoardPicture::BoardPicture(QWidget* parent)
     : QWidget(parent), frame_(kBoardPixelsWide, kBoardPixelsHigh, QImage::Format_RGB32) {
@@ -89,6 +105,19 @@ void BoardPicture::ShowHint(int row, int col, int dir) {
   hintShown_.start();
   hintTimer_.start();
   update(HintRect());
+}
+
+void BoardPicture::ShowCellCursor(int row, int col) {
+  HideCellCursor();
+  cursorRow_ = row;
+  cursorCol_ = col;
+  update(CursorRect(row, col));
+}
+
+void BoardPicture::HideCellCursor() {
+  if (!CellCursorShowing()) return;
+  update(CursorRect(cursorRow_, cursorCol_));
+  cursorRow_ = cursorCol_ = 0;
 }
 
 void BoardPicture::StopHint() {
@@ -145,6 +174,7 @@ void BoardPicture::paintEvent(QPaintEvent*) {
     const double phase = std::fmod(hintShown_.elapsed() / kPulsePeriodMs, 1.0);
     PaintHint(painter, hintRow_, hintCol_, hintDir_, 0.5 - 0.5 * std::cos(phase * 2 * M_PI));
   }
+  if (CellCursorShowing()) PaintCellCursor(painter, cursorRow_, cursorCol_);
 }
 
 void BoardPicture::mousePressEvent(QMouseEvent* event) {

@@ -50,6 +50,13 @@ class BoardPicture : public QWidget, public BoardSurface {
   std::array<int, 3> Hint() const { return {hintRow_, hintCol_, hintDir_}; }
   QRect HintRect() const;
 
+  // The keyboard's cell cursor: a bright frame round one cell, over the
+  // frame and the hint.
+  void ShowCellCursor(int row, int col);
+  void HideCellCursor();
+  bool CellCursorShowing() const { return cursorRow_ > 0; }
+  QPoint CellCursor() const { return {cursorCol_, cursorRow_}; }  // column, row
+
  signals:
   // The mouse over the board, in points (kPointsPerPixel).
   void pressed(double x, double y);
@@ -72,6 +79,7 @@ class BoardPicture : public QWidget, public BoardSurface {
   QTimer hintTimer_;            // the pulse's frames
   QElapsedTimer hintShown_;     // since the hint came; invalid: no hint
   int hintRow_ = 0, hintCol_ = 0, hintDir_ = 0;
+  int cursorRow_ = 0, cursorCol_ = 0;  // row 0: no cell cursor
   // Open from Clear to Present, so a frame of 352 tiles costs one painter.
   std::unique_ptr<QPainter> painter_;
 };
@@ -105,9 +113,5 @@ class LostSign : public QWidget {
   bool freePlay_ = true;
   bool asLoaded_ = false;
 };
-
-// The 26 tile pictures, index = code (entry 0 unused); a missing picture is
-// replaced by a plain square so the board stays playable.
-std::vector<QPixmap> LoadTilePictures();
 
 }  // namespace tumbol

@@ -14,7 +14,6 @@
 #include "base/duration.h"
 #include "base/file_exists.h"
 #include "base/text_lines.h"
-#include "records/records_file.h"
 #include "shell/qt_fit_font.h"
 
 namespace tumbol {
@@ -213,10 +212,6 @@ void Form1::ReleaseButtonImage() {
   pressedButton_ = -1;
 }
 
-void Form1::AllLevelsWon(double totalTime) {
-  CheckNewRecord(toolkit_, game_.Folders(), RecordLines, totalTime, LocaleDecimalSeparator());
-}
-
 void Form1::SetOutline(const QRegion& outline) {
   setMask(outline);
   // An empty outline (an all-white skin) is no mask to Qt: the window then
@@ -309,6 +304,36 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool Form1::PlayKey(QObject* watched, QKeyEvent* key) {
+  // The board's keys are the game's even in the number field, which keeps
+  // digits, Backspace and Enter.
+  const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+  const bool plain = mods == Qt::NoModifier, shift = mods == Qt::ShiftModifier;
+  switch (key->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+      if (!plain && !shift) break;
+      if (shift)
+        game_.PushAtCellCursor(key->key() == Qt::Key_Right ? +1 : -1);
+      else
+        game_.MoveCellCursor(0, key->key() == Qt::Key_Right ? +1 : -1);
+      return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+      if (!plain) break;
+      game_.MoveCellCursor(key->key() == Qt::Key_Down ? +1 : -1, 0);
+      return true;
+    case Qt::Key_Home:
+      if (!plain) break;
+      game_.CellCursorHome();
+      return true;
+    default:
+      break;
+  }
+  if ((key->key() == Qt::Key_Y && mods == Qt::ControlModifier) ||
+      (key->key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier))) {
+    game_.Redo();
+    return true;
+  }
   const bool undo = key->matches(QKeySequence::Undo) || (key->key() == Qt::Key_Backspace && watched != Text1);
   if (undo) {
     // Ctrl+Z means the game's undo even in the number field.

@@ -18,7 +18,6 @@
 #include "game/play_aids.h"
 #include "game/qt_board_picture.h"
 #include "game/qt_solver_worker.h"
-#include "records/records_file.h"
 #include "shell/music.h"
 #include "shell/qt_audio.h"
 #include "shell/qt_desktop.h"
@@ -70,6 +69,8 @@ class Form1 : public QWidget, private GameView {
   // window opens it, modal over this one, before the signal returns.
   void editorWanted();
   void recordsWanted();
+  // The last level of a game is won in totalTime (days): maybe a record.
+  void allLevelsWon(double totalTime);
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -88,9 +89,11 @@ class Form1 : public QWidget, private GameView {
   void ShowModeControls(bool freePlay) override;
   void SetLivesText(const std::string& text) override { Label2->setText(QString::fromStdString(text)); }
   void SetCoordsText(const std::string& text) override { Label1->setText(QString::fromStdString(text)); }
+  void ShowCellCursor(int row, int col) override { Picture1->ShowCellCursor(row, col); }
+  void HideCellCursor() override { Picture1->HideCellCursor(); }
   void EnableTimer2() override { Timer2.start(); }
   void NextFrameIn(double seconds) override { frameTimer_.start(static_cast<int>(seconds * 1000.0 + 0.5)); }
-  void AllLevelsWon(double totalTime) override;
+  void AllLevelsWon(double totalTime) override { emit allLevelsWon(totalTime); }
   void StartSearch(const Board& board, uint64_t ticket) override { worker_.Start(board, ticket); }
   void CancelSearch() override { worker_.Cancel(); }
   void ShowLostSign(bool shown, bool asLoaded) override { lostSign->Show(shown, asLoaded); }
@@ -103,7 +106,7 @@ class Form1 : public QWidget, private GameView {
   void ReleaseButtonImage();
   void OpenEditor() { emit editorWanted(); }
   void OpenRecords() { emit recordsWanted(); }
-  // The game's keys: undo, hint, Enter to load. True when taken.
+  // The game's keys: the cell cursor and its pushes, undo, redo, hint, Enter to load. True when taken.
   bool PlayKey(QObject* watched, QKeyEvent* key);
 
   void Form_Activate();
@@ -118,7 +121,6 @@ class Form1 : public QWidget, private GameView {
   QTimer frameTimer_;  // the board's one clock: the game's next frame is due
   SolverWorker worker_;  // after game_: its answers go there
   int pressedButton_ = -1;  // the button picture showing pressed, if any
-  RecordTable RecordLines;  // the records table as last read
   QPoint drag_;                 // dragX, dragY: where the window was grabbed
   bool dragging_ = false;       // the button went down on the surface, not on a control
   bool handedOver_ = false;     // the window system took this drag

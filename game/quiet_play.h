@@ -1,8 +1,7 @@
 #pragma once
-// The game without a window. QuietView answers every seam of Game and shows
-// nothing; QuietPlay runs the game's own settling on it, recording the frames
-// it would draw: "f" for a gravity frame, "vN" for a vanish frame emptying N
-// cells. Used by the level tool, the benches and the tests.
+// The game without a window: QuietView answers every seam of Game and shows
+// nothing, QuietToolkit answers every box unseen. Used by the benches and
+// the tests.
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,6 +22,8 @@ class QuietView : public BoardSurface, public SoundCues, public BoardCursor, pub
   void ShowModeControls(bool) override {}
   void SetLivesText(const std::string&) override {}
   void SetCoordsText(const std::string&) override {}
+  void ShowCellCursor(int, int) override {}
+  void HideCellCursor() override {}
   void EnableTimer2() override {}
   void NextFrameIn(double seconds) override { frameDue = seconds; }
   void AllLevelsWon(double) override {}
@@ -53,33 +54,5 @@ class QuietToolkit : public Toolkit {
 // first handed to `wait`; returns the frames shown.
 std::vector<Frame> PlayFrames(Game& game, QuietView& view,
                               const std::function<void(double)>& wait = nullptr);
-
-class QuietPlay {
- public:
-  QuietPlay();
-  explicit QuietPlay(const Board& start);
-
-  Game& game() { return game_; }
-  const Board& board() const { return game_.board(); }
-  // Settles as a level start does; returns the frames drawn.
-  std::vector<std::string> Settle();
-  // Pushes the cube at row, col in dir (+1 right, -1 left) as the player's
-  // press would; false when the rules refuse it. frames gets the settling.
-  bool Push(int row, int col, int dir, std::vector<std::string>& frames);
-  // Joins frames with blanks, "-" when there are none.
-  static std::string FramesText(const std::vector<std::string>& frames);
-
- private:
-  class PushHeard : public QuietView {
-   public:
-    void PlaySoundCue(int cue) override { pushes += cue == 3; }
-    int pushes = 0;
-  };
-  std::vector<std::string> Played();
-
-  QuietToolkit toolkit_;
-  PushHeard view_;
-  Game game_;
-};
 
 }  // namespace tumbol

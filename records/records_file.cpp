@@ -227,7 +227,7 @@ void LoadRecords(Toolkit& toolkit, const GameFolders& folders,
   const std::string path = FoundFile(folders, kRecordsFileName);
   std::string contents;
   if (!FileExists(path) || !ReadDataFile(path, contents)) {
-    toolkit.MsgBox("Файла '" + path + "' не существует!", kStyleExclamation, "Открыть");
+    ShowMissingFile(toolkit, path);
     return;
   }
   // Line ends and blanks are the same bytes in both code pages, so the text

@@ -39,10 +39,7 @@ class GameFlow : public ::testing::Test {
     ui.Autoplay(&game, &tk);
   }
   void WriteMap(int n, const std::string& text) { WriteBytes(dir / ("pole" + std::to_string(n) + ".txt"), text); }
-  // Presses the left half of the cube at row 15, column 1: pushes it right.
-  void PushFirstCubeRight() { game.Picture1_MouseDown(5, 24 * 14 + 5); }
-  // Presses the right half of the cube at row 15, column 3: pushes it left.
-  void PushThirdCubeLeft() { game.Picture1_MouseDown(24 * 2 + 20, 24 * 14 + 5); }
+  void PushThirdCubeLeft() { game.PushCube(15, 3, -1); }
   int Wins() const { return static_cast<int>(std::count(ui.cues.begin(), ui.cues.end(), 2)); }
 
   TempFolder dir;
@@ -51,7 +48,7 @@ class GameFlow : public ::testing::Test {
   Game game{tk, ui, ui, ui, ui};
 };
 
-TEST_F(GameFlow, MissingMapAndPathNumbersNameNoFile) {
+TEST_F(GameFlow, MissingMapsAreToldAndPathNumbersRefused) {
   WriteMap(0, "");  // 0 bytes counts as missing
   // Names with a control character are never asked for, not even when such a file is there.
   for (const char* name : {"pole1\t.txt", "pole1\x7f.txt"}) WriteBytes(dir / name, kOnePush);
@@ -59,7 +56,10 @@ TEST_F(GameFlow, MissingMapAndPathNumbersNameNoFile) {
     tk.messages.clear();
     ui.text1 = number;
     game.LoadLevelMap();
-    EXPECT_THAT(tk.messages, ElementsAre(FieldsAre("Файла '" + game.Folders().program + "pole" + number + ".txt' не существует!",
+    const bool plain = number.size() == 1 && std::isdigit(number[0]);
+    EXPECT_THAT(tk.messages, ElementsAre(FieldsAre(plain ? "Файла '" + game.Folders().program + "pole" + number + ".txt' не существует!"
+                                                         : "Номер карты '" + number + "' не годится для имени файла.\r"
+                                                           "Уберите из него знаки / и \\ и управляющие символы.",
                                                    kStyleExclamation, "Открыть")));
     EXPECT_TRUE(game.LoadFailed());
   }
@@ -145,7 +145,7 @@ TEST_F(GameFlow, APushSoundsThePairBurstsAndTheWinAndTheTimeCountsFromTheStart) 
   WriteMap(1, kOnePush);
   game.StartLevel();  // no number typed: map 1
   tk.Advance(3 * 3600 + 25 * 60 + 7);
-  game.Picture1_MouseDown(20, 24 * 14 + 5);  // the first cube against the edge: nothing
+  game.Picture1_MouseDown(20, 24 * 14 + 5);  // the first cube's right half, against the edge: nothing
   EXPECT_TRUE(ui.cues.empty());
   PushThirdCubeLeft();
   EXPECT_EQ(ui.cues, (std::vector<int>{3, 1, 1, 2}));
@@ -227,6 +227,38 @@ TEST_F(GameFlow, HoverCursorFollowsTheHalves) {
   EXPECT_EQ(game.flag_anim(), 0);
 }
 
+// The keyboard's cell cursor: unseen until an arrow key, then a cell a key
+// as far as the edges, Home back to the corner where each level puts it.
+// Shift+arrow pushes the cube under it as a press would, and it follows the
+// cube down; a press on the board hides it.
+TEST_F(GameFlow, TheCellCursorMovesAsFarAsTheEdgesPushesAndFollowsTheCube) {
+  std::vector<std::string> rows(16);  // a cube on a brick in the corner, and one to land beside
+  rows[0] = "2", rows[1] = "1", rows[14] = "003", rows[15] = std::string(22, '1');
+  WriteMap(1, BottomRowsText(rows));
+  game.StartLevel();
+  ui.Autoplay(nullptr, nullptr);
+  using Cell = std::pair<int, int>;
+  const std::function<void()> keys[] = {
+      [&] { game.PushAtCellCursor(+1), game.MoveCellCursor(-1, 0), game.MoveCellCursor(0, -1); },  // shown, no push
+      [&] { for (int i = 0; i < 30; ++i) game.MoveCellCursor(0, +1); },
+      [&] { for (int i = 0; i < 30; ++i) game.MoveCellCursor(+1, 0); },
+      [&] { game.MoveCellCursor(-1, -1); },
+      [&] { game.CellCursorHome(); },
+      [&] { game.PushAtCellCursor(+1); },  // falls from row 1 to row 15
+      [&] { game.PushAtCellCursor(-1); },  // while it falls: dropped
+      [&] { ui.Run(game, tk), game.Picture1_MouseDown(200, 200); },
+      [&] { game.MoveCellCursor(0, +1); },
+      [&] { game.StartLevel(); },
+  };
+  const Cell want[] = {{1, 1}, {1, 22}, {16, 22}, {15, 21}, {1, 1}, {15, 2}, {15, 2}, {0, 0}, {15, 2}, {1, 1}};
+  for (size_t i = 0; i < std::size(keys); ++i) {
+    keys[i]();
+    EXPECT_EQ(ui.cellCursor, want[i]) << "step " << i;
+    EXPECT_EQ(game.CellCursorShown(), want[i] != Cell(0, 0)) << "step " << i;
+  }
+  EXPECT_EQ(ui.cues, std::vector<int>{3});
+}
+
 // Between two frames of a level start or of a winning push any event may
 // come (a press on the board, an activation, a load, the close); none runs
 // inside the frames: each is dropped, or replaces or stops the sequence.
@@ -248,11 +280,11 @@ TEST_F(GameFlow, EventsBetweenFramesAreDroppedOrReplaceOrStopTheSequence) {
         g.SetFolders(dir.Slash());
         v.text1 = "1";
         if (!start) g.StartLevel(), v.Run(g, t);
-        start ? g.StartLevel() : g.Picture1_MouseDown(24 * 2 + 20, 24 * 14 + 5);
+        start ? g.StartLevel() : g.PushCube(15, 3, -1);
         size_t shown = 0;
         while (g.PendingFrame()) {
           if (shown++ == at) {
-            if (event == kPush) g.Picture1_MouseDown(5, 24 * 14 + 5);
+            if (event == kPush) g.PushCube(15, 1, +1);
             if (event == kActivate) g.ActivateBoard();
             if (event == kLoad) v.text1 = "2", g.StartLevel();
             if (event == kClose) g.Shutdown();

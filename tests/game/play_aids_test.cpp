@@ -113,8 +113,7 @@ class Undo : public ::testing::Test {
     game.StartLevel();
     start = game.board();
   }
-  // Presses the cube at row, col on the half that pushes it dir.
-  void Push(int row, int col, int dir) { game.Picture1_MouseDown(24 * (col - 1) + (dir > 0 ? 4 : 20), 24 * row - 12); }
+  void Push(int row, int col, int dir) { game.PushCube(row, col, dir); }
 
   TempFolder dir;
   ScriptedToolkit tk;
@@ -123,53 +122,62 @@ class Undo : public ::testing::Test {
   Board start;
 };
 
-TEST_F(Undo, TakesBackEachPushBackToTheStart) {
+TEST_F(Undo, TakesBackEachPushAndRedoReplaysThemUntilANewPush) {
   Push(15, 2, -1);
   const Board afterOne = game.board();
   Push(14, 20, -1);  // off the ledge: it falls
-  ASSERT_NE(game.board(), afterOne);
-  ASSERT_EQ(game.UndoDepth(), 2u);
-  EXPECT_TRUE(game.Undo());
-  EXPECT_EQ(game.board(), afterOne);
-  EXPECT_TRUE(game.Undo());
-  EXPECT_EQ(game.board(), start);
-  EXPECT_FALSE(game.Undo());
-  EXPECT_EQ(game.board(), start);
+  const Board afterTwo = game.board();
+  ASSERT_NE(afterTwo, afterOne);
+  for (const auto& [step, want] : std::vector<std::pair<bool (Game::*)(), const Board*>>{
+           {&Game::Undo, &afterOne}, {&Game::Undo, &start}, {&Game::Undo, nullptr},
+           {&Game::Redo, &afterOne}, {&Game::Redo, &afterTwo}, {&Game::Redo, nullptr}, {&Game::Undo, &afterOne}}) {
+    const Board before = game.board();
+    EXPECT_EQ((game.*step)(), want != nullptr);
+    EXPECT_EQ(game.board(), want ? *want : before);
+  }
+  Push(15, 1, 1);  // a new push: what undo took back is gone
+  EXPECT_FALSE(game.Redo());
+  EXPECT_EQ(game.UndoDepth(), 2u);
 }
 
-TEST_F(Undo, NothingDuringASettleNorInAGameAndTheHistoryClears) {
+TEST_F(Undo, OnlyInFreePlayAtRestARestartOrAWinIsTakenBackAnotherLevelIsNot) {
   ui.Autoplay(nullptr, nullptr);
   Push(14, 20, -1);
   ASSERT_NE(game.PendingFrame(), nullptr);
   EXPECT_FALSE(game.Undo()) << "while the cube is still shown falling";
   ui.Run(game, tk);
   ui.Autoplay(&game, &tk);
-  ASSERT_EQ(game.UndoDepth(), 1u);
+  ASSERT_TRUE(game.Undo());
+  ASSERT_EQ(game.UndoDepth(), 0u);
 
   game.ToggleGameMode();
-  EXPECT_EQ(game.UndoDepth(), 0u);
   Push(15, 2, -1);
   EXPECT_FALSE(game.Undo()) << "a game's lives are its only way back";
   game.ToggleGameMode();
+  EXPECT_EQ(game.UndoDepth(), 0u) << "nor are its pushes taken back after it";
 
-  Push(15, 1, 1);
-  ASSERT_EQ(game.UndoDepth(), 1u);
-  game.StartLevel();  // loading
-  EXPECT_EQ(game.UndoDepth(), 0u);
+  const Board pushed = game.board();
+  game.StartLevel();  // the same map again: a restart
   EXPECT_EQ(game.board(), start);
+  EXPECT_TRUE(game.Undo());
+  EXPECT_EQ(game.board(), pushed);
+  EXPECT_TRUE(game.Redo());
+  EXPECT_EQ(game.board(), start);
+  game.StartLevel();  // nothing to take back from a restart of the start
+  EXPECT_EQ(game.UndoDepth(), 1u);
 
-  Push(15, 2, -1);
-  ASSERT_EQ(game.UndoDepth(), 1u);
-  Board gap = game.board();  // only two 2s are left, a gap apart
-  gap.At(14, 20) = 0;
-  gap.At(15, 1) = 0;
-  gap.At(15, 2) = 2;
-  gap.At(15, 4) = 2;
-  game.PutBoard(gap);
-  EXPECT_EQ(game.UndoDepth(), 0u) << "a board put in place has no way back";
-  Push(15, 2, 1);
+  WriteBytes(dir / "pole2.txt", BottomRowsText({"202"}));
+  ui.text1 = "2";
+  game.StartLevel();
+  EXPECT_EQ(game.UndoDepth(), 0u) << "another level";
+  Push(16, 1, 1);
   ASSERT_TRUE(game.LevelSolved());
-  EXPECT_EQ(game.UndoDepth(), 0u) << "a won level is not taken back";
+  EXPECT_TRUE(game.Undo()) << "a win too";
+  EXPECT_FALSE(game.LevelSolved());
+  EXPECT_TRUE(game.Redo());
+  EXPECT_TRUE(game.LevelSolved());
+  EXPECT_EQ(ui.cues, std::vector<int>({3, 3, 3, 1, 1, 2, 2})) << "won again when redone";
+  EXPECT_EQ(tk.messages.size(), 2u);
 }
 
 }  // namespace

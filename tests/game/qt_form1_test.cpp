@@ -533,5 +533,36 @@ TEST_F(Form1Test, TheWindowNeverWaitsForTheSolverAndAPushVoidsItsAnswersAtOnce) 
   EXPECT_EQ(blocked.game().board(), start);
 }
 
+// The board from the keyboard, even with the number field focused: arrows
+// and Home move the cell cursor, drawn over the board, Shift+arrow pushes,
+// Ctrl+Z takes back, Ctrl+Y and Ctrl+Shift+Z redo; digits still type.
+TEST_F(Form1Test, TheKeyboardPlaysWhileTheNumberFieldKeepsItsDigits) {
+  LoadLevel("2030000000000000000000");
+  const Board start = form.game().board();
+  QTest::keyClicks(form.Text1, "12");
+  for (int i = 0; i < 15; ++i) QTest::keyClick(form.Text1, Qt::Key_Down);  // the first only shows it
+  EXPECT_EQ(form.Picture1->CellCursor(), QPoint(1, 15));
+  const QRect cell(0, 14 * 32, 33, 33);
+  EXPECT_NE(form.Picture1->grab().toImage().convertToFormat(QImage::Format_RGB32).copy(cell),
+            form.Picture1->Frame().convertToFormat(QImage::Format_RGB32).copy(cell));
+  QTest::keyClick(form.Text1, Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(CellAfterFrames(15, 2), 2);
+  EXPECT_EQ(form.Picture1->CellCursor(), QPoint(2, 15)) << "with the cube";
+  const Board pushed = form.game().board();
+  const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {{Qt::Key_Z, Qt::ControlModifier},
+                                                            {Qt::Key_Y, Qt::ControlModifier},
+                                                            {Qt::Key_Z, Qt::ControlModifier},
+                                                            {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier}};
+  for (size_t i = 0; i < std::size(keys); ++i) {
+    QTest::keyClick(form.Text1, keys[i].first, keys[i].second);
+    EXPECT_EQ(form.game().board(), i % 2 ? pushed : start) << "key " << i;
+  }
+  QTest::keyClick(form.Text1, Qt::Key_Home);
+  EXPECT_EQ(form.Picture1->CellCursor(), QPoint(1, 1));
+  EXPECT_EQ(form.Text1->text(), QStringLiteral("12"));
+  QTest::mousePress(form.Picture1, Qt::LeftButton, {}, Cell(10, 10, true));
+  EXPECT_FALSE(form.Picture1->CellCursorShowing());
+}
+
 }  // namespace
 }  // namespace tumbol

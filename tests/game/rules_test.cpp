@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "base/map_file.h"
-#include "game/quiet_play.h"
+#include "game/level.h"
 #include "game/rules.h"
 #include "tests/game/bottom_rows.h"
 
@@ -35,21 +35,6 @@ TEST(PushDirection, MiddleOfCellPushesRight) {
   EXPECT_EQ(PushDirection(1, 12.01), -1);
   EXPECT_EQ(PushDirection(3, 48.5), +1);
   EXPECT_EQ(PushDirection(3, 71.0), -1);
-}
-
-TEST(TryPush, RefusesEdgesBricksAndCubes) {
-  Board b = BottomRows({"2000000000000000000003", "1111111111111111111111"});
-  EXPECT_FALSE(TryPush(b, 15, 1, -1));   // column 1 pushed left
-  EXPECT_FALSE(TryPush(b, 15, 22, +1));  // column 22 pushed right
-  EXPECT_FALSE(TryPush(b, 16, 3, +1));   // a brick is not pushed
-  Board c = BottomRows({"231M000000000000000000", "1111111111111111111111"});
-  const Board before = c;
-  EXPECT_FALSE(TryPush(c, 15, 1, +1));  // into a cube
-  EXPECT_FALSE(TryPush(c, 15, 2, +1));  // into a brick
-  EXPECT_EQ(c, before);
-  EXPECT_TRUE(TryPush(b, 15, 1, +1));
-  EXPECT_EQ(b.At(15, 2), 2);
-  EXPECT_EQ(b.At(15, 1), 0);
 }
 
 TEST(Gravity, StackSinksOneRowPerPassTogether) {
@@ -84,36 +69,63 @@ TEST(MarkPairs, ScanOrderAndTieBreaks) {
 
 TEST(Settling, FrameSequenceOfTheGame) {
   // A cube on top of a pair resting on bricks: vanish, then one fall frame.
-  QuietPlay play(BottomRows({"3", "22", "11"}));
-  EXPECT_EQ(QuietPlay::FramesText(play.Settle()), "v2 f");
+  Level play(BottomRows({"3", "22", "11"}));
+  EXPECT_EQ(FramesText(play.Settle()), "v2 f");
   EXPECT_EQ(play.board().At(15, 1), 3);
   // On a stacked pair the cube above falls two rows.
-  QuietPlay stacked(BottomRows({"3", "2", "2", "1"}));
-  EXPECT_EQ(QuietPlay::FramesText(stacked.Settle()), "v2 f f");
+  Level stacked(BottomRows({"3", "2", "2", "1"}));
+  EXPECT_EQ(FramesText(stacked.Settle()), "v2 f f");
   // A board at rest draws nothing.
-  EXPECT_EQ(QuietPlay::FramesText(play.Settle()), "-");
+  EXPECT_EQ(FramesText(play.Settle()), "-");
   // A vanish with nothing to fall still gets the frame that clears the bursts.
-  QuietPlay pair(BottomRows({"22", "11"}));
-  EXPECT_EQ(QuietPlay::FramesText(pair.Settle()), "v2 f");
+  Level pair(BottomRows({"22", "11"}));
+  EXPECT_EQ(FramesText(pair.Settle()), "v2 f");
 }
 
 TEST(Settling, CubesMeetingInFlightVanishOnlyAfterFalling) {
   // Column 1 falls two rows onto the floor next to an equal cube; they touch
   // during the fall but vanish only once nothing falls any more.
-  QuietPlay play(BottomRows({"2", "0", "02", "11"}));
-  EXPECT_EQ(QuietPlay::FramesText(play.Settle()), "f f v2 f");
+  Level play(BottomRows({"2", "0", "02", "11"}));
+  EXPECT_EQ(FramesText(play.Settle()), "f f v2 f");
   EXPECT_EQ(play.board().CountCubes(), 0);
 }
 
-TEST(Push, PlaysCueAndSettlesOverGap) {
-  QuietPlay play(BottomRows({"20", "10", "10", "11"}));
-  std::vector<std::string> frames;
-  ASSERT_TRUE(play.Push(13, 1, +1, frames));  // true: the push sound played
-  EXPECT_EQ(QuietPlay::FramesText(frames), "f f");
-  EXPECT_EQ(play.board().At(15, 2), 2);
-  // A refused push plays, draws and settles nothing.
-  EXPECT_FALSE(play.Push(15, 2, -1, frames));
-  EXPECT_TRUE(frames.empty());
+// A push gives the frames it causes and where the pushed cube ends: at rest
+// after its fall, or where it vanished; a refused push changes nothing.
+TEST(LevelPush, FramesAndWhereThePushedCubeEnds) {
+  const struct {
+    std::vector<std::string> rows;
+    int row, col, dir;
+    const char* frames;  // nullptr: refused
+    int endRow, endCol;
+  } cases[] = {
+      {{"20", "10", "10", "11"}, 13, 1, +1, "f f", 15, 2},          // over a gap: falls two rows
+      {{"0020", "0010", "2011", "1111"}, 13, 3, -1, "f f v2 f", 15, 2},  // falls beside its partner: they go
+      {{"3", "20", "11"}, 15, 1, +1, "f", 15, 2},                   // the cube it held falls; it stays
+      {{"30", "10", "022", "111"}, 13, 1, +1, "f v2 f", 15, 2},    // on a board not at rest: lands, and falls on
+      {{"20", "11"}, 15, 2, -1, nullptr, 0, 0},                     // an empty cell
+      {{"20", "11"}, 16, 1, +1, nullptr, 0, 0},                     // a brick
+      {{"231", "111"}, 15, 1, +1, nullptr, 0, 0},                   // into a cube
+      {{"231", "111"}, 15, 2, +1, nullptr, 0, 0},                   // into a brick
+      {{"2", "1"}, 15, 1, -1, nullptr, 0, 0},                       // off the board
+      {{"0000000000000000000002", "1111111111111111111111"}, 15, 22, +1, nullptr, 0, 0},
+  };
+  for (const auto& c : cases) {
+    Level level(BottomRows(c.rows));
+    const Board before = level.board();
+    const std::optional<PushFrames> push = level.Push(c.row, c.col, c.dir);
+    SCOPED_TRACE(Bottom(before, c.rows));
+    ASSERT_EQ(push.has_value(), c.frames != nullptr);
+    if (!push) {
+      EXPECT_EQ(level.board(), before);
+      EXPECT_EQ(level.UndoDepth(), 0u);
+      continue;
+    }
+    EXPECT_EQ(FramesText(push->frames), c.frames);
+    EXPECT_EQ(push->pushed.At(c.row, c.col + c.dir), before.At(c.row, c.col)) << "shown moved at once";
+    EXPECT_EQ(push->frames.back().cells, level.board()) << "the board is at rest at once";
+    EXPECT_EQ(std::make_pair(push->row, push->col), std::make_pair(c.endRow, c.endCol));
+  }
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 #pragma once
 // Every seam of Game at once, drawing nothing; it keeps what tests look at:
-// the sound cues, the cursor calls (0 for a restore), the texts and controls
+// the sound cues, the cursor calls (0 for a restore), the cell cursor, the texts and controls
 // the window would show, the map number typed, Timer2 starts, the searches
 // asked for and the total of a game won. Frames are shown the moment they
 // are due once Autoplay is on, else by Run.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/quiet_play.h"
@@ -21,6 +22,8 @@ class SilentView : public QuietView {
   void ShowModeControls(bool freePlay) override { freePlayControls = freePlay; }
   void SetLivesText(const std::string& text) override { lives = text; }
   void SetCoordsText(const std::string& text) override { coords = text; }
+  void ShowCellCursor(int row, int col) override { cellCursor = {row, col}; }
+  void HideCellCursor() override { cellCursor = {0, 0}; }
   void EnableTimer2() override { ++timer2; }
   void StartSearch(const Board&, uint64_t) override { ++searches; }
   void AllLevelsWon(double total) override { gameTotal = total; }
@@ -40,6 +43,7 @@ class SilentView : public QuietView {
 
   std::vector<int> cues, cursorCalls;
   std::string text1, lives, coords;
+  std::pair<int, int> cellCursor{0, 0};  // row, column shown; 0, 0 none
   bool freePlayControls = true;
   int timer2 = 0, searches = 0;
   double gameTotal = -1;

@@ -16,7 +16,7 @@
 #include "base/data_file.h"
 #include "game/level_generator.h"
 #include "game/level_metrics.h"
-#include "game/quiet_play.h"
+#include "game/level.h"
 #include "game/solver.h"
 
 namespace tumbol {
@@ -73,27 +73,25 @@ int Play(int argc, char** argv) {
     std::fprintf(stderr, "tumbol-levels: %s: missing or empty map file\n", argv[2]);
     return 2;
   }
-  QuietPlay play(start);
-  std::printf("start: %s\n", QuietPlay::FramesText(play.Settle()).c_str());
+  Level level(start);
+  std::printf("start: %s\n", FramesText(level.Settle()).c_str());
   for (int i = 3; i < argc; ++i) {
     int row = 0, col = 0, dir = 0;
     if (!ParseMove(argv[i], row, col, dir)) {
       std::fprintf(stderr, "tumbol-levels: bad move '%s' (want ROW,COL,R or ROW,COL,L)\n", argv[i]);
       return 2;
     }
-    std::vector<std::string> frames;
-    if (play.Push(row, col, dir, frames))
-      std::printf("%s: %s\n", argv[i], QuietPlay::FramesText(frames).c_str());
+    if (const std::optional<PushFrames> push = level.Push(row, col, dir))
+      std::printf("%s: %s\n", argv[i], FramesText(push->frames).c_str());
     else
       std::printf("%s: blocked\n", argv[i]);
   }
-  for (int row = 1; row <= play.board().Rows(); ++row)
-    std::printf("%s\n", BoardRowText(play.board(), row).c_str());
-  const int cubes = play.board().CountCubes();
-  if (cubes == 0)
+  for (int row = 1; row <= level.board().Rows(); ++row)
+    std::printf("%s\n", BoardRowText(level.board(), row).c_str());
+  if (level.Status() == LevelStatus::kWon)
     std::printf("won\n");
   else
-    std::printf("cubes: %d\n", cubes);
+    std::printf("cubes: %d\n", level.board().CountCubes());
   return 0;
 }
 
