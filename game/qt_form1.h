@@ -59,7 +59,7 @@ class Form1 : public QWidget, private GameView {
   QTimer Timer1;                        // starts the music, once, after loading
   QTimer Timer2;                        // starts the next level, once
   QTimer Timer3;                        // the clocks, every second
-  std::vector<QPixmap> ImageList2;      // button pictures, 1-based (entry 0 unused)
+  std::vector<QPixmap> ImageList2;      // button pictures, 1-based (entry 0 unused), from the load or first press on
   QPixmap skin;                         // skins.bmp, the window face
   QImage face;                          // the skin, transparent outside the outline
   QWidget* splash = nullptr;            // frmSplash until the first activation
@@ -97,6 +97,8 @@ class Form1 : public QWidget, private GameView {
   void ShowHint(const SolverMove& move) override { Picture1->ShowHint(move.row, move.col, move.dir); }
   void HideHint() override { Picture1->StopHint(); }
   void PointAtLostSign() override { lostSign->Point(); }
+  // ImageList2, decoded when first needed.
+  const std::vector<QPixmap>& ButtonPictures();
   // A picture button: its pressed picture, then its action.
   void Image1_MouseDown(int index);
   // Whichever button picture shows pressed shows released again.

@@ -3,6 +3,8 @@
 // handed over when the load needs them. Taking a picture never started here
 // decodes it on the spot, so the result is the same either way.
 #include <QImage>
+#include <QRegion>
+#include <QSize>
 #include <QString>
 #include <future>
 #include <map>
@@ -16,14 +18,26 @@ QImage ReadPicture(const QString& path);
 
 class PictureReadAhead {
  public:
-  // Starts decoding path.
-  void Start(const QString& path);
+  // Starts decoding path; given a window size, the window's outline is cut
+  // from the picture there too (WindowOutline).
+  void Start(const QString& path, QSize outlineFor = {});
   QImage Take(const QString& path);
+  // The outline cut from the picture at path; cut on the spot when it was
+  // not started with a window size. Empty for a missing picture.
+  QRegion TakeOutline(const QString& path, QSize outlineFor);
   // Waits for pictures started but never taken, so no thread outlives us.
   ~PictureReadAhead();
 
  private:
-  std::map<QString, std::future<QImage>> pending_;
+  struct Decoded {
+    QImage image;
+    QRegion outline;
+  };
+  struct Pending {
+    std::shared_future<Decoded> decoded;
+    bool imageTaken = false, outlineTaken = false;
+  };
+  std::map<QString, Pending> pending_;
 };
 
 }  // namespace tumbol
