@@ -24,6 +24,7 @@
 #include "shell/qt_board_cursor.h"
 #include "shell/qt_desktop.h"
 #include "shell/qt_splash.h"
+#include "shell/qt_stall_watch.h"
 #include "shell/qt_toolkit.h"
 
 namespace tumbol {
@@ -159,6 +160,16 @@ int Main(int argc, char** argv) {
     app->exit(0);
   });
   if (qEnvironmentVariableIsSet("TUMBOL_EXIT_WHEN_SHOWN")) form.installEventFilter(&shownReport);
+  // For bench/stalls.sh: the interface thread's stalls for that many seconds.
+  std::optional<StallWatch> stallWatch;
+  if (const char* seconds = std::getenv("TUMBOL_STALL_WATCH")) {
+    stallWatch.emplace(std::atof(seconds), [&] {
+      form.game().Shutdown();
+      app->exit(0);
+    });
+    stallWatch->Probe("board in motion", [&] { return form.game().BoardInMotion(); });
+    stallWatch->Probe("track loading", [&] { return form.MMControl1.Loading(); });
+  }
   const int result = app->exec();
   fonts.join();
   return result;

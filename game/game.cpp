@@ -53,7 +53,7 @@ void Game::Play(std::vector<Frame> frames, AfterFrames after) {
   after_ = after;
   inMotion_ = true;
   if (frames_.empty()) return FinishFrames();
-  view_.NextFrameIn(frames_.front().pause);
+  view_.NextFrameIn(frames_.front().pause, true);
 }
 
 void Game::ShowNextFrame() {
@@ -63,7 +63,7 @@ void Game::ShowNextFrame() {
   const int vanished = DrawFrame(frame.cells, surface_);
   for (int i = 0; i < vanished; ++i) sounds_.PlaySoundCue(1);
   if (frames_.empty()) return FinishFrames();
-  view_.NextFrameIn(frames_.front().pause);
+  view_.NextFrameIn(frames_.front().pause, false);
 }
 
 void Game::FinishFrames() {

@@ -122,6 +122,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   connect(&Timer2, &QTimer::timeout, this, [this] { game_.Timer2_Timer(); });
   frameTimer_.setSingleShot(true);
   frameTimer_.setTimerType(Qt::PreciseTimer);
+  sinceStart_.start();
   connect(&frameTimer_, &QTimer::timeout, this, [this] { game_.ShowNextFrame(); });
   Timer3.setInterval(1000);
   connect(&Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);

@@ -2,6 +2,7 @@
 // Form1: the game window. A frameless, shaped window holding the board, the
 // eight picture buttons, the clocks and the music switch; it forwards every
 // event to Game and shows what Game asks for.
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "base/toolkit.h"
+#include "game/frame_clock.h"
 #include "game/game.h"
 #include "game/play_aids.h"
 #include "game/qt_board_picture.h"
@@ -89,7 +91,9 @@ class Form1 : public QWidget, private GameView {
   void SetLivesText(const std::string& text) override { Label2->setText(QString::fromStdString(text)); }
   void SetCoordsText(const std::string& text) override { Label1->setText(QString::fromStdString(text)); }
   void EnableTimer2() override { Timer2.start(); }
-  void NextFrameIn(double seconds) override { frameTimer_.start(static_cast<int>(seconds * 1000.0 + 0.5)); }
+  void NextFrameIn(double seconds, bool starts) override {
+    frameTimer_.start(frameClock_.Next(seconds, starts, sinceStart_.nsecsElapsed() / 1e9));
+  }
   void AllLevelsWon(double totalTime) override;
   void StartSearch(const Board& board, uint64_t ticket) override { worker_.Start(board, ticket); }
   void CancelSearch() override { worker_.Cancel(); }
@@ -118,6 +122,8 @@ class Form1 : public QWidget, private GameView {
   Toolkit& toolkit_;
   Game game_;
   QTimer frameTimer_;  // the board's one clock: the game's next frame is due
+  FrameClock frameClock_;      // when it is due
+  QElapsedTimer sinceStart_;   // the steady clock frameClock_ counts on
   SolverWorker worker_;  // after game_: its answers go there
   int pressedButton_ = -1;  // the button picture showing pressed, if any
   RecordTable RecordLines;  // the records table as last read
