@@ -8,6 +8,7 @@
 #include <QString>
 #include <future>
 #include <map>
+#include <string>
 
 namespace tumbol {
 
@@ -15,6 +16,9 @@ namespace tumbol {
 // FIFO, a device, a folder or a huge file gives a null image at once, like a
 // file that is missing or no picture.
 QImage ReadPicture(const QString& path);
+// An uncompressed 24-bit BMP, as RGB32; null for any other file (which
+// ReadPicture hands to Qt's readers).
+QImage PlainBmp(const std::string& bytes);
 
 class PictureReadAhead {
  public:
