@@ -57,8 +57,8 @@ QStringList ArtShownFirst() {
   return names << QStringLiteral("music_off.png") << QStringLiteral("music_on.png");
 }
 
-// The board's pictures, first drawn once the window is up (the first paint
-// shows the board empty).
+// The board's pictures, first drawn when the window is activated (its first
+// paint shows the board empty).
 QStringList ArtOfTheBoard() {
   QStringList names;
   for (int i = 1; i <= 26; ++i) names << QStringLiteral("tile%1.png").arg(i);
@@ -151,12 +151,14 @@ int Main(int argc, char** argv) {
     form.splash->close();
     form.splash = nullptr;
   }
+  // The board's pictures decode while the window comes up: its activation
+  // draws the board.
+  PrefetchArt(ArtOfTheBoard());
   form.show();
   // Without a window manager nothing activates a new window; ask for it.
   form.raise();
   form.activateWindow();
   AfterFirstPaint shown([&] {
-    PrefetchArt(ArtOfTheBoard());
     // For bench/startup.sh: "shown" once the window's first paint is on
     // screen, as bench/bare_window says it, then quit.
     if (!qEnvironmentVariableIsSet("TUMBOL_EXIT_WHEN_SHOWN")) return;
