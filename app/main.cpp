@@ -2,35 +2,84 @@
 // skin and shows it.
 #include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <fontconfig/fontconfig.h>
+#include <future>
 #include <optional>
 #include <thread>
 
-#include "base/file_exists.h"
 #include "base/game_folders.h"
 #include "editor/qt_form2.h"
 #include "game/qt_form1.h"
 #include "records/qt_form3.h"
 #include "records/records_file.h"
+#include "shell/qt_art.h"
 #include "shell/qt_audio.h"
 #include "shell/qt_board_cursor.h"
 #include "shell/qt_desktop.h"
-#include "shell/qt_region.h"
 #include "shell/qt_splash.h"
+#include "shell/qt_stall_watch.h"
 #include "shell/qt_toolkit.h"
 
 namespace tumbol {
 namespace {
 
+// Runs `then` when the event loop comes back after the watched window's
+// first paint: by then the painted frame has gone to the display.
+class AfterFirstPaint : public QObject {
+ public:
+  explicit AfterFirstPaint(std::function<void()> then) : then_(std::move(then)) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && !painted_) {
+      painted_ = true;
+      QTimer::singleShot(0, this, then_);
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> then_;
+  bool painted_ = false;
+};
+
+// The pictures compiled in that the windows show before the game window's
+// first paint, in the order they are needed: the splash, the buttons, the
+// music switch.
+QStringList ArtShownFirst() {
+  QStringList names{QStringLiteral("logo.png")};
+  for (int i = 1; i <= 16; ++i) names << QStringLiteral("button%1.png").arg(i);
+  return names << QStringLiteral("music_off.png") << QStringLiteral("music_on.png");
+}
+
+// The board's pictures, first drawn when the window is activated (its first
+// paint shows the board empty).
+QStringList ArtOfTheBoard() {
+  QStringList names;
+  for (int i = 1; i <= 26; ++i) names << QStringLiteral("tile%1.png").arg(i);
+  return names << QStringLiteral("burst.png");
+}
+
 int Main(int argc, char** argv) {
+  // Without TZ the C library looks at /etc/localtime again at every clock
+  // reading; the zone is read once, as the game starts.
+  if (std::getenv("TZ") == nullptr) setenv("TZ", ":/etc/localtime", 0);
   // Reading the font configuration is the slowest step of a Qt start; it runs
-  // on the other core while the application connects to the display.
-  std::thread fonts([] { FcInit(); });
+  // on the other core while the application connects to the display. Once
+  // the application is there, the same worker fills its font database while
+  // this thread builds the windows.
+  std::promise<void> appReady;
+  std::thread fonts([ready = appReady.get_future()] {
+    FcInit();
+    ready.wait();
+    QFontDatabase::families();
+  });
   const std::string platform =
       ChoosePlatform(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
   if (!platform.empty()) qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
@@ -48,20 +97,23 @@ int Main(int argc, char** argv) {
       app.emplace(argc, argv);
     }
   }
-  // The desktop pairs the window with the installed menu entry and its icon.
-  QGuiApplication::setDesktopFileName(QStringLiteral("com.example.tumbol"));
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/logo.png")));
-  fonts.join();
   QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
   QFont::insertSubstitution(QStringLiteral("Courier New CYR"), QStringLiteral("Liberation Mono"));
+  appReady.set_value();
+  PrefetchArt(ArtShownFirst());
+  // The desktop pairs the window with the installed menu entry and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("com.example.tumbol"));
+  QApplication::setWindowIcon(QIcon(ArtPixmap(QStringLiteral("logo.png"))));
   // The game's folders, worked out here once; every window gets them from here.
   std::string program = QCoreApplication::applicationDirPath().toStdString();
   if (program.empty() || program.back() != '/') program += '/';
   const GameFolders folders(program, DataFolderFor(program));
   const QString folder = QString::fromStdString(folders.program);
-  // The skins decode on the other core while the window is built.
+  // The skins decode on the other core while the window is built, and the
+  // window's outline is cut there from the skin.
   PictureReadAhead readAhead;
-  readAhead.Start(folder + QStringLiteral("skins.bmp"));
+  const QString skinPath = folder + QStringLiteral("skins.bmp");
+  readAhead.Start(skinPath, Form1::kSize);
   readAhead.Start(folder + QStringLiteral("skinsp.jpg"));
   QtToolkit toolkit;
   // The board the cursor lives on belongs to the window, made just below.
@@ -94,31 +146,46 @@ int Main(int argc, char** argv) {
   form.Form_Load(folders);
   // The window's load has read the skin already; its outline comes from that
   // same picture.
-  const QString skinPath = folder + QStringLiteral("skins.bmp");
-  const QImage skin = form.skin.toImage();
-  if (FileExists(skinPath.toStdString()) && !skin.isNull())
-    form.SetOutline(WindowOutline(skin, form.size()));
+  if (!form.skin.isNull()) form.SetOutline(readAhead.TakeOutline(skinPath, form.size()));
   CentreOnScreen(&form);
   // A Wayland compositor places a new window clear of those already shown
   // (mutter puts it in a corner, beside the splash) and may leave the
   // keyboard with the splash: there, the splash, its work done, goes first.
   if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland")) && form.splash != nullptr) {
+    AwaitOnScreen(form.splash, 250);
     form.splash->close();
     form.splash = nullptr;
   }
+  // The board's pictures decode while the window comes up: its activation
+  // draws the board.
+  PrefetchArt(ArtOfTheBoard());
   form.show();
   // Without a window manager nothing activates a new window; ask for it.
   form.raise();
   form.activateWindow();
-  if (qEnvironmentVariableIsSet("TUMBOL_EXIT_WHEN_SHOWN")) {
-    QTimer::singleShot(0, &*app, [&] {
-      std::puts("shown");
-      std::fflush(stdout);
+  AfterFirstPaint shown([&] {
+    // For bench/startup.sh: "shown" once the window's first paint is on
+    // screen, as bench/bare_window says it, then quit.
+    if (!qEnvironmentVariableIsSet("TUMBOL_EXIT_WHEN_SHOWN")) return;
+    std::puts("shown");
+    std::fflush(stdout);
+    form.game().Shutdown();
+    app->exit(0);
+  });
+  form.installEventFilter(&shown);
+  // For bench/stalls.sh: the interface thread's stalls for that many seconds.
+  std::optional<StallWatch> stallWatch;
+  if (const char* seconds = std::getenv("TUMBOL_STALL_WATCH")) {
+    stallWatch.emplace(std::atof(seconds), [&] {
       form.game().Shutdown();
       app->exit(0);
     });
+    stallWatch->Probe("board in motion", [&] { return form.game().BoardInMotion(); });
+    stallWatch->Probe("track loading", [&] { return form.MMControl1.Loading(); });
   }
-  return app->exec();
+  const int result = app->exec();
+  fonts.join();
+  return result;
 }
 
 }  // namespace

@@ -4,14 +4,15 @@
 #
 #   bench/startup.sh [BUILD_DIR]              # default: build/ beside this repo
 #   bench/startup.sh TUMBOL_BINARY BARE_BINARY
-#   RUNS=9 bench/startup.sh ...
+#   RUNS=31 bench/startup.sh ...
 #
-# The game says "shown" and quits after its first show when
-# TUMBOL_EXIT_WHEN_SHOWN=1; bare_window does the same at its first paint.
+# The game says "shown" and quits once its window's first paint has gone to
+# the display when TUMBOL_EXIT_WHEN_SHOWN=1; bare_window says it at the
+# same moment of its own first paint. The runs interleave, one of each in turn.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-runs="${RUNS:-7}"
+runs="${RUNS:-15}"
 
 if [[ "${1:-}" == --inner ]]; then
   tumbol="$2"

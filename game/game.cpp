@@ -62,7 +62,7 @@ void Game::Play(std::vector<Frame> frames, AfterFrames after) {
   inMotion_ = true;
   if (flag_anim_ != 0) RestoreCursor();  // the pointer may rest on a cube that now moves
   if (frames_.empty()) return FinishFrames();
-  view_.NextFrameIn(frames_.front().pause);
+  view_.NextFrameIn(frames_.front().pause, true);
 }
 
 void Game::ShowNextFrame() {
@@ -72,7 +72,7 @@ void Game::ShowNextFrame() {
   const int vanished = DrawFrame(frame.cells, surface_);
   for (int i = 0; i < vanished; ++i) sounds_.PlaySoundCue(1);
   if (frames_.empty()) return FinishFrames();
-  view_.NextFrameIn(frames_.front().pause);
+  view_.NextFrameIn(frames_.front().pause, false);
 }
 
 void Game::FinishFrames() {

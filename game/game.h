@@ -36,9 +36,10 @@ class GameView : public AidsView {
   virtual void ShowCellCursor(int row, int col) = 0;
   virtual void HideCellCursor() = 0;
   virtual void EnableTimer2() = 0;
-  // The next frame is due in `seconds`: call Game::ShowNextFrame then. A
-  // new call replaces the one before.
-  virtual void NextFrameIn(double seconds) = 0;
+  // The next frame is due `seconds` after the one before it, or after now
+  // when it `starts` a sequence: call Game::ShowNextFrame then. A new call
+  // replaces the one before.
+  virtual void NextFrameIn(double seconds, bool starts) = 0;
   // The last level of a game is won in totalTime (days): maybe a record.
   virtual void AllLevelsWon(double totalTime) = 0;
 };

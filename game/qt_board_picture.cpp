@@ -9,6 +9,7 @@
 
 #include "base/board_geometry.h"
 #include "base/cell.h"
+#include "shell/qt_art.h"
 #include "shell/qt_tile_pictures.h"
 
 namespace tumbol {
@@ -78,14 +79,6 @@ QRect CursorRect(int row, int col) { return CellRect(row, col).adjusted(-2, -2, 
 
 BoardPicture::BoardPicture(QWidget* parent)
     : QWidget(parent), frame_(kBoardPixelsWide, kBoardPixelsHigh, QImage::Format_RGB32) {
-  for (const QPixmap& tile : LoadTilePictures())
-    tiles_.push_back(tile.toImage().convertToFormat(QImage::Format_RGB32));
-  burst_ = QImage(QStringLiteral(":/art/burst.png"));
-  if (burst_.isNull()) {
-    burst_ = QImage(kCellPixels, kCellPixels, QImage::Format_RGB32);
-    burst_.fill(Qt::yellow);
-  }
-  burst_ = burst_.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   setFixedSize(kBoardPixelsWide, kBoardPixelsHigh);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -151,12 +144,27 @@ void BoardPicture::Clear() {
     Painter().drawImage(0, 0, background_);
 }
 
+void BoardPicture::LoadPictures() {
+  // At the first frame with tiles, not as the window is built: by then the
+  // start-up's worker has decoded them.
+  for (const QPixmap& tile : LoadTilePictures())
+    tiles_.push_back(tile.toImage().convertToFormat(QImage::Format_RGB32));
+  burst_ = ArtImage(QStringLiteral("burst.png"));
+  if (burst_.isNull()) {
+    burst_ = QImage(kCellPixels, kCellPixels, QImage::Format_RGB32);
+    burst_.fill(Qt::yellow);
+  }
+  burst_ = burst_.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
 void BoardPicture::DrawTile(int code, int row, int col) {
   if (code < 1 || code > kTileCount) return;
+  if (tiles_.empty()) LoadPictures();
   Painter().drawImage((col - 1) * kCellPixels, (row - 1) * kCellPixels, tiles_[code]);
 }
 
 void BoardPicture::DrawBurst(int row, int col) {
+  if (tiles_.empty()) LoadPictures();
   Painter().drawImage((col - 1) * kCellPixels, (row - 1) * kCellPixels, burst_);
 }
 

@@ -71,10 +71,11 @@ class BoardPicture : public QWidget, public BoardSurface {
 
  private:
   QPainter& Painter();
+  void LoadPictures();
 
   QImage frame_;
   QImage background_;
-  std::vector<QImage> tiles_;  // index = cell code, 1-26, in the frame's format
+  std::vector<QImage> tiles_;  // index = cell code, 1-26, in the frame's format; empty until first drawn
   QImage burst_;
   QTimer hintTimer_;            // the pulse's frames
   QElapsedTimer hintShown_;     // since the hint came; invalid: no hint

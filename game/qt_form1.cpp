@@ -14,6 +14,7 @@
 #include "base/duration.h"
 #include "base/file_exists.h"
 #include "base/text_lines.h"
+#include "shell/qt_art.h"
 #include "shell/qt_fit_font.h"
 
 namespace tumbol {
@@ -33,7 +34,7 @@ const char* const kButtonTips[8] = {"Загрузить",        "Редакто
                                     "Рекордсмены",      "Начать заново"};
 
 QPixmap ButtonPicture(int number, const Place& place) {
-  QPixmap p(QStringLiteral(":/art/button%1.png").arg(number));
+  QPixmap p = ArtPixmap(QStringLiteral("button%1.png").arg(number));
   if (!p.isNull()) return p;
   p = QPixmap(place.width, place.height);
   p.fill(number % 2 == 0 ? QColor(60, 60, 70) : QColor(90, 90, 110));
@@ -76,11 +77,8 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   });
   connect(Picture1, &BoardPicture::released, this, &Form1::ReleaseButtonImage);
 
-  ImageList2.resize(17);
   for (int i = 0; i < 8; ++i) {
     const Place& place = kButtonPlaces[i];
-    ImageList2[2 * i + 1] = ButtonPicture(2 * i + 1, place);
-    ImageList2[2 * i + 2] = ButtonPicture(2 * i + 2, place);
     auto* button = new PressLabel(i, PressLabel::Acts::kAfterPress, this);
     button->setGeometry(place.left, place.top, place.width, place.height);
     button->setToolTip(QString::fromUtf8(kButtonTips[i]));
@@ -97,14 +95,14 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   Label4 = MakeLabel(617, 574, 42, 13, QStringLiteral("00:00:00"));
   Label5 = MakeLabel(676, 574, 42, 13, QStringLiteral("00:00:00"));
   // A narrow face for the small labels under the board; the clocks keep the
-  // size their widest time needs.
+  // size their widest time needs (both clocks alike: fitted once).
   QFont tiny = small;
   tiny.setFamily(QStringLiteral("Liberation Sans"));
-  tiny.setPixelSize(11);
-  for (QLabel* label : {Label3, Label4, Label5}) {
+  for (QLabel* label : {Label3, Label4}) {
     label->setFont(tiny);
     FitFontToWidth(label, {label == Label3 ? label->text() : QStringLiteral("00:00:00")}, label->width());
   }
+  Label5->setFont(Label4->font());
   Text1 = new QLineEdit(this);
   Text1->setGeometry(218, 562, 113, 19);
   Text1->setFont(small);
@@ -123,6 +121,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   connect(&Timer2, &QTimer::timeout, this, [this] { game_.Timer2_Timer(); });
   frameTimer_.setSingleShot(true);
   frameTimer_.setTimerType(Qt::PreciseTimer);
+  sinceStart_.start();
   connect(&frameTimer_, &QTimer::timeout, this, [this] { game_.ShowNextFrame(); });
   Timer3.setInterval(1000);
   connect(&Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
@@ -144,13 +143,15 @@ QLabel* Form1::MakeLabel(int left, int top, int width, int height, const QString
 
 void Form1::Form_Load(const GameFolders& folders) {
   if (splash) ShowAtOnce(splash);
-  for (int i = 0; i < 8; ++i) Image1[i]->setPixmap(ImageList2[2 * i + 1]);
+  for (int i = 0; i < 8; ++i) Image1[i]->setPixmap(ButtonPictures()[2 * i + 1]);
   game_.SetFolders(folders);
   const std::string& path = folders.program;
   RecoverInterruptedSaves(WrittenFile(game_.Folders(), ""));
   music.path_work = path;
   music.FillPlaylist();
   game_.LoadLevelMap();
+  // The splash paints as soon as the window system has placed it.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
   // A skin that is there but cannot be used (no picture, a FIFO, a device,
   // far too big) is reported like a missing one: the player can do the same
@@ -189,10 +190,20 @@ void Form1::ShowModeControls(bool freePlay) {
   lostSign->SetFreePlay(freePlay);
 }
 
+const std::vector<QPixmap>& Form1::ButtonPictures() {
+  if (!ImageList2.empty()) return ImageList2;
+  ImageList2.resize(17);
+  for (int i = 0; i < 8; ++i) {
+    ImageList2[2 * i + 1] = ButtonPicture(2 * i + 1, kButtonPlaces[i]);
+    ImageList2[2 * i + 2] = ButtonPicture(2 * i + 2, kButtonPlaces[i]);
+  }
+  return ImageList2;
+}
+
 void Form1::Image1_MouseDown(int index) {
   ReleaseButtonImage();
   pressedButton_ = index;
-  Image1[index]->setPixmap(ImageList2[2 * index + 2]);
+  Image1[index]->setPixmap(ButtonPictures()[2 * index + 2]);
   switch (index) {
     case 0: game_.StartLevel(); break;
     case 1: OpenEditor(); break;
@@ -208,7 +219,7 @@ void Form1::Image1_MouseDown(int index) {
 
 void Form1::ReleaseButtonImage() {
   if (pressedButton_ < 0) return;
-  Image1[pressedButton_]->setPixmap(ImageList2[2 * pressedButton_ + 1]);
+  Image1[pressedButton_]->setPixmap(ButtonPictures()[2 * pressedButton_ + 1]);
   pressedButton_ = -1;
 }
 

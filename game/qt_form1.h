@@ -2,6 +2,7 @@
 // Form1: the game window. A frameless, shaped window holding the board, the
 // eight picture buttons, the clocks and the music switch; it forwards every
 // event to Game and shows what Game asks for.
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "base/toolkit.h"
+#include "game/frame_clock.h"
 #include "game/game.h"
 #include "game/play_aids.h"
 #include "game/qt_board_picture.h"
@@ -58,7 +60,7 @@ class Form1 : public QWidget, private GameView {
   QTimer Timer1;                        // starts the music, once, after loading
   QTimer Timer2;                        // starts the next level, once
   QTimer Timer3;                        // the clocks, every second
-  std::vector<QPixmap> ImageList2;      // button pictures, 1-based (entry 0 unused)
+  std::vector<QPixmap> ImageList2;      // button pictures, 1-based (entry 0 unused), from the load or first press on
   QPixmap skin;                         // skins.bmp, the window face
   QImage face;                          // the skin, transparent outside the outline
   QWidget* splash = nullptr;            // frmSplash until the first activation
@@ -92,7 +94,9 @@ class Form1 : public QWidget, private GameView {
   void ShowCellCursor(int row, int col) override { Picture1->ShowCellCursor(row, col); }
   void HideCellCursor() override { Picture1->HideCellCursor(); }
   void EnableTimer2() override { Timer2.start(); }
-  void NextFrameIn(double seconds) override { frameTimer_.start(static_cast<int>(seconds * 1000.0 + 0.5)); }
+  void NextFrameIn(double seconds, bool starts) override {
+    frameTimer_.start(frameClock_.Next(seconds, starts, sinceStart_.nsecsElapsed() / 1e9));
+  }
   void AllLevelsWon(double totalTime) override { emit allLevelsWon(totalTime); }
   void StartSearch(const Board& board, uint64_t ticket) override { worker_.Start(board, ticket); }
   void CancelSearch() override { worker_.Cancel(); }
@@ -100,6 +104,8 @@ class Form1 : public QWidget, private GameView {
   void ShowHint(const SolverMove& move) override { Picture1->ShowHint(move.row, move.col, move.dir); }
   void HideHint() override { Picture1->StopHint(); }
   void PointAtLostSign() override { lostSign->Point(); }
+  // ImageList2, decoded when first needed.
+  const std::vector<QPixmap>& ButtonPictures();
   // A picture button: its pressed picture, then its action.
   void Image1_MouseDown(int index);
   // Whichever button picture shows pressed shows released again.
@@ -119,6 +125,8 @@ class Form1 : public QWidget, private GameView {
   Toolkit& toolkit_;
   Game game_;
   QTimer frameTimer_;  // the board's one clock: the game's next frame is due
+  FrameClock frameClock_;      // when it is due
+  QElapsedTimer sinceStart_;   // the steady clock frameClock_ counts on
   SolverWorker worker_;  // after game_: its answers go there
   int pressedButton_ = -1;  // the button picture showing pressed, if any
   QPoint drag_;                 // dragX, dragY: where the window was grabbed

@@ -25,7 +25,7 @@ class QuietView : public BoardSurface, public SoundCues, public BoardCursor, pub
   void ShowCellCursor(int, int) override {}
   void HideCellCursor() override {}
   void EnableTimer2() override {}
-  void NextFrameIn(double seconds) override { frameDue = seconds; }
+  void NextFrameIn(double seconds, bool) override { frameDue = seconds; }
   void AllLevelsWon(double) override {}
   // No solver runs here: the play aids never answer.
   void StartSearch(const Board&, uint64_t) override {}

@@ -4,7 +4,12 @@
 #include <QMetaObject>
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <functional>
+#include <future>
+#include <thread>
 #include <vector>
 
 #include "base/data_file.h"
@@ -67,7 +72,68 @@ Mix_Chunk* DefaultChime() {
   return chime;
 }
 
+// The audio worker: one thread that runs the slow audio work in the order
+// it was posted, started at the first job; it finishes what was posted
+// before the program ends.
+class AudioWorker {
+ public:
+  static AudioWorker& Get() {
+    static AudioWorker worker;
+    return worker;
+  }
+  void Post(std::function<void()> job) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    jobs_.push_back(std::move(job));
+    if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
+    wake_.notify_one();
+  }
+  // Returns once every job posted before has run.
+  void Drain() {
+    std::promise<void> done;
+    std::future<void> ran = done.get_future();
+    Post([&done] { done.set_value(); });
+    ran.wait();
+  }
+  ~AudioWorker() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    wake_.notify_one();
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  void Run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+      if (jobs_.empty()) return;
+      std::function<void()> job = std::move(jobs_.front());
+      jobs_.pop_front();
+      lock.unlock();
+      job();
+      lock.lock();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<std::function<void()>> jobs_;
+  std::thread thread_;
+  bool stopping_ = false;
+};
+
+enum AudioState { kNotAsked, kOpening, kOpen, kNoDevice };
+std::atomic<int> audioState{kNotAsked};
+
 }  // namespace
+
+bool AudioReady() {
+  int state = kNotAsked;
+  if (audioState.compare_exchange_strong(state, kOpening)) AudioWorker::Get().Post([] { EnsureAudioOpen(); });
+  return audioState.load() == kOpen;
+}
 
 bool EnsureAudioOpen() {
   static const bool open = [] {
@@ -87,6 +153,7 @@ bool EnsureAudioOpen() {
     Mixer()->VolumeMusic(VoicingFor(font).musicVolume);
     return true;
   }();
+  audioState = open ? kOpen : kNoDevice;
   return open;
 }
 
@@ -103,7 +170,7 @@ std::string FindSoundFont() {
 // ---- cues ----
 
 SdlSoundCues::~SdlSoundCues() {
-  if (chunks_.empty() || !EnsureAudioOpen()) return;
+  if (chunks_.empty() || !AudioReady()) return;
   Mixer()->HaltChannel(-1);
   for (auto& entry : chunks_)
     if (entry.second) Mixer()->FreeChunk(entry.second);
@@ -124,7 +191,8 @@ Mix_Chunk* SdlSoundCues::ChunkFor(const std::string& path) {
 }
 
 void SdlSoundCues::PlaySoundCue(int cue) {
-  if (cue < 1 || cue > 3 || !EnsureAudioOpen()) return;
+  // A cue while the device is still being opened is not heard.
+  if (cue < 1 || cue > 3 || !AudioReady()) return;
   Mix_Chunk* chunk = ChunkFor(path_work + "m" + std::to_string(cue) + ".wav");
   if (!chunk) chunk = DefaultChime();
   // The channel that is free or, when none is, the one started longest ago.
@@ -154,11 +222,17 @@ std::atomic<SdlMidiDevice*> SdlMidiDevice::instance_{nullptr};
 SdlMidiDevice::SdlMidiDevice() : receiver_(std::make_unique<QObject>()) {}
 
 SdlMidiDevice::~SdlMidiDevice() {
+  ++open_;
+  Free();
+  // Loads still running finish first (one may hook the device up); whatever
+  // they loaded goes too.
+  AudioWorker::Get().Drain();
   if (instance_.load() == this) {
     Mixer()->HookMusicFinished(nullptr);  // waits for a hook that is running
     instance_ = nullptr;
   }
-  Free();
+  for (auto& entry : loaded_)
+    if (entry.second.music) Mixer()->FreeMusic(entry.second.music);
 }
 
 void SdlMidiDevice::MusicFinished() {
@@ -177,7 +251,7 @@ void SdlMidiDevice::Deliver(unsigned play) {
 }
 
 void SdlMidiDevice::Halt() {
-  if (!music_) return;
+  if (!track_.music) return;
   playing_ = false;
   halting_ = true;
   Mixer()->HaltMusic();
@@ -186,33 +260,71 @@ void SdlMidiDevice::Halt() {
 
 void SdlMidiDevice::Free() {
   Halt();
-  if (music_) Mixer()->FreeMusic(music_);
-  music_ = nullptr;
-  musicBytes_.clear();
+  // Freeing a track (a synthesiser and its soundfont) takes a while too.
+  if (track_.music) AudioWorker::Get().Post([track = track_] { Mixer()->FreeMusic(track.music); });
+  track_ = Track();
+}
+
+void SdlMidiDevice::Play() {
+  if (!track_.music) return;
+  Halt();
+  ++play_;
+  playing_ = Mixer()->PlayMusic(track_.music, 0) == 0;
+}
+
+void SdlMidiDevice::Loaded() {
+  std::map<unsigned, Track> done;
+  {
+    std::lock_guard<std::mutex> lock(loadedLock_);
+    done.swap(loaded_);
+  }
+  for (auto& [open, track] : done) {
+    if (open != open_ || open != loading_) {
+      // Closed or opened anew while it loaded.
+      if (track.music) AudioWorker::Get().Post([music = track.music, bytes = track.bytes] { Mixer()->FreeMusic(music); });
+      continue;
+    }
+    loading_ = 0;
+    track_ = track;
+    if (playWanted_) Play();
+    playWanted_ = false;
+  }
 }
 
 void SdlMidiDevice::Execute(const std::string& cmd) {
   if (cmd == "Open") {
     Free();
-    const std::string font = FindSoundFont();
-    if (font.empty() || !EnsureAudioOpen() || !FileExists(FileName) || !ReadMusicTrack(FileName, musicBytes_)) {
-      musicBytes_.clear();
-      return;
-    }
-    musicBytes_ = VoiceTrack(std::move(musicBytes_), VoicingFor(font));
-    if (instance_.load() != this) {
-      instance_ = this;
-      Mixer()->HookMusicFinished(&SdlMidiDevice::MusicFinished);
-    }
-    music_ = Mixer()->LoadMUS(musicBytes_);
+    playWanted_ = false;
+    loading_ = ++open_;
+    AudioWorker::Get().Post([this, open = open_, name = FileName] {
+      Track track;
+      const std::string font = FindSoundFont();
+      auto bytes = std::make_shared<std::string>();
+      if (!font.empty() && EnsureAudioOpen() && FileExists(name) && ReadMusicTrack(name, *bytes)) {
+        *bytes = VoiceTrack(std::move(*bytes), VoicingFor(font));
+        if (instance_.load() != this) {
+          instance_ = this;
+          Mixer()->HookMusicFinished(&SdlMidiDevice::MusicFinished);
+        }
+        track = {Mixer()->LoadMUS(*bytes), bytes};
+      }
+      {
+        std::lock_guard<std::mutex> lock(loadedLock_);
+        loaded_[open] = track;
+      }
+      QMetaObject::invokeMethod(receiver_.get(), [this] { Loaded(); }, Qt::QueuedConnection);
+    });
   } else if (cmd == "Play") {
-    if (!music_) return;
-    Halt();
-    ++play_;
-    playing_ = Mixer()->PlayMusic(music_, 0) == 0;
+    if (loading_ != 0)
+      playWanted_ = true;
+    else
+      Play();
   } else if (cmd == "Stop") {
+    playWanted_ = false;
     Halt();
   } else if (cmd == "Close") {
+    playWanted_ = false;
+    loading_ = 0;
     Free();
   }
 }

@@ -72,11 +72,20 @@ void CentreOnScreen(QWidget* window) {
 
 void ShowAtOnce(QWidget* window) {
   window->show();
-  QElapsedTimer waited;
-  waited.start();
-  while (window->windowHandle() != nullptr && !window->windowHandle()->isExposed() && waited.elapsed() < 250)
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
-  window->repaint();
+  // An X server without a window manager maps it at once; elsewhere the
+  // window system answers later, and the window paints at its expose while
+  // the program goes on loading.
+  if (window->windowHandle() != nullptr && window->windowHandle()->isExposed()) window->repaint();
+}
+
+void AwaitOnScreen(QWidget* window, int ms) {
+  // Sleeps until the window system's answer comes, or the time is up.
+  QTimer timeUp;
+  timeUp.setSingleShot(true);
+  timeUp.start(ms);
+  while (window->windowHandle() != nullptr && !window->windowHandle()->isExposed() && timeUp.isActive())
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+  if (window->windowHandle() != nullptr && window->windowHandle()->isExposed()) window->repaint();
 }
 
 namespace {

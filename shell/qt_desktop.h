@@ -44,10 +44,14 @@ QByteArray LoweredScaleFactor(const char* given, double fit);
 // compositor).
 void CentreOnScreen(QWidget* window);
 
-// Shows window and paints it before returning, while the program is still
-// busy loading: a Wayland window is on screen only once the compositor has
-// answered, so that answer is waited for (a quarter of a second at most).
+// Shows window, painted at once where the window system puts it on screen
+// at once; elsewhere it paints when the window system has placed it, as the
+// program lets events through while it loads.
 void ShowAtOnce(QWidget* window);
+// Waits until window is on screen, ms at most: a Wayland window is seen only
+// once the compositor has answered, so a splash that must be seen before it
+// goes waits for that answer (the load meanwhile went on).
+void AwaitOnScreen(QWidget* window, int ms);
 
 // The button came up before the window system took the drag that
 // QWindow::startSystemMove handed it: the window follows the pointer no more.

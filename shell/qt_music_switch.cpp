@@ -2,6 +2,8 @@
 
 #include <QPixmap>
 
+#include "shell/qt_art.h"
+
 // The switch pictures live in art/audio.qrc, compiled into a static library:
 // registering them here keeps them linked wherever the switch is.
 static void InitAudioResources() { Q_INIT_RESOURCE(audio); }
@@ -11,12 +13,12 @@ namespace tumbol {
 std::array<PressLabel*, 2> MakeMusicSwitch(MusicPlayer& music, QWidget* window) {
   InitAudioResources();
   std::array<PressLabel*, 2> image3{};
-  const char* const pictures[2] = {":/art/music_off.png", ":/art/music_on.png"};
+  const char* const pictures[2] = {"music_off.png", "music_on.png"};
   for (int i = 0; i < 2; ++i) {
     image3[i] = new PressLabel(i, PressLabel::Acts::kAtOnce, window);
     QObject::connect(image3[i], &PressLabel::pressed, image3[i], [&music](int index) { music.Image3_MouseDown(index); });
     image3[i]->setGeometry(458, 551, 21, 21);
-    image3[i]->setPixmap(QPixmap(QString::fromLatin1(pictures[i])));
+    image3[i]->setPixmap(ArtPixmap(QString::fromLatin1(pictures[i])));
     image3[i]->setToolTip(QStringLiteral("Музыка"));
   }
   image3[0]->setVisible(!music.SwitchShowsOn());

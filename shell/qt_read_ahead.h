@@ -3,9 +3,12 @@
 // handed over when the load needs them. Taking a picture never started here
 // decodes it on the spot, so the result is the same either way.
 #include <QImage>
+#include <QRegion>
+#include <QSize>
 #include <QString>
 #include <future>
 #include <map>
+#include <string>
 
 namespace tumbol {
 
@@ -13,17 +16,32 @@ namespace tumbol {
 // FIFO, a device, a folder or a huge file gives a null image at once, like a
 // file that is missing or no picture.
 QImage ReadPicture(const QString& path);
+// An uncompressed 24-bit BMP, as RGB32; null for any other file (which
+// ReadPicture hands to Qt's readers).
+QImage PlainBmp(const std::string& bytes);
 
 class PictureReadAhead {
  public:
-  // Starts decoding path.
-  void Start(const QString& path);
+  // Starts decoding path; given a window size, the window's outline is cut
+  // from the picture there too (WindowOutline).
+  void Start(const QString& path, QSize outlineFor = {});
   QImage Take(const QString& path);
+  // The outline cut from the picture at path; cut on the spot when it was
+  // not started with a window size. Empty for a missing picture.
+  QRegion TakeOutline(const QString& path, QSize outlineFor);
   // Waits for pictures started but never taken, so no thread outlives us.
   ~PictureReadAhead();
 
  private:
-  std::map<QString, std::future<QImage>> pending_;
+  struct Decoded {
+    QImage image;
+    QRegion outline;
+  };
+  struct Pending {
+    std::shared_future<Decoded> decoded;
+    bool imageTaken = false, outlineTaken = false;
+  };
+  std::map<QString, Pending> pending_;
 };
 
 }  // namespace tumbol

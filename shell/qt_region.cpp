@@ -29,6 +29,8 @@ QRegion RegionFromRects(const std::vector<RunRect>& rects) {
 }
 
 QRegion WindowOutline(const QImage& skin, QSize clientSize) {
+  // A skin of the window's size is its own holder.
+  if (skin.size() == clientSize && skin.format() == QImage::Format_RGB32) return MakeRegionFromPicture(skin, kPureWhite);
   QImage holder(clientSize, QImage::Format_RGB32);
   holder.fill(Qt::white);
   QPainter(&holder).drawImage(0, 0, skin);

@@ -5,6 +5,7 @@
 #include <QPalette>
 #include <QPixmap>
 
+#include "shell/qt_art.h"
 #include "shell/qt_desktop.h"
 
 namespace tumbol {
@@ -25,7 +26,7 @@ frmSplash::frmSplash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindow
   imgLogo = new QLabel(this);
   imgLogo->setGeometry(23, 9, 55, 59);
   imgLogo->setAlignment(Qt::AlignCenter);
-  const QPixmap logo(QStringLiteral(":/art/logo.png"));
+  const QPixmap logo = ArtPixmap(QStringLiteral("logo.png"));
   if (!logo.isNull()) imgLogo->setPixmap(logo.scaled(imgLogo->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
   QFont font(QStringLiteral("Times New Roman"));

@@ -4,6 +4,7 @@
 
 #include "base/board_geometry.h"
 #include "base/cell.h"
+#include "shell/qt_art.h"
 
 namespace tumbol {
 
@@ -20,7 +21,7 @@ QPixmap Fallback(int code) {
 std::vector<QPixmap> LoadTilePictures() {
   std::vector<QPixmap> tiles(kTileCount + 1);
   for (int code = 1; code <= kTileCount; ++code) {
-    QPixmap p(QStringLiteral(":/art/tile%1.png").arg(code));
+    const QPixmap p = ArtPixmap(QStringLiteral("tile%1.png").arg(code));
     tiles[code] = p.isNull() ? Fallback(code) : p;
   }
   return tiles;

@@ -27,8 +27,8 @@ class SilentView : public QuietView {
   void EnableTimer2() override { ++timer2; }
   void StartSearch(const Board&, uint64_t) override { ++searches; }
   void AllLevelsWon(double total) override { gameTotal = total; }
-  void NextFrameIn(double seconds) override {
-    QuietView::NextFrameIn(seconds);
+  void NextFrameIn(double seconds, bool starts) override {
+    QuietView::NextFrameIn(seconds, starts);
     if (!game_) return;
     tk_->Advance(seconds);
     game_->ShowNextFrame();

@@ -44,14 +44,19 @@ TEST(SdlMidiDevice, TrackThatRunsOutReportsOnTheUiThreadAndOwnStopDoesNot) {
   midi.FileName = (dir / "short.mid").string();
   midi.SendCommand("Open");
   midi.SendCommand("Play");
-  EXPECT_TRUE(Mixer()->PlayingMusic());
+  EXPECT_FALSE(Mixer()->PlayingMusic());  // loading on the worker; it plays once loaded
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Mixer()->PlayingMusic(); }, 5000));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.empty(); }, 15000));
   EXPECT_EQ(reports, std::vector<int>{1});
   EXPECT_FALSE(offThread);
-  // Our own stop and close, mid-track, are never reported.
+  // Our own stop and close, mid-track, are never reported; a stop before
+  // the load is done keeps the track from starting at all.
   reports.clear();
   for (const char* command : {"Close", "Open", "Play"}) midi.SendCommand(command);
-  midi.SendCommand("Stop");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Mixer()->PlayingMusic(); }, 5000));
+  for (const char* command : {"Stop", "Close", "Open", "Play", "Stop"}) midi.SendCommand(command);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !midi.Loading(); }, 5000));
+  EXPECT_FALSE(Mixer()->PlayingMusic());
   midi.SendCommand("Close");
   std::string tick0 = ShortMidi();  // the note ends where it starts, and the track a byte sooner
   tick0.replace(tick0.find("\x87\x40"), 2, 1, '\0'), --tick0[21];
@@ -60,6 +65,7 @@ TEST(SdlMidiDevice, TrackThatRunsOutReportsOnTheUiThreadAndOwnStopDoesNot) {
   for (const std::string& name : {dir.Slash(), (dir / "tick0.mid").string()}) {
     midi.FileName = name;
     for (const char* command : {"Open", "Play"}) midi.SendCommand(command);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !midi.Loading(); }, 5000));
     EXPECT_FALSE(Mixer()->PlayingMusic()) << name;
   }
   // A report of the halts would be queued by now; nothing plays that could end later.

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <utility>
+
+#include "shell/qt_region.h"
+
 #include "tests/temp_folder.h"
 
 namespace tumbol {
@@ -22,6 +27,50 @@ TEST(PictureReadAhead, GivesWhatALoadOnTheSpotGivesStartedOrNot) {
   EXPECT_EQ(ahead.Take(skin), expected);  // taken again: decoded on the spot
   EXPECT_TRUE(ahead.Take(broken).isNull());
   EXPECT_TRUE(ahead.Take(QString::fromStdString((dir / "never-started.bmp").string())).isNull());
+}
+
+}  // namespace
+}  // namespace tumbol
+
+namespace tumbol {
+namespace {
+
+// A 24-bit BMP of width x |height| whose pixel (x, y) is (x * 40, y * 50, x + y).
+std::string Bmp24(int width, int height, uint32_t compression = 0) {
+  const int rows = std::abs(height), stride = (width * 3 + 3) / 4 * 4;
+  auto le = [](uint32_t v, int n) { std::string s; for (int i = 0; i < n; ++i) s += char(v >> 8 * i); return s; };
+  std::string b = "BM" + le(54 + stride * rows, 4) + le(0, 4) + le(54, 4) + le(40, 4) + le(width, 4) + le(height, 4) +
+                  le(1, 2) + le(24, 2) + le(compression, 4) + le(stride * rows, 4) + std::string(16, '\0');
+  for (int r = 0; r < rows; ++r) {
+    const int y = height > 0 ? rows - 1 - r : r;
+    for (int x = 0; x < width; ++x) b += {char(x + y), char(y * 50), char(x * 40)};
+    b += std::string(stride - width * 3, '\0');
+  }
+  return b;
+}
+
+TEST(PlainBmp, CopiesWhatQtDecodesAndLeavesEveryOtherFileToQt) {
+  for (auto [w, h] : {std::pair{1, 1}, {2, 3}, {3, -2}, {5, 4}, {6, -1}}) {
+    const std::string b = Bmp24(w, h);
+    const QImage qt = QImage::fromData(reinterpret_cast<const uchar*>(b.data()), int(b.size())).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(qt.isNull()) << w << "x" << h;
+    EXPECT_EQ(PlainBmp(b), qt) << w << "x" << h;
+  }
+  const std::string skin = ReadBytes(TUMBOL_SOURCE_DIR "/data/skins.bmp");
+  EXPECT_EQ(PlainBmp(skin), QImage(TUMBOL_SOURCE_DIR "/data/skins.bmp").convertToFormat(QImage::Format_RGB32));
+  const std::string whole = Bmp24(4, 4);
+  for (const std::string& other : {whole.substr(0, whole.size() - 1), Bmp24(4, 4, 1), std::string("BM"), std::string()})
+    EXPECT_TRUE(PlainBmp(other).isNull()) << other.size();
+}
+
+TEST(PictureReadAhead, CutsTheOutlineWithThePictureAsOnTheSpot) {
+  const QString skin = TUMBOL_SOURCE_DIR "/data/skins.bmp";
+  const QSize size(760, 614);
+  PictureReadAhead ahead;
+  ahead.Start(skin, size);
+  EXPECT_EQ(ahead.TakeOutline(skin, size), WindowOutline(QImage(skin), size));
+  EXPECT_EQ(ahead.Take(skin).size(), size);
+  EXPECT_TRUE(ahead.TakeOutline(skin + ".missing", size).isEmpty());
 }
 
 }  // namespace
