@@ -17,7 +17,7 @@ done
 [[ -x "$build/tumbol" ]] || { echo "no game at $build/tumbol" >&2; exit 2; }
 
 display=:$((500 + RANDOM % 400))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
 cleanup() { kill "${game:-}" "$xvfb" 2>/dev/null || true; }

@@ -20,8 +20,10 @@ copy_game() {
 # start_xvfb DIR: a 1024x768 server, its pid in xvfb and its name in DISPLAY.
 # The server names its display once it takes clients; the first start on a
 # new machine can take many seconds. Returns 1 when it did not start in 30 s.
+# -noreset: a server that resets as its last client leaves refuses the
+# next one for a moment (a window manager started just after a probe).
 start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$1/display" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$1/display" >/dev/null 2>&1 &
   xvfb=$!
   for _ in $(seq 300); do [ -s "$1/display" ] && break; sleep 0.1; done
   [ -s "$1/display" ] || return 1

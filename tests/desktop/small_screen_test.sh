@@ -33,13 +33,13 @@ inside() {  # what, window, screen width, height
 
 for case in "1280 1024 2" "1366 768 1.5"; do
   read -r sw sh scale <<<"$case"
-  Xvfb -displayfd 3 -screen 0 "${sw}x${sh}x24" -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${sw}x${sh}x24" -nolisten tcp -noreset 3>"$dir/display" >/dev/null 2>&1 &
   xvfb=$!
   wait_for '[ -s "$dir/display" ]' 'Xvfb did not start'
   export DISPLAY=:$(head -1 "$dir/display")
-  openbox --sm-disable >/dev/null 2>&1 &
+  openbox --sm-disable >"$dir/openbox.log" 2>&1 &
   wm=$!
-  wait_for 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_FRAME_EXTENTS' 'openbox did not start'
+  wait_for 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_FRAME_EXTENTS' 'openbox did not start: $(cat "$dir/openbox.log")'
   QT_SCALE_FACTOR=$scale QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy "$dir/tumbol" >"$dir/game.log" 2>&1 &
   game=$!
   wait_for 'win=$(xdotool search --name "^Тумбол$" 2>/dev/null | head -1); [ -n "$win" ]' \

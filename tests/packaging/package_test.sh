@@ -67,7 +67,7 @@ fi
 shipped=$(cd "$program" && ls -l --time-style=+ && md5sum -- *)
 data=$home/.local/share/tumbol
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
 xvfb=$!
 for _ in $(seq 300); do grep -q . "$dir/display" && break; sleep 0.1; done
 grep -q . "$dir/display" || fail "Xvfb did not start: $(cat "$dir/xvfb.log")"
