@@ -29,7 +29,17 @@ for _ in $(seq 300); do
   [ -n "$win" ] && break
   sleep 0.1
 done
-[ -n "$win" ] || fail "the game window did not appear: $(tail -5 "$dir/out.log")"
+if [ -z "$win" ]; then
+  # Say why: a game that ended (and how), or one that hangs (and where).
+  if kill -0 "$game" 2>/dev/null; then
+    state="still running; windows: $(xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|')"
+    command -v gdb >/dev/null && state+=$'\n'"$(gdb -p "$game" -batch -ex 'thread apply all bt 6' 2>/dev/null | grep -E '^(#|Thread)')"
+  else
+    wait "$game"
+    state="ended with status $?"
+  fi
+  fail "the game window did not appear in 30 s: $state"$'\n'"$(tail -20 "$dir/out.log")"
+fi
 sleep 1.5
 eval "$(xdotool getwindowgeometry --shell "$win")"
 import -window root "$dir/shot1.png"
