@@ -23,7 +23,9 @@ TEST(FitFontToWidth, TakesTheLargestSizeThatFitsDownToTheSmallestReadable) {
     FitFontToWidth(&label, {text}, width);
     const int size = label.font().pixelSize();
     EXPECT_TRUE(size == 9 || Wide(given, size, text) <= width) << width << ": " << size;
-    if (size < 11) EXPECT_GT(Wide(given, size + 1, text), width) << width << ": " << size;
+    if (size < 11) {
+      EXPECT_GT(Wide(given, size + 1, text), width) << width << ": " << size;
+    }
     // Letter spacing comes only where the smallest size is still too wide.
     EXPECT_EQ(label.font().letterSpacing() < 0, Wide(given, size, text) > width) << width;
   }
