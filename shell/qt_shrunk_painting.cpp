@@ -63,7 +63,7 @@ bool ShrunkPainting::eventFilter(QObject* watched, QEvent* event) {
   if (!painter.isActive()) return false;
   const QPoint at = widget->mapTo(window, QPoint(0, 0));
   // The widget's part to paint, in its own pixels: the device pixels opened,
-  // with a pixel round them for the smoothing (the event's own region is not
+  // with two pixels round them for the smoothing (the event's own region is not
   // reliable at such a scale: under a mask it comes out too small).
   QRect reach = widget->rect();
   const QRegion opened = painter.paintEngine()->systemClip();
