@@ -25,6 +25,7 @@
 #include "shell/qt_board_cursor.h"
 #include "shell/qt_desktop.h"
 #include "shell/qt_game_fonts.h"
+#include "shell/qt_shrunk_painting.h"
 #include "shell/qt_splash.h"
 #include "shell/qt_stall_watch.h"
 #include "shell/qt_toolkit.h"
@@ -101,6 +102,10 @@ int Main(int argc, char** argv) {
       app.emplace(argc, argv);
     }
   }
+  // Below one screen pixel per pixel Qt's painter draws at full size; the
+  // filter draws every window of the program to its scale.
+  ShrunkPainting shrunkPainting;
+  app->installEventFilter(&shrunkPainting);
   QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
   QFont::insertSubstitution(QStringLiteral("Courier New CYR"), QStringLiteral("Liberation Mono"));
   appReady.set_value();

@@ -45,8 +45,9 @@ double FittingScale(const QSize& area, double ratio, std::initializer_list<Windo
     const QSize outer = w.size + FrameOf(w.framed);
     fit = std::min({fit, double(area.width()) / outer.width(), double(area.height()) / outer.height()});
   }
-  // Down to a hundredth, so rounding to whole pixels cannot push a window out.
-  return std::max(std::floor(fit * 100) / 100, std::min(1.0, std::ceil(100 / ratio) / 100));
+  // Down to a hundredth, so rounding to whole pixels cannot push a window out;
+  // never below half a screen pixel per pixel, where the text is unreadable.
+  return std::max(std::floor(fit * 100) / 100, std::min(1.0, std::ceil(50 / ratio) / 100));
 }
 
 QByteArray LoweredScaleFactor(const char* given, double fit) {

@@ -31,9 +31,9 @@ struct WindowSize {
   bool framed;
 };
 // The largest scale, at most 1, at which each of windows lies inside area
-// (a screen's free area, in Qt's pixels), but never below one screen pixel
-// per pixel: ratio is the screen's device pixels per Qt pixel. (Below that
-// Qt's widgets draw wrongly, cut off and clipped.)
+// (a screen's free area, in Qt's pixels), but never below half a screen
+// pixel per pixel: ratio is the screen's device pixels per Qt pixel. Below
+// one, the windows need ShrunkPainting (shell/qt_shrunk_painting.h).
 double FittingScale(const QSize& area, double ratio, std::initializer_list<WindowSize> windows);
 // What QT_SCALE_FACTOR must say to draw at fit times the scale in force;
 // given is the user's own QT_SCALE_FACTOR (null: unset).

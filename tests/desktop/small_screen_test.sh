@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Under Xvfb with openbox, screens too small for the game at the scale in
-# force: 1280x1024 with QT_SCALE_FACTOR=2, and 1366x768 with 1.5. The
+# force: 1280x1024 with QT_SCALE_FACTOR=2, 1366x768 with 1.5, and a netbook's
+# 1024x600 and 800x600 at 1 (drawn below one screen pixel per pixel). The
 # game window and the editor, frames and all, lie inside the screen, drawn
-# smaller than that scale would draw them.
+# smaller than that scale would draw them, the skin whole at the window's
+# size.
 set -uo pipefail
 build=$1
-for tool in Xvfb openbox xdotool xprop; do
+for tool in Xvfb openbox xdotool xprop import convert compare; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 . "$(dirname "$0")/../game_on_xvfb.sh"
@@ -31,7 +33,23 @@ inside() {  # what, window, screen width, height
     fail "$case: $1 spans $left,$top to $right,$bottom on a screen of $3 x $4"
 }
 
-for case in "1280 1024 2" "1366 768 1.5"; do
+# How far (0 to 1, root mean square) the window's right and left frame strips
+# are from the skin's, the skin scaled to the window's size: a window drawn
+# at full size and cut off shows other parts of the skin there.
+skin_distance() {  # window, width, height
+  import -window "$1" "$dir/shot.png" && convert "$dir/skins.bmp" -resize "${2}x${3}!" "$dir/skin.png" || return 1
+  local x worst=0 d
+  for x in 740 5; do
+    local crop="$(($2 * 15 / 760))x$(($3 * 400 / 614))+$(($2 * x / 760))+$(($3 * 100 / 614))"
+    convert "$dir/shot.png" -crop "$crop" +repage "$dir/a.png" && convert "$dir/skin.png" -crop "$crop" +repage "$dir/b.png" || return 1
+    d=$(compare -metric RMSE "$dir/a.png" "$dir/b.png" null: 2>&1 | grep -o '([0-9.e-]*)' | tr -d '()')
+    [ -n "$d" ] || return 1
+    worst=$(awk -v a="$worst" -v b="$d" 'BEGIN { print (b > a ? b : a) }')
+  done
+  echo "$worst"
+}
+
+for case in "1280 1024 2" "1366 768 1.5" "1024 600 1" "800 600 1"; do
   read -r sw sh scale <<<"$case"
   Xvfb -displayfd 3 -screen 0 "${sw}x${sh}x24" -nolisten tcp -noreset 3>"$dir/display" >/dev/null 2>&1 &
   xvfb=$!
@@ -48,6 +66,10 @@ for case in "1280 1024 2" "1366 768 1.5"; do
   eval "$(xdotool getwindowgeometry --shell "$win")"
   awk -v w="$WIDTH" -v s="$scale" 'BEGIN { exit !(w < 760 * s) }' ||
     fail "$case: the game window is $WIDTH wide, as at the scale of $scale"
+  sleep 1  # painted
+  distance=$(skin_distance "$win" "$WIDTH" "$HEIGHT") || fail "$case: no picture of the game window"
+  awk -v d="$distance" 'BEGIN { exit !(d < 0.06) }' ||
+    fail "$case: the window's frame is $distance from the skin at the window's size: not drawn to its scale"
   # The editor button, where the skin has it at the scale the window shows.
   xdotool mousemove $((X + 544 * WIDTH / 760)) $((Y + 557 * WIDTH / 760)) click 1
   wait_for 'editor=$(xdotool search --name "^Редактор уровней$" 2>/dev/null | head -1); [ -n "$editor" ]' \
@@ -57,6 +79,6 @@ for case in "1280 1024 2" "1366 768 1.5"; do
   kill "$game" "$wm" "$xvfb"
   wait "$game" "$wm" "$xvfb" 2>/dev/null
   rm -f "$dir/display"
-  echo "$case: the windows fit"
+  echo "$case: the windows fit, the frame $distance from the skin at the window's size"
 done
 echo "small screen test: all checks passed"

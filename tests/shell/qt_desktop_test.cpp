@@ -24,14 +24,19 @@ TEST(ChoosePlatformTest, TheUsersChoiceWinsAndX11ComesFirstWhereBothAreOffered) 
 
 // The game window (frameless) and the editor (framed) on free areas in Qt's
 // pixels: 1280x1024 at a scale of 2, a 1366x768 laptop at 125 % less a
-// panel, small screens at 100 % and 125 %.
+// panel, small screens at 100 % and 125 % (below one screen pixel per pixel,
+// down to half of one), a netbook and an 800x600 screen.
 TEST(FittingScaleTest, TheLargestScaleAtWhichEveryWindowFitsWithItsFrame) {
   const WindowSize game{{760, 614}, false}, editor{{865, 535}, true};
   EXPECT_EQ(FittingScale({640, 512}, 2, {game}), 0.83);
   EXPECT_EQ(FittingScale({640, 512}, 2, {game, editor}), 0.72);
   EXPECT_EQ(FittingScale({1093, 584}, 1.25, {game, editor}), 0.94);
-  EXPECT_EQ(FittingScale({1024, 560}, 1, {game}), 1.0);  // never below a screen pixel
-  EXPECT_EQ(FittingScale({819, 400}, 1.25, {game}), 0.8);
+  EXPECT_EQ(FittingScale({1024, 560}, 1, {game}), 0.9);
+  EXPECT_EQ(FittingScale({819, 400}, 1.25, {game}), 0.64);
+  EXPECT_EQ(FittingScale({1024, 600}, 1, {game, editor}), 0.97);
+  EXPECT_EQ(FittingScale({800, 600}, 1, {game, editor}), 0.91);
+  EXPECT_EQ(FittingScale({300, 200}, 1, {game}), 0.5);  // never below half a screen pixel
+  EXPECT_EQ(FittingScale({300, 200}, 2, {game}), 0.32);
   EXPECT_EQ(FittingScale({762, 616}, 1, {game}), 1.0);
   EXPECT_EQ(FittingScale({}, 2, {game}), 1.0);  // no screen known
   const char* given[] = {nullptr, "2", "junk", "0"};
