@@ -290,7 +290,9 @@ class Reach {
 // reduces to nothing by taking out a letter whose kind has such a cube
 // outside, or two equal letters with nothing left between them. Cubes that
 // come in later only stand between others: they never let two letters meet
-// that could not meet without them.
+// that could not meet without them. A cube from outside that takes a letter
+// vanishes with it, so a kind whose letters need more takers from outside
+// than it has cubes outside that can get there cannot be cleared either.
 class Lines {
  public:
   explicit Lines(const Reach& reach) : reach_(reach), lineOf_(reach.Cells(), -1) {
@@ -390,24 +392,47 @@ class Lines {
         word[length++] = kindAt[x];
         present |= 1u << kindAt[x];
       }
-    uint32_t helped = 0;  // kinds with a cube outside that can get here
+    // Cubes outside that can get here, by kind. Each that takes a letter
+    // away vanishes with it, so it takes one letter at most.
+    int outside[32] = {};
     for (size_t i = 0; i < n; ++i) {
       const int cell = key[i] >> kindBits;
       const int kind = key[i] & ((1 << kindBits) - 1);
-      if ((present >> kind & 1) && lineOf_[cell] != index && line.reachable[cell]) helped |= 1u << kind;
+      if ((present >> kind & 1) && lineOf_[cell] != index && line.reachable[cell]) ++outside[kind];
     }
-    if ((present & ~helped) == 0) return true;  // every letter can go alone
-    // can[i][j]: letters i..j-1 can all go.
-    bool can[33][33];
+    uint32_t helped = 0;
+    uint32_t scarce = 0;  // kinds with more letters than cubes outside to take them
+    for (int k = 0; k < 32; ++k) {
+      if (outside[k] > 0) helped |= 1u << k;
+      int letters = 0;
+      for (int i = 0; i < length; ++i) letters += word[i] == k;
+      if (letters > outside[k] && outside[k] > 0) scarce |= 1u << k;
+    }
+    if ((present & ~helped) == 0 && scarce == 0) return true;  // every letter can go alone
+    if (scarce == 0) return FewestTaken(word, length, helped, -1) < kNoWay;
+    for (int k = 0; k < 32; ++k)
+      if ((scarce >> k & 1) && FewestTaken(word, length, helped, k) > outside[k]) return false;
+    return true;
+  }
+
+  static constexpr int kNoWay = 1 << 20;
+
+  // The fewest letters of kind k that cubes from outside must take for the
+  // word to go (kNoWay: it cannot): a letter goes with a cube from outside
+  // (a kind in helped), or with an equal letter once all between are gone.
+  static int FewestTaken(const int* word, int length, uint32_t helped, int k) {
+    // cost[i][j]: for letters i..j-1.
+    int cost[33][33];
     for (int i = length; i >= 0; --i) {
-      can[i][i] = true;
+      cost[i][i] = 0;
       for (int j = i + 1; j <= length; ++j) {
-        bool c = (helped >> word[i] & 1) && can[i + 1][j];
-        for (int m = i + 1; m < j && !c; ++m) c = word[m] == word[i] && can[i + 1][m] && can[m + 1][j];
-        can[i][j] = c;
+        int c = (helped >> word[i] & 1) ? (word[i] == k) + cost[i + 1][j] : kNoWay;
+        for (int m = i + 1; m < j; ++m)
+          if (word[m] == word[i]) c = std::min(c, cost[i + 1][m] + cost[m + 1][j]);
+        cost[i][j] = std::min(c, kNoWay);
       }
     }
-    return can[0][length];
+    return cost[0][length];
   }
 
   const Reach& reach_;
@@ -612,7 +637,46 @@ struct Budget {
   const std::atomic<bool>* stop = nullptr;
 };
 
-enum class Goal { kShortest, kAnyWin };
+// Boards waiting to be expanded, smallest priority first; within one, the
+// last added first, which dives towards a win instead of widening.
+class OpenQueue {
+ public:
+  void Push(uint32_t id, size_t priority) {
+    if (buckets_.size() <= priority) buckets_.resize(priority + 1);
+    buckets_[priority].push_back(id);
+    first_ = std::min(first_, priority);  // only a guide that is not consistent goes back
+  }
+  // release: a bucket passed is never used again (a consistent priority).
+  bool Pop(uint32_t& id, size_t& priority, bool release) {
+    while (first_ < buckets_.size() && buckets_[first_].empty()) {
+      if (release) std::vector<uint32_t>().swap(buckets_[first_]);
+      ++first_;
+    }
+    if (first_ >= buckets_.size()) return false;
+    id = buckets_[first_].back();
+    buckets_[first_].pop_back();
+    priority = first_;
+    return true;
+  }
+  size_t Bytes() const {
+    size_t queued = 0;
+    for (const auto& bucket : buckets_) queued += bucket.capacity();
+    return queued * 4 + buckets_.capacity() * sizeof(buckets_[0]);
+  }
+
+ private:
+  std::vector<std::vector<uint32_t>> buckets_;
+  size_t first_ = 0;
+};
+
+// The cubes left weigh this much more than the bound in the greedy queue.
+constexpr int kGreedyWeight = 20;
+
+enum class Goal { kShortest, kAnyWin, kGreedyWin };
+
+// The steady search's share of the time left; it decides most boards it
+// decides at all in well under half a second.
+constexpr double kSteadyShare = 0.45;
 
 // One search over the settled boards of root, whose cubes are all of one
 // group (see Prepare). For kShortest it is A*, which appends the fewest
@@ -640,23 +704,17 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
   if (rootBound == kDead || (upper > 0 && rootBound >= upper)) return SolveOutcome::kUnsolvable;
   store.Add(key.data(), rootLength, HashKey(key.data(), rootLength), 0, 0, 0, rootBound);
 
-  // Open boards by priority: depth + bound for the shortest; for any win the
+  // Open boards by priority: depth + bound for the shortest. For any win the
   // bound plus the cubes left, which favours boards where pairs have just
-  // vanished over those where cubes merely stand nearer. Within one, the
-  // last added first, which dives towards a win instead of widening.
-  std::vector<std::vector<uint32_t>> open(rootBound + 1);
-  open[rootBound].push_back(0);
-  size_t f = rootBound;
-  auto enqueue = [&open, &f](uint32_t id, size_t priority) {
-    if (open.size() <= priority) open.resize(priority + 1);
-    open[priority].push_back(id);
-    f = std::min(f, priority);  // only a guide that is not consistent goes back
+  // vanished over those where cubes merely stand nearer; or, greedy, the
+  // cubes left first, which clears pairs wherever it can: it wins at once on
+  // many crowded boards where the other wanders, and loses its way on others.
+  OpenQueue open;
+  auto enqueue = [&](uint32_t id, uint16_t depth, uint16_t bnd, size_t m) {
+    open.Push(id, shortest ? depth + bnd : goal == Goal::kGreedyWin ? bnd + kGreedyWeight * m : bnd + m);
   };
-  auto bytes = [&store, &open] {
-    size_t queued = 0;
-    for (const auto& bucket : open) queued += bucket.capacity();
-    return store.Bytes() + queued * 4;
-  };
+  enqueue(0, 0, rootBound, rootLength);
+  auto bytes = [&store, &open] { return store.Bytes() + open.Bytes(); };
 
   const int rows = root.rows;
   const int cols = root.cols;
@@ -664,14 +722,10 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
   uint32_t won = rootLength == 0 ? 0 : StateStore::kNone;
   bool outOfBudget = false;
   size_t expanded = 0;
-  while (f < open.size() && won == StateStore::kNone && !outOfBudget) {
-    if (open[f].empty()) {
-      if (shortest) std::vector<uint32_t>().swap(open[f]);
-      ++f;
-      continue;
-    }
-    const uint32_t id = open[f].back();
-    open[f].pop_back();
+  while (won == StateStore::kNone && !outOfBudget) {
+    uint32_t id = 0;
+    size_t f = 0;
+    if (!open.Pop(id, f, shortest)) break;
     const uint16_t depth = store.Depth(id);
     if (shortest && depth + store.Bound(id) != f) continue;  // reached again by fewer pushes since
     if (store.Length(id) == 0) {
@@ -731,7 +785,7 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
           // Any win will do: the first way to a board is as good as another.
           if (!shortest || store.Depth(seen) <= childDepth) continue;
           store.Relink(seen, id, move, childDepth);
-          enqueue(seen, childDepth + store.Bound(seen));
+          enqueue(seen, childDepth, store.Bound(seen), m);
           continue;
         }
         const uint16_t childBound = bound(childKey.data(), m);
@@ -745,7 +799,7 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
         if (m == 0 && (!shortest || childDepth == f))
           won = seen;
         else
-          enqueue(seen, shortest ? childDepth + childBound : childBound + m);
+          enqueue(seen, childDepth, childBound, m);
       }
     }
   }
@@ -849,6 +903,23 @@ SolveResult Finish(SolveResult& result, SolveOutcome outcome, std::chrono::stead
   return result;
 }
 
+// Any win of one group, or a proof that it has none. Given a deadline, the
+// steady best-first search has a share of the time left and the greedy one
+// what remains: each decides boards the other does not within a second, and
+// either, run to the end, proves a loss.
+SolveOutcome Decide(Prepared& p, const Grid& group, Budget& budget, SolveResult& result,
+                    std::vector<SolverMove>& moves) {
+  if (!budget.timed) return Search(group, p.bricks, *p.reach, *p.lines, Goal::kAnyWin, 0, budget, result, moves);
+  Budget steady = budget;
+  const auto now = std::chrono::steady_clock::now();
+  if (steady.deadline > now)
+    steady.deadline = now + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                (budget.deadline - now) * kSteadyShare);
+  const SolveOutcome outcome = Search(group, p.bricks, *p.reach, *p.lines, Goal::kAnyWin, 0, steady, result, moves);
+  if (outcome != SolveOutcome::kUnknown || result.stopped) return outcome;
+  return Search(group, p.bricks, *p.reach, *p.lines, Goal::kGreedyWin, 0, budget, result, moves);
+}
+
 // Every group decided (decideFirst) and then, with the budget left, each
 // group's win made the shortest (shortestAfter): A* below the pushes of the
 // win in hand. Without decideFirst, A* alone, which keeps looking until it has
@@ -862,8 +933,9 @@ SolveResult Run(const Board& start, const SolveLimits& limits, bool decideFirst,
   Budget budget = MakeBudget(limits, began);
   std::vector<std::vector<SolverMove>> wins(p.groups.size());
   for (size_t g = 0; g < p.groups.size(); ++g) {
-    const SolveOutcome outcome = Search(p.groups[g], p.bricks, *p.reach, *p.lines,
-                                        decideFirst ? Goal::kAnyWin : Goal::kShortest, 0, budget, result, wins[g]);
+    const SolveOutcome outcome = decideFirst ? Decide(p, p.groups[g], budget, result, wins[g])
+                                             : Search(p.groups[g], p.bricks, *p.reach, *p.lines, Goal::kShortest, 0,
+                                                      budget, result, wins[g]);
     if (outcome != SolveOutcome::kSolved) return Finish(result, outcome, began);
   }
   result.shortest = !decideFirst;
