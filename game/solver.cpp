@@ -678,15 +678,25 @@ class OpenQueue {
   size_t first_ = 0;
 };
 
-// The cubes left weigh this much more than the bound in the greedy queue.
-constexpr int kGreedyWeight = 20;
+// In the greedy searches a cube left weighs more than the bound or the
+// pushes made, about, ever do between two vanishings.
+constexpr int kGreedyWeight = 1000;
 
-enum class Goal { kShortest, kAnyWin, kGreedyWin };
+// kGreedyWin, kGreedyNear and kGreedyWide put the cubes left first; among
+// boards of as many cubes they take the lowest bound, the lowest bound plus
+// pushes so far, and the fewest pushes so far (all boards one push away
+// before those two away). Each wins at once on crowded boards where the
+// others wander.
+enum class Goal { kShortest, kAnyWin, kGreedyWin, kGreedyNear, kGreedyWide };
 
-// The steady search's share of the time left; it decides most boards it
-// decides at all in about half a second or less; the greedy one wins within
-// a fifth of a second where it wins at all.
-constexpr double kSteadyShare = 0.65;
+// The order the searches of a timed decision take turns in, and each one's
+// share of the time left when it starts. The greedy ones win within a tenth
+// of a second where they win at all; the steady search decides most boards
+// it decides at all in under half a second, and gets the rest.
+constexpr struct {
+  Goal goal;
+  double share;
+} kDecideTurns[] = {{Goal::kGreedyWin, 0.15}, {Goal::kGreedyWide, 0.15}, {Goal::kGreedyNear, 0.25}, {Goal::kAnyWin, 1}};
 
 // One search over the settled boards of root, whose cubes are all of one
 // group (see Prepare). For kShortest it is A*, which appends the fewest
@@ -717,11 +727,17 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
   // Open boards by priority: depth + bound for the shortest. For any win the
   // bound plus the cubes left, which favours boards where pairs have just
   // vanished over those where cubes merely stand nearer; or, greedy, the
-  // cubes left first, which clears pairs wherever it can: it wins at once on
-  // many crowded boards where the other wanders, and loses its way on others.
+  // cubes left first (see Goal), which clears pairs wherever it can: it wins
+  // at once on many crowded boards where the steady one wanders, and loses
+  // its way on others.
   OpenQueue open;
   auto enqueue = [&](uint32_t id, uint16_t depth, uint16_t bnd, size_t m) {
-    open.Push(id, shortest ? depth + bnd : goal == Goal::kGreedyWin ? bnd + kGreedyWeight * m : bnd + m);
+    size_t priority = depth + bnd;
+    if (goal == Goal::kAnyWin) priority = bnd + m;
+    if (goal == Goal::kGreedyWin) priority = bnd + kGreedyWeight * m;
+    if (goal == Goal::kGreedyNear) priority = depth + bnd + kGreedyWeight * m;
+    if (goal == Goal::kGreedyWide) priority = depth + kGreedyWeight * m;
+    open.Push(id, priority);
   };
   enqueue(0, 0, rootBound, rootLength);
   auto bytes = [&store, &open] { return store.Bytes() + open.Bytes(); };
@@ -914,20 +930,23 @@ SolveResult Finish(SolveResult& result, SolveOutcome outcome, std::chrono::stead
 }
 
 // Any win of one group, or a proof that it has none. Given a deadline, the
-// steady best-first search has a share of the time left and the greedy one
-// what remains: each decides boards the other does not within a second, and
-// either, run to the end, proves a loss.
+// greedy searches and then the steady best-first one each have a share of
+// the time left (kDecideTurns): each decides boards the others do not within
+// a second, and any, run to the end, proves a loss.
 SolveOutcome Decide(Prepared& p, const Grid& group, Budget& budget, SolveResult& result,
                     std::vector<SolverMove>& moves) {
   if (!budget.timed) return Search(group, p.bricks, *p.reach, *p.lines, Goal::kAnyWin, 0, budget, result, moves);
-  Budget steady = budget;
-  const auto now = std::chrono::steady_clock::now();
-  if (steady.deadline > now)
-    steady.deadline = now + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                (budget.deadline - now) * kSteadyShare);
-  const SolveOutcome outcome = Search(group, p.bricks, *p.reach, *p.lines, Goal::kAnyWin, 0, steady, result, moves);
-  if (outcome != SolveOutcome::kUnknown || result.stopped) return outcome;
-  return Search(group, p.bricks, *p.reach, *p.lines, Goal::kGreedyWin, 0, budget, result, moves);
+  SolveOutcome outcome = SolveOutcome::kUnknown;
+  for (const auto& turn : kDecideTurns) {
+    Budget share = budget;
+    const auto now = std::chrono::steady_clock::now();
+    if (share.deadline > now)
+      share.deadline = now + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                 (budget.deadline - now) * turn.share);
+    outcome = Search(group, p.bricks, *p.reach, *p.lines, turn.goal, 0, share, result, moves);
+    if (outcome != SolveOutcome::kUnknown || result.stopped) break;
+  }
+  return outcome;
 }
 
 // Every group decided (decideFirst) and then, with the budget left, each
