@@ -290,7 +290,9 @@ class Reach {
 // reduces to nothing by taking out a letter whose kind has such a cube
 // outside, or two equal letters with nothing left between them. Cubes that
 // come in later only stand between others: they never let two letters meet
-// that could not meet without them.
+// that could not meet without them. A cube from outside that takes a letter
+// vanishes with it, so a kind whose letters need more takers from outside
+// than it has cubes outside that can get there cannot be cleared either.
 class Lines {
  public:
   explicit Lines(const Reach& reach) : reach_(reach), lineOf_(reach.Cells(), -1) {
@@ -385,29 +387,61 @@ class Lines {
     uint32_t present = 0;
     int word[32];
     int length = 0;
+    int letters[32] = {};
     for (int x : line.cells)
       if (kindAt[x] >= 0) {
         word[length++] = kindAt[x];
         present |= 1u << kindAt[x];
+        ++letters[kindAt[x]];
       }
-    uint32_t helped = 0;  // kinds with a cube outside that can get here
+    // Cubes outside that can get here, by kind. Each that takes a letter
+    // away vanishes with it, so it takes one letter at most.
+    int outside[32] = {};
     for (size_t i = 0; i < n; ++i) {
       const int cell = key[i] >> kindBits;
       const int kind = key[i] & ((1 << kindBits) - 1);
-      if ((present >> kind & 1) && lineOf_[cell] != index && line.reachable[cell]) helped |= 1u << kind;
+      if ((present >> kind & 1) && lineOf_[cell] != index && line.reachable[cell]) ++outside[kind];
     }
-    if ((present & ~helped) == 0) return true;  // every letter can go alone
-    // can[i][j]: letters i..j-1 can all go.
-    bool can[33][33];
+    uint32_t helped = 0;
+    uint32_t scarce = 0;  // kinds with more letters than cubes outside to take them
+    for (int k = 0; k < 32; ++k) {
+      if (outside[k] > 0) helped |= 1u << k;
+      if (letters[k] > outside[k] && outside[k] > 0) scarce |= 1u << k;
+    }
+    if ((present & ~helped) == 0 && scarce == 0) return true;  // every letter can go alone
+    if (scarce == 0) return FewestTaken(word, length, helped, -1) < kNoWay;
+    for (int k = 0; k < 32; ++k)
+      if ((scarce >> k & 1) && FewestTaken(word, length, helped, k) > outside[k]) return false;
+    return true;
+  }
+
+  static constexpr int kNoWay = 1 << 20;
+
+  // The fewest letters of kind k that cubes from outside must take for the
+  // word to go (kNoWay: it cannot): a letter goes with a cube from outside
+  // (a kind in helped), or with an equal letter once all between are gone.
+  static int FewestTaken(const int* word, int length, uint32_t helped, int k) {
+    // next[i]: the next letter equal to letter i. cost[i][j]: for letters i..j-1.
+    int next[32];
+    for (int i = length - 1; i >= 0; --i) {
+      next[i] = length;
+      for (int m = i + 1; m < length; ++m)
+        if (word[m] == word[i]) {
+          next[i] = m;
+          break;
+        }
+    }
+    int cost[33][33];
     for (int i = length; i >= 0; --i) {
-      can[i][i] = true;
+      cost[i][i] = 0;
+      const bool taken = (helped >> word[i] & 1) != 0;
       for (int j = i + 1; j <= length; ++j) {
-        bool c = (helped >> word[i] & 1) && can[i + 1][j];
-        for (int m = i + 1; m < j && !c; ++m) c = word[m] == word[i] && can[i + 1][m] && can[m + 1][j];
-        can[i][j] = c;
+        int c = taken ? (word[i] == k) + cost[i + 1][j] : kNoWay;
+        for (int m = next[i]; m < j; m = next[m]) c = std::min(c, cost[i + 1][m] + cost[m + 1][j]);
+        cost[i][j] = std::min(c, kNoWay);
       }
     }
-    return can[0][length];
+    return cost[0][length];
   }
 
   const Reach& reach_;
@@ -612,7 +646,57 @@ struct Budget {
   const std::atomic<bool>* stop = nullptr;
 };
 
-enum class Goal { kShortest, kAnyWin };
+// Boards waiting to be expanded, smallest priority first; within one, the
+// last added first, which dives towards a win instead of widening.
+class OpenQueue {
+ public:
+  void Push(uint32_t id, size_t priority) {
+    if (buckets_.size() <= priority) buckets_.resize(priority + 1);
+    buckets_[priority].push_back(id);
+    first_ = std::min(first_, priority);  // only a guide that is not consistent goes back
+  }
+  // release: a bucket passed is never used again (a consistent priority).
+  bool Pop(uint32_t& id, size_t& priority, bool release) {
+    while (first_ < buckets_.size() && buckets_[first_].empty()) {
+      if (release) std::vector<uint32_t>().swap(buckets_[first_]);
+      ++first_;
+    }
+    if (first_ >= buckets_.size()) return false;
+    id = buckets_[first_].back();
+    buckets_[first_].pop_back();
+    priority = first_;
+    return true;
+  }
+  size_t Bytes() const {
+    size_t queued = 0;
+    for (const auto& bucket : buckets_) queued += bucket.capacity();
+    return queued * 4 + buckets_.capacity() * sizeof(buckets_[0]);
+  }
+
+ private:
+  std::vector<std::vector<uint32_t>> buckets_;
+  size_t first_ = 0;
+};
+
+// In the greedy searches a cube left weighs more than the bound or the
+// pushes made, about, ever do between two vanishings.
+constexpr int kGreedyWeight = 1000;
+
+// kGreedyWin, kGreedyNear and kGreedyWide put the cubes left first; among
+// boards of as many cubes they take the lowest bound, the lowest bound plus
+// pushes so far, and the fewest pushes so far (all boards one push away
+// before those two away). Each wins at once on crowded boards where the
+// others wander.
+enum class Goal { kShortest, kAnyWin, kGreedyWin, kGreedyNear, kGreedyWide };
+
+// The order the searches of a timed decision take turns in, and each one's
+// share of the time left when it starts. The greedy ones win within a tenth
+// of a second where they win at all; the steady search decides most boards
+// it decides at all in under half a second, and gets the rest.
+constexpr struct {
+  Goal goal;
+  double share;
+} kDecideTurns[] = {{Goal::kGreedyWin, 0.15}, {Goal::kGreedyWide, 0.15}, {Goal::kGreedyNear, 0.25}, {Goal::kAnyWin, 1}};
 
 // One search over the settled boards of root, whose cubes are all of one
 // group (see Prepare). For kShortest it is A*, which appends the fewest
@@ -640,23 +724,23 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
   if (rootBound == kDead || (upper > 0 && rootBound >= upper)) return SolveOutcome::kUnsolvable;
   store.Add(key.data(), rootLength, HashKey(key.data(), rootLength), 0, 0, 0, rootBound);
 
-  // Open boards by priority: depth + bound for the shortest; for any win the
+  // Open boards by priority: depth + bound for the shortest. For any win the
   // bound plus the cubes left, which favours boards where pairs have just
-  // vanished over those where cubes merely stand nearer. Within one, the
-  // last added first, which dives towards a win instead of widening.
-  std::vector<std::vector<uint32_t>> open(rootBound + 1);
-  open[rootBound].push_back(0);
-  size_t f = rootBound;
-  auto enqueue = [&open, &f](uint32_t id, size_t priority) {
-    if (open.size() <= priority) open.resize(priority + 1);
-    open[priority].push_back(id);
-    f = std::min(f, priority);  // only a guide that is not consistent goes back
+  // vanished over those where cubes merely stand nearer; or, greedy, the
+  // cubes left first (see Goal), which clears pairs wherever it can: it wins
+  // at once on many crowded boards where the steady one wanders, and loses
+  // its way on others.
+  OpenQueue open;
+  auto enqueue = [&](uint32_t id, uint16_t depth, uint16_t bnd, size_t m) {
+    size_t priority = depth + bnd;
+    if (goal == Goal::kAnyWin) priority = bnd + m;
+    if (goal == Goal::kGreedyWin) priority = bnd + kGreedyWeight * m;
+    if (goal == Goal::kGreedyNear) priority = depth + bnd + kGreedyWeight * m;
+    if (goal == Goal::kGreedyWide) priority = depth + kGreedyWeight * m;
+    open.Push(id, priority);
   };
-  auto bytes = [&store, &open] {
-    size_t queued = 0;
-    for (const auto& bucket : open) queued += bucket.capacity();
-    return store.Bytes() + queued * 4;
-  };
+  enqueue(0, 0, rootBound, rootLength);
+  auto bytes = [&store, &open] { return store.Bytes() + open.Bytes(); };
 
   const int rows = root.rows;
   const int cols = root.cols;
@@ -664,14 +748,10 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
   uint32_t won = rootLength == 0 ? 0 : StateStore::kNone;
   bool outOfBudget = false;
   size_t expanded = 0;
-  while (f < open.size() && won == StateStore::kNone && !outOfBudget) {
-    if (open[f].empty()) {
-      if (shortest) std::vector<uint32_t>().swap(open[f]);
-      ++f;
-      continue;
-    }
-    const uint32_t id = open[f].back();
-    open[f].pop_back();
+  while (won == StateStore::kNone && !outOfBudget) {
+    uint32_t id = 0;
+    size_t f = 0;
+    if (!open.Pop(id, f, shortest)) break;
     const uint16_t depth = store.Depth(id);
     if (shortest && depth + store.Bound(id) != f) continue;  // reached again by fewer pushes since
     if (store.Length(id) == 0) {
@@ -731,7 +811,7 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
           // Any win will do: the first way to a board is as good as another.
           if (!shortest || store.Depth(seen) <= childDepth) continue;
           store.Relink(seen, id, move, childDepth);
-          enqueue(seen, childDepth + store.Bound(seen));
+          enqueue(seen, childDepth, store.Bound(seen), m);
           continue;
         }
         const uint16_t childBound = bound(childKey.data(), m);
@@ -745,7 +825,7 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
         if (m == 0 && (!shortest || childDepth == f))
           won = seen;
         else
-          enqueue(seen, shortest ? childDepth + childBound : childBound + m);
+          enqueue(seen, childDepth, childBound, m);
       }
     }
   }
@@ -849,6 +929,26 @@ SolveResult Finish(SolveResult& result, SolveOutcome outcome, std::chrono::stead
   return result;
 }
 
+// Any win of one group, or a proof that it has none. Given a deadline, the
+// greedy searches and then the steady best-first one each have a share of
+// the time left (kDecideTurns): each decides boards the others do not within
+// a second, and any, run to the end, proves a loss.
+SolveOutcome Decide(Prepared& p, const Grid& group, Budget& budget, SolveResult& result,
+                    std::vector<SolverMove>& moves) {
+  if (!budget.timed) return Search(group, p.bricks, *p.reach, *p.lines, Goal::kAnyWin, 0, budget, result, moves);
+  SolveOutcome outcome = SolveOutcome::kUnknown;
+  for (const auto& turn : kDecideTurns) {
+    Budget share = budget;
+    const auto now = std::chrono::steady_clock::now();
+    if (share.deadline > now)
+      share.deadline = now + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                 (budget.deadline - now) * turn.share);
+    outcome = Search(group, p.bricks, *p.reach, *p.lines, turn.goal, 0, share, result, moves);
+    if (outcome != SolveOutcome::kUnknown || result.stopped) break;
+  }
+  return outcome;
+}
+
 // Every group decided (decideFirst) and then, with the budget left, each
 // group's win made the shortest (shortestAfter): A* below the pushes of the
 // win in hand. Without decideFirst, A* alone, which keeps looking until it has
@@ -862,8 +962,9 @@ SolveResult Run(const Board& start, const SolveLimits& limits, bool decideFirst,
   Budget budget = MakeBudget(limits, began);
   std::vector<std::vector<SolverMove>> wins(p.groups.size());
   for (size_t g = 0; g < p.groups.size(); ++g) {
-    const SolveOutcome outcome = Search(p.groups[g], p.bricks, *p.reach, *p.lines,
-                                        decideFirst ? Goal::kAnyWin : Goal::kShortest, 0, budget, result, wins[g]);
+    const SolveOutcome outcome = decideFirst ? Decide(p, p.groups[g], budget, result, wins[g])
+                                             : Search(p.groups[g], p.bricks, *p.reach, *p.lines, Goal::kShortest, 0,
+                                                      budget, result, wins[g]);
     if (outcome != SolveOutcome::kSolved) return Finish(result, outcome, began);
   }
   result.shortest = !decideFirst;

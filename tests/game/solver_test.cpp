@@ -171,6 +171,11 @@ TEST(DecideLevel, OrderOfRowsAndShaftsAndOddGroupsOfManyCubes) {
       // A shaft holding 2 3 2 3 from its foot; one holding 2 3 that a 3 and a 2 can drop into.
       {{"0131", "0121", "0131", "0121", floor}, SolveOutcome::kUnsolvable},
       {{"0302", "0131", "0121", floor}, SolveOutcome::kSolved},
+      // A row 2 3 2 3 on a ledge, a 3 on it: that 3 takes one 3 of the row,
+      // the 2s meet, and the last 3 needs a second taker, but the only other
+      // 3 is below the ledge. With that 3 on the ledge's end instead, both go.
+      {{"03000000", "12323100", "11111100", "00000003", floor}, SolveOutcome::kUnsolvable},
+      {{"03000300", "12323100", "11111100", "00000000", floor}, SolveOutcome::kSolved},
       {{wall + "2", wall + "1", row, floor}, SolveOutcome::kSolved},
       {{std::string(11, '0') + "3", "2" + wall.substr(1) + "3", "1" + wall.substr(1) + "2020202020", row.substr(0, 12) + "1010101010",
         floor},
@@ -181,6 +186,39 @@ TEST(DecideLevel, OrderOfRowsAndShaftsAndOddGroupsOfManyCubes) {
     EXPECT_EQ(r.outcome, c.outcome) << c.rows[0] << " / " << c.rows[c.rows.size() - 2];
     if (c.outcome == SolveOutcome::kUnsolvable) EXPECT_EQ(r.statesExplored, 0u) << c.rows[c.rows.size() - 2];
   }
+}
+
+// Sixty cubes of five kinds: best-first on the bound and the cubes left
+// wanders for well over a second; the greedy search that clears pairs first
+// wins within the second a painted board is granted.
+TEST(DecideLevel, ACrowdedBoardIsWonWithinThePlayersSecond) {
+  Board board;
+  bool warning = false;
+  ParseLevelMap(
+      "0000000000000000000000\n"
+      "0006005000000000000000\n"
+      "0003002640000000000000\n"
+      "0001111110000000000000\n"
+      "0000000000000000000000\n"
+      "2000000000000003000000\n"
+      "6000000000000005420000\n"
+      "4000030000000004562003\n"
+      "6000050000000011111002\n"
+      "1500011110000000000001\n"
+      "1300000000000000000001\n"
+      "1200000000000000000001\n"
+      "1400000000032500000401\n"
+      "1503400600243200065651\n"
+      "1624343562434502036561\n"
+      "1111111111111111111111\n",
+      board, warning);
+  ASSERT_FALSE(warning);
+  const SolveResult r = DecideLevel(board, kPlayerLimits);
+  ASSERT_EQ(r.outcome, SolveOutcome::kSolved);
+  Level play(board);
+  play.Settle();
+  for (const SolverMove& m : r.moves) ASSERT_TRUE(play.Push(m.row, m.col, m.dir));
+  EXPECT_EQ(play.Status(), LevelStatus::kWon);
 }
 
 TEST(FindWin, KeepsTheWinDecidedWhenTheBudgetEndsBeforeTheShortest) {
