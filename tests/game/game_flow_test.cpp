@@ -317,7 +317,9 @@ TEST_F(GameFlow, EventsBetweenFramesAreDroppedOrReplaceOrStopTheSequence) {
         } else {
           EXPECT_EQ(g.board().CountCubes(), start ? 2 : 0);
           EXPECT_EQ(v.cues, start ? std::vector<int>{} : std::vector<int>({3, 1, 1, 2})) << "every frame shown, one win";
-          if (!start) EXPECT_LT(g.LevelStartTime(), t.now) << "a push leaves the level's clock alone";
+          if (!start) {
+            EXPECT_LT(g.LevelStartTime(), t.now) << "a push leaves the level's clock alone";
+          }
           EXPECT_EQ(t.messages.size(), start ? 0u : 1u);
         }
       }
