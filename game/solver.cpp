@@ -432,7 +432,8 @@ class Lines {
         }
     }
     int cost[33][33];
-    for (int i = length; i >= 0; --i) {
+    cost[length][length] = 0;
+    for (int i = length - 1; i >= 0; --i) {
       cost[i][i] = 0;
       const bool taken = (helped >> word[i] & 1) != 0;
       for (int j = i + 1; j <= length; ++j) {
