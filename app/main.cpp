@@ -14,6 +14,8 @@
 #include <future>
 #include <optional>
 #include <thread>
+#include <unistd.h>
+#include <vector>
 
 #include "base/game_folders.h"
 #include "editor/qt_form2.h"
@@ -88,18 +90,24 @@ int Main(int argc, char** argv) {
   const std::string platform =
       ChoosePlatform(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
   if (!platform.empty()) qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
+  // The arguments as given: the application takes its own out of argv.
+  const std::vector<char*> given(argv, argv + argc + 1);
   std::optional<QApplication> app(std::in_place, argc, argv);
   // On a screen too small for the windows at the scale in force (a small
   // laptop's at 125 %, or with QT_SCALE_FACTOR=2) they are drawn at the
   // largest scale at which each fits, pictures, text and outline alike. Qt
-  // takes its scale only as it starts: the application starts again with it.
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+  // takes its scale only as it starts, and a second application in the same
+  // process can hang on the session bus: the program starts again with it,
+  // once.
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen != nullptr && !qEnvironmentVariableIsSet("TUMBOL_SCALE_FITTED")) {
     const double fit = FittingScale(screen->availableGeometry().size(), screen->devicePixelRatio(),
                                     {{Form1::kSize, false}, {Form2::kSize, true}});
     if (fit < 1) {
-      app.reset();
       qputenv("QT_SCALE_FACTOR", LoweredScaleFactor(std::getenv("QT_SCALE_FACTOR"), fit));
-      app.emplace(argc, argv);
+      qputenv("TUMBOL_SCALE_FITTED", "1");
+      ::execv("/proc/self/exe", given.data());
+      // Could not start again: go on at the scale in force.
     }
   }
   // Below one screen pixel per pixel Qt's painter draws at full size; the
