@@ -24,7 +24,7 @@ fi
 
 # Each target with the core sources its reader needs.
 declare -A SOURCES=(
-  [fuzz_map_file]="base/map_file.cpp base/board.cpp base/text_lines.cpp base/file_exists.cpp base/data_file.cpp"
+  [fuzz_map_file]="base/map_file.cpp base/board.cpp base/text_lines.cpp base/file_exists.cpp base/data_file.cpp base/game_folders.cpp"
   [fuzz_editor_map]="editor/editor_map.cpp base/map_file.cpp base/board.cpp base/text_lines.cpp base/file_exists.cpp base/data_file.cpp base/game_folders.cpp"
   [fuzz_records]="records/records_file.cpp base/duration.cpp base/text_lines.cpp base/file_exists.cpp base/data_file.cpp base/game_folders.cpp"
   [fuzz_ani]="shell/ani_file.cpp"
