@@ -2,7 +2,7 @@
 # Installs what building, playing, testing and packaging Tumbol need on Debian 12.
 # Does nothing when everything is there already.
 set -euo pipefail
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev libsdl2-mixer-dev timgm6mb-soundfont fluid-soundfont-gm
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-private-dev libsdl2-mixer-dev timgm6mb-soundfont fluid-soundfont-gm
           fonts-liberation2 libfontconfig-dev libgtest-dev libgmock-dev libbenchmark-dev libgl-dev
           xvfb xauth xdotool imagemagick fluidsynth sox libxcb1-dev openbox x11-utils
           sway swaybg grim jq xwayland qt6-wayland libwayland-dev wayland-protocols mutter

@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 
 #include "shell/qt_desktop.h"
+#include "shell/qt_dialog_placement.h"
 
 namespace tumbol {
 
@@ -60,6 +61,7 @@ int QtToolkit::MsgBox(const std::string& text, int style, const std::string& tit
   // The box sizes itself to its text; a short text would cut the title.
   if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
     grid->addItem(new QSpacerItem(TitleWidth(box.windowTitle()), 0), grid->rowCount(), 0, 1, grid->columnCount());
+  PlaceAsDialog(&box);
   box.exec();
   ReturnKeyboard(box.parentWidget());
   if (style != kStyleQuestion) return kResultOk;
@@ -77,6 +79,7 @@ std::string QtToolkit::InputBox(const std::string& prompt, const std::string& ti
   // The dialog holds its size to its layout, which it makes on first need.
   dialog.sizeHint();
   if (QLayout* layout = dialog.layout()) layout->addItem(new QSpacerItem(TitleWidth(dialog.windowTitle()), 0));
+  PlaceAsDialog(&dialog);
   const bool accepted = dialog.exec() == QDialog::Accepted;
   ReturnKeyboard(dialog.parentWidget());
   if (!accepted) return {};

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The game natively on Wayland under GNOME's compositor (mutter, nested in
 # Xvfb): the game window opens clear of the screen's corner, whole, and
-# alone (the splash is gone). Mutter places it by its own rules, as it
-# would any new window: the game can only keep the splash out of its way.
+# alone (the splash is gone), and a box (F1's) opens over it. Mutter places
+# windows by its own rules: the game can only keep the splash out of its
+# way, and tell it that a box is a dialog.
 # Exits 77 (skipped) where mutter, Xvfb or a D-Bus session is not installed.
 # TUMBOL_SHOTS=folder keeps the screenshot.
 set -uo pipefail
@@ -49,4 +50,27 @@ read -r w h x y <<<"${BASH_REMATCH[*]:1}"
 [ "$w" -ge 740 ] && [ "$w" -le 760 ] && [ "$h" -ge 590 ] && [ "$h" -le 614 ] ||
   fail "what shows is $w x $h at $x,$y: not the game window alone"
 [ "$x" -ge 40 ] && [ "$y" -ge 20 ] || fail "the game window opened in the corner, at $x,$y"
+
+# The box: its face is the one large area of the toolkit's grey (the board's
+# cubes have only specks of it, which the erosion takes away).
+box() {
+  import -window root "$dir/shot.png" 2>/dev/null &&
+    convert "$dir/shot.png" -fill white -fuzz 1% +opaque "srgb(239,239,239)" -fill black -opaque "srgb(239,239,239)" \
+      -negate -morphology Erode Square:4 -format '%@' info: 2>/dev/null
+}
+xdotool key F1
+for _ in $(seq 50); do
+  face=$(box)
+  [[ "$face" =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] && [ "${BASH_REMATCH[1]}" -gt 100 ] && break
+  sleep 0.1
+done
+sleep 0.5  # placed once, where it stays
+face=$(box)
+[ -n "${TUMBOL_SHOTS:-}" ] && cp "$dir/shot.png" "$TUMBOL_SHOTS/mutter-box.png"
+[[ "$face" =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] && [ "${BASH_REMATCH[1]}" -gt 100 ] ||
+  fail "F1 showed no box"
+read -r bw bh bx by <<<"${BASH_REMATCH[*]:1}"
+offCentre=$(( (bx + bw / 2) - (x + w / 2) ))
+[ "${offCentre#-}" -le 12 ] && [ "$by" -gt "$y" ] && [ $((by + bh)) -lt $((y + h)) ] ||
+  fail "the box ($bw x $bh at $bx,$by) is not over the game window ($w x $h at $x,$y)"
 echo "mutter test: all checks passed"
