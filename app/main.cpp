@@ -116,6 +116,13 @@ int Main(int argc, char** argv) {
   app->installEventFilter(&shrunkPainting);
   QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
   QFont::insertSubstitution(QStringLiteral("Courier New CYR"), QStringLiteral("Liberation Mono"));
+  {
+    // The windows' Russian and Latin text needs no shaping: without it the
+    // first text drawn costs about a third less.
+    QFont plain = QApplication::font();
+    plain.setStyleStrategy(QFont::PreferNoShaping);
+    QApplication::setFont(plain);
+  }
   appReady.set_value();
   PrefetchArt(ArtShownFirst());
   // The desktop pairs the window with the installed menu entry and its icon.

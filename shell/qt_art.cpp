@@ -1,5 +1,8 @@
 #include "shell/qt_art.h"
 
+#include <QFileInfo>
+#include <QImageReader>
+
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -56,7 +59,11 @@ class ArtCache {
 
   QImage Decode(std::unique_lock<std::mutex>& lock, Slot& slot, const QString& name) {
     lock.unlock();
-    QImage image(QStringLiteral(":/art/") + name);
+    // The art's format is its name's: asked by content, Qt would first load
+    // every picture plugin installed to ask each whether it reads the file.
+    QImageReader reader(QStringLiteral(":/art/") + name, QFileInfo(name).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
     lock.lock();
     slot.image = image;
     slot.done = true;
