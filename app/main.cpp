@@ -114,8 +114,7 @@ int Main(int argc, char** argv) {
   // filter draws every window of the program to its scale.
   ShrunkPainting shrunkPainting;
   app->installEventFilter(&shrunkPainting);
-  QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
-  QFont::insertSubstitution(QStringLiteral("Courier New CYR"), QStringLiteral("Liberation Mono"));
+  NameGameFonts();
   {
     // The windows' Russian and Latin text needs no shaping: without it the
     // first text drawn costs about a third less.

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "records/records_file.h"
+#include "shell/qt_game_fonts.h"
 #include "shell/qt_read_ahead.h"
 
 namespace tumbol {
@@ -74,7 +75,7 @@ Form3::Form3(Toolkit& toolkit, const GameFolders& folders, const QPixmap& closeP
   ListView1->setIconSize(QSize(16, 16));
   ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
   ListView1->setFocusPolicy(Qt::NoFocus);  // no focus frame over the first row
-  QFont::insertSubstitution(QStringLiteral("Courier New CYR"), QStringLiteral("Liberation Mono"));
+  NameGameFonts();
   QFont font(QStringLiteral("Courier New CYR"));
   font.setBold(true);
   font.setPixelSize(13);  // 9.75 points

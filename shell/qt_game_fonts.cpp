@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <QFont>
 #include <cstdlib>
-#include <cstring>
 
 namespace tumbol {
 
@@ -116,6 +116,11 @@ bool UseGameFonts() {
   }
   FcConfigDestroy(config);  // the current configuration holds its own reference
   return true;
+}
+
+void NameGameFonts() {
+  QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+  QFont::insertSubstitution(QStringLiteral("Courier New CYR"), QStringLiteral("Liberation Mono"));
 }
 
 }  // namespace tumbol

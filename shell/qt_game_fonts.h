@@ -24,4 +24,10 @@ std::string GameFontConfig(const std::vector<std::string>& folders, const std::v
 // more; this one costs the same on every machine. True when it took.
 bool UseGameFonts();
 
+// The faces the windows name by their Windows names, Times New Roman and
+// Courier New CYR, drawn with Liberation Serif and Liberation Mono, which
+// have the same widths. Each window says it, so that it draws the same when
+// made alone; saying it again changes nothing.
+void NameGameFonts();
+
 }  // namespace tumbol

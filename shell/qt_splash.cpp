@@ -7,12 +7,12 @@
 
 #include "shell/qt_art.h"
 #include "shell/qt_desktop.h"
+#include "shell/qt_game_fonts.h"
 
 namespace tumbol {
 
 frmSplash::frmSplash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
-  // Harmless if Main has already said it; the splash may come up first.
-  QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+  NameGameFonts();
   setFixedSize(432, 88);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, QColor(22, 34, 64));
