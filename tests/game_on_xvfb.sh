@@ -1,6 +1,12 @@
 # Sourced by the scripts that run the real game under Xvfb (the smoke and
 # openbox tests, bench/exit_time.sh).
 
+# A checked (sanitizer) build starts and draws several times slower: every
+# wait of the scripts grows by TUMBOL_TEST_SLOWNESS (1 when unset).
+slowness=${TUMBOL_TEST_SLOWNESS:-1}
+pause() { sleep "$(awk -v s="$1" -v k="$slowness" 'BEGIN { print s * k }')"; }
+tries() { echo $(($1 * slowness)); }
+
 # make_game_folder: a scratch folder in dir; on exit the game ($game) and the
 # server ($xvfb), if running, are stopped and the folder removed.
 make_game_folder() {

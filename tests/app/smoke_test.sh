@@ -24,7 +24,7 @@ start_xvfb "$dir" || fail "Xvfb did not start within 30 s"
 QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy "$dir/tumbol" >"$dir/out.log" 2>&1 &
 game=$!
 win=""
-for _ in $(seq 300); do
+for _ in $(seq $(tries 300)); do
   win=$(xdotool search --name '^Тумбол$' 2>/dev/null | head -1)
   [ -n "$win" ] && break
   sleep 0.1
@@ -38,9 +38,9 @@ if [ -z "$win" ]; then
     wait "$game"
     state="ended with status $?"
   fi
-  fail "the game window did not appear in 30 s: $state"$'\n'"$(tail -20 "$dir/out.log")"
+  fail "the game window did not appear in $(tries 30) s: $state"$'\n'"$(tail -20 "$dir/out.log")"
 fi
-sleep 1.5
+pause 1.5
 eval "$(xdotool getwindowgeometry --shell "$win")"
 import -window root "$dir/shot1.png"
 pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
@@ -57,7 +57,7 @@ IFS=, read -r row col dir_ <<<"$first"
 [ -n "$dir_" ] || fail "the level tool found no push on level 1 ($first)"
 if [ "$dir_" = L ]; then dx=24; else dx=8; fi
 xdotool mousemove $((X + 27 + (col - 1) * 32 + dx)) $((Y + 29 + (row - 1) * 32 + 16)) click 1
-sleep 2
+pause 2
 import -window root "$dir/shot2.png"
 diff=$(compare -metric AE -extract 705x513+$((X + 27))+$((Y + 29)) "$dir/shot1.png" "$dir/shot2.png" null: 2>&1)
 [ "${diff%% *}" != "0" ] || fail "the board did not change after the push"
@@ -66,14 +66,14 @@ xdotool key Return 2>/dev/null
 
 # The close button; the question's default is "Нет", so Tab to "Да".
 xdotool mousemove $((X + 714)) $((Y + 14)) click 1
-sleep 1
+pause 1
 xdotool key Escape
-sleep 0.5
+pause 0.5
 kill -0 "$game" 2>/dev/null || fail "answering No closed the game"
 xdotool mousemove $((X + 714)) $((Y + 14)) click 1
-sleep 1
+pause 1
 xdotool key shift+Tab key space
-for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq $(tries 50)); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$game" 2>/dev/null && fail "the game did not exit after Yes"
 wait "$game"
 status=$?
@@ -88,12 +88,12 @@ sum_after=$(md5sum "$dir/record.txt" 2>/dev/null | cut -d' ' -f1)
 for signal in TERM INT; do
   QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy env --default-signal=INT "$dir/tumbol" >"$dir/out.log" 2>&1 &
   game=$!
-  for _ in $(seq 100); do grep -q libSDL2_mixer "/proc/$game/maps" 2>/dev/null && break; sleep 0.1; done
+  for _ in $(seq $(tries 100)); do grep -q libSDL2_mixer "/proc/$game/maps" 2>/dev/null && break; sleep 0.1; done
   grep -q libSDL2_mixer "/proc/$game/maps" 2>/dev/null || fail "the music did not start"
-  sleep 0.5
+  pause 0.5
   kill -s "$signal" "$game"
-  for _ in $(seq 20); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$game" 2>/dev/null && fail "SIG$signal did not end the game within 2 s"
+  for _ in $(seq $(tries 20)); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$game" 2>/dev/null && fail "SIG$signal did not end the game within $(tries 2) s"
   game=""
 done
 [ "$sum_before" = "$(md5sum "$dir/record.txt" 2>/dev/null | cut -d' ' -f1)" ] || fail "record.txt changed"

@@ -16,7 +16,7 @@ make_game_folder
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$dir"' EXIT
 copy_game "$build" "$dir"
 wait_for() {  # command, what (evaluated when it fails)
-  for _ in $(seq 100); do eval "$1" && return 0; sleep 0.1; done
+  for _ in $(seq $(tries 100)); do eval "$1" && return 0; sleep 0.1; done
   eval fail "\"$2\""
 }
 # The outer rectangle of window $1 as "left top right bottom", frame included.
@@ -66,7 +66,7 @@ for case in "1280 1024 2" "1366 768 1.5" "1024 600 1" "800 600 1"; do
   eval "$(xdotool getwindowgeometry --shell "$win")"
   awk -v w="$WIDTH" -v s="$scale" 'BEGIN { exit !(w < 760 * s) }' ||
     fail "$case: the game window is $WIDTH wide, as at the scale of $scale"
-  sleep 1  # painted
+  pause 1  # painted
   distance=$(skin_distance "$win" "$WIDTH" "$HEIGHT") || fail "$case: no picture of the game window"
   awk -v d="$distance" 'BEGIN { exit !(d < 0.06) }' ||
     fail "$case: the window's frame is $distance from the skin at the window's size: not drawn to its scale"
@@ -74,7 +74,7 @@ for case in "1280 1024 2" "1366 768 1.5" "1024 600 1" "800 600 1"; do
   xdotool mousemove $((X + 544 * WIDTH / 760)) $((Y + 557 * WIDTH / 760)) click 1
   wait_for 'editor=$(xdotool search --name "^Редактор уровней$" 2>/dev/null | head -1); [ -n "$editor" ]' \
     '$case: no editor'
-  sleep 0.5  # placed and framed
+  pause 0.5  # placed and framed
   inside "the editor" "$editor" "$sw" "$sh"
   kill "$game" "$wm" "$xvfb"
   wait "$game" "$wm" "$xvfb" 2>/dev/null
