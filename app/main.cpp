@@ -74,16 +74,19 @@ int Main(int argc, char** argv) {
   // Without TZ the C library looks at /etc/localtime again at every clock
   // reading; the zone is read once, as the game starts.
   if (std::getenv("TZ") == nullptr) setenv("TZ", ":/etc/localtime", 0);
-  // Only the faces the windows use: the first text costs the same on a
-  // desktop with thousands of fonts as on a bare one.
-  UseGameFonts();
   // Reading the font configuration is the slowest step of a Qt start; it runs
-  // on the other core while the application connects to the display. Once
-  // the application is there, the same worker fills its font database while
-  // this thread builds the windows.
+  // on the other core while the application connects to the display, which
+  // asks for no font. It holds only the faces the windows use, so the first
+  // text costs the same on a desktop with thousands of fonts as on a bare
+  // one. Once the application is there, the same worker fills its font
+  // database while this thread builds the windows.
+  std::promise<void> fontsConfigured;
+  std::future<void> configured = fontsConfigured.get_future();
   std::promise<void> appReady;
-  std::thread fonts([ready = appReady.get_future()] {
-    FcInit();
+  std::thread fonts([&fontsConfigured, ready = appReady.get_future()] {
+    UseGameFonts();
+    FcInit();  // the desktop's own configuration, where the game's did not take
+    fontsConfigured.set_value();
     ready.wait();
     QFontDatabase::families();
   });
@@ -93,6 +96,7 @@ int Main(int argc, char** argv) {
   // The arguments as given: the application takes its own out of argv.
   const std::vector<char*> given(argv, argv + argc + 1);
   std::optional<QApplication> app(std::in_place, argc, argv);
+  configured.wait();  // before anything measures or draws text
   // On a screen too small for the windows at the scale in force (a small
   // laptop's at 125 %, or with QT_SCALE_FACTOR=2) they are drawn at the
   // largest scale at which each fits, pictures, text and outline alike. Qt
