@@ -702,9 +702,9 @@ constexpr struct {
   int jitter;
 } kDecideTurns[] = {{Goal::kGreedyWin, 0.15, 0}, {Goal::kAnyWin, 0.5, 0}, {Goal::kGreedyWin, 1, 8}};
 
-// How long each restart of a jittered turn runs: a greedy walk to a win
-// takes longer the more cubes there are to clear.
-double RestartSeconds(size_t cubes) { return std::max(0.05, 0.0005 * static_cast<double>(cubes)); }
+// The boards each restart of a jittered turn may keep: a count, not a time,
+// so that which restarts win does not hang on the machine's speed.
+constexpr size_t kRestartBoards = 5000;
 
 // One search over the settled boards of root, whose cubes are all of one
 // group (see Prepare). For kShortest it is A*, which appends the fewest
@@ -953,21 +953,18 @@ SolveOutcome Decide(Prepared& p, const Grid& group, Budget& budget, SolveResult&
   if (!budget.timed) return Search(group, p.bricks, *p.reach, *p.lines, Goal::kAnyWin, 0, budget, result, moves);
   SolveOutcome outcome = SolveOutcome::kUnknown;
   using Clock = std::chrono::steady_clock;
-  const auto cubes = static_cast<size_t>(std::count_if(group.cells.begin(), group.cells.end(), [](int8_t v) { return IsCube(v); }));
-  const auto restart = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(RestartSeconds(cubes)));
   for (const auto& turn : kDecideTurns) {
-    auto now = Clock::now();
-    const auto end = budget.deadline > now
-                         ? now + std::chrono::duration_cast<Clock::duration>((budget.deadline - now) * turn.share)
-                         : budget.deadline;
-    uint64_t seed = 0;
-    do {
-      Budget share = budget;
-      share.deadline = turn.jitter > 0 ? std::min(end, now + restart) : end;
-      outcome = Search(group, p.bricks, *p.reach, *p.lines, turn.goal, 0, share, result, moves, ++seed, turn.jitter);
+    const auto now = Clock::now();
+    Budget share = budget;
+    if (share.deadline > now)
+      share.deadline = now + std::chrono::duration_cast<Clock::duration>((budget.deadline - now) * turn.share);
+    for (uint64_t seed = 1;; ++seed) {
+      if (turn.jitter > 0) share.states = std::min(budget.states, result.statesExplored + kRestartBoards);
+      outcome = Search(group, p.bricks, *p.reach, *p.lines, turn.goal, 0, share, result, moves, seed, turn.jitter);
       if (outcome != SolveOutcome::kUnknown || result.stopped) return outcome;
-      now = Clock::now();
-    } while (turn.jitter > 0 && now < end);
+      // Out of time, or of the boards the caller grants.
+      if (turn.jitter == 0 || Clock::now() >= share.deadline || result.statesExplored >= budget.states) break;
+    }
   }
   return outcome;
 }
