@@ -691,7 +691,7 @@ enum class Goal { kShortest, kAnyWin, kGreedyWin };
 // The order the searches of a timed decision take turns in, and each one's
 // share of the time left when it starts. The greedy search wins within a
 // tenth of a second where it wins at once; the steady one wins most boards
-// it wins at all in under half a second. A turn with a jitter is a run of
+// it wins at all in under half a second, a few small ones only after that. A turn with a jitter is a run of
 // short greedy searches, each with its own random tie-breaks (see Search): a
 // greedy search that took a wrong turn early spends the rest of its time
 // among the boards behind it, and a fresh start in another order often walks
@@ -700,7 +700,7 @@ constexpr struct {
   Goal goal;
   double share;
   int jitter;
-} kDecideTurns[] = {{Goal::kGreedyWin, 0.15, 0}, {Goal::kAnyWin, 0.5, 0}, {Goal::kGreedyWin, 1, 8}};
+} kDecideTurns[] = {{Goal::kGreedyWin, 0.15, 0}, {Goal::kAnyWin, 0.6, 0}, {Goal::kGreedyWin, 1, 8}};
 
 // The boards each restart of a jittered turn may keep: a count, not a time,
 // so that which restarts win does not hang on the machine's speed.
