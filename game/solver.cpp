@@ -690,12 +690,13 @@ enum class Goal { kShortest, kAnyWin, kGreedyWin };
 
 // The order the searches of a timed decision take turns in, and each one's
 // share of the time left when it starts. The greedy search wins within a
-// tenth of a second where it wins at once; the steady one wins most boards
-// it wins at all in under half a second, a few small ones only after that. A turn with a jitter is a run of
-// short greedy searches, each with its own random tie-breaks (see Search): a
-// greedy search that took a wrong turn early spends the rest of its time
-// among the boards behind it, and a fresh start in another order often walks
-// straight to a win; on crowded boards that wins where neither other does.
+// tenth of a second on the boards it wins at once; the steady one wins most
+// boards it wins at all in under half a second, a few small ones only after
+// that. A turn with a jitter is a run of short greedy searches, each with its
+// own random tie-breaks (see Search): a greedy search that took a wrong turn
+// early spends the rest of its time among the boards behind it, and a fresh
+// start in another order often walks straight to a win; on crowded boards
+// that wins where neither of the others does.
 constexpr struct {
   Goal goal;
   double share;
