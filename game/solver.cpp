@@ -683,21 +683,29 @@ class OpenQueue {
 // pushes made, about, ever do between two vanishings.
 constexpr int kGreedyWeight = 1000;
 
-// kGreedyWin, kGreedyNear and kGreedyWide put the cubes left first; among
-// boards of as many cubes they take the lowest bound, the lowest bound plus
-// pushes so far, and the fewest pushes so far (all boards one push away
-// before those two away). Each wins at once on crowded boards where the
-// others wander.
-enum class Goal { kShortest, kAnyWin, kGreedyWin, kGreedyNear, kGreedyWide };
+// kGreedyWin puts the cubes left first and, among boards of as many cubes,
+// takes the lowest bound: it wins at once on many crowded boards where the
+// steady search wanders.
+enum class Goal { kShortest, kAnyWin, kGreedyWin };
 
 // The order the searches of a timed decision take turns in, and each one's
-// share of the time left when it starts. The greedy ones win within a tenth
-// of a second where they win at all; the steady search decides most boards
-// it decides at all in under half a second, and gets the rest.
+// share of the time left when it starts. The greedy search wins within a
+// tenth of a second on the boards it wins at once; the steady one wins most
+// boards it wins at all in under half a second, a few small ones only after
+// that. A turn with a jitter is a run of short greedy searches, each with its
+// own random tie-breaks (see Search): a greedy search that took a wrong turn
+// early spends the rest of its time among the boards behind it, and a fresh
+// start in another order often walks straight to a win; on crowded boards
+// that wins where neither of the others does.
 constexpr struct {
   Goal goal;
   double share;
-} kDecideTurns[] = {{Goal::kGreedyWin, 0.15}, {Goal::kGreedyWide, 0.15}, {Goal::kGreedyNear, 0.25}, {Goal::kAnyWin, 1}};
+  int jitter;
+} kDecideTurns[] = {{Goal::kGreedyWin, 0.15, 0}, {Goal::kAnyWin, 0.6, 0}, {Goal::kGreedyWin, 1, 8}};
+
+// The boards each restart of a jittered turn may keep: a count, not a time,
+// so that which restarts win does not hang on the machine's speed.
+constexpr size_t kRestartBoards = 5000;
 
 // One search over the settled boards of root, whose cubes are all of one
 // group (see Prepare). For kShortest it is A*, which appends the fewest
@@ -706,9 +714,13 @@ constexpr struct {
 // pushes is then the shortest). For kAnyWin it is best-first, the boards
 // nearest to a win by the bound and the cubes left first, and appends the
 // first win it meets. Both keep every board seen, so running out of boards is
-// a proof; both stop with kUnknown when the budget runs out.
+// a proof; both stop with kUnknown when the budget runs out. Given a
+// jitter, each board's priority gains a number below it drawn from the seed
+// and the board's id: another order among boards of nearly the same promise,
+// in a search that still keeps every board, so running out is still a proof.
 SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& reach, Lines& lines, Goal goal,
-                    size_t upper, Budget& budget, SolveResult& result, std::vector<SolverMove>& moves) {
+                    size_t upper, Budget& budget, SolveResult& result, std::vector<SolverMove>& moves,
+                    uint64_t seed = 0, int jitter = 0) {
   const size_t cells = root.cells.size();
   const bool shortest = goal == Goal::kShortest;
   BoundCalc bound(reach, lines, shortest);
@@ -736,8 +748,11 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
     size_t priority = depth + bnd;
     if (goal == Goal::kAnyWin) priority = bnd + m;
     if (goal == Goal::kGreedyWin) priority = bnd + kGreedyWeight * m;
-    if (goal == Goal::kGreedyNear) priority = depth + bnd + kGreedyWeight * m;
-    if (goal == Goal::kGreedyWide) priority = depth + kGreedyWeight * m;
+    if (jitter > 0) {
+      uint64_t z = (id + 1) * 0x9E3779B97F4A7C15ull ^ seed;
+      z = (z ^ (z >> 31)) * 0xBF58476D1CE4E5B9ull;
+      priority += static_cast<size_t>((z >> 40) % static_cast<uint64_t>(jitter));
+    }
     open.Push(id, priority);
   };
   enqueue(0, 0, rootBound, rootLength);
@@ -930,22 +945,27 @@ SolveResult Finish(SolveResult& result, SolveOutcome outcome, std::chrono::stead
   return result;
 }
 
-// Any win of one group, or a proof that it has none. Given a deadline, the
-// greedy searches and then the steady best-first one each have a share of
-// the time left (kDecideTurns): each decides boards the others do not within
-// a second, and any, run to the end, proves a loss.
+// Any win of one group, or a proof that it has none. Given a deadline, a
+// greedy search, the steady best-first one and then restarts of the greedy
+// one each have a share of the time left (kDecideTurns): each decides boards
+// the others do not within a second, and any, run to the end, proves a loss.
 SolveOutcome Decide(Prepared& p, const Grid& group, Budget& budget, SolveResult& result,
                     std::vector<SolverMove>& moves) {
   if (!budget.timed) return Search(group, p.bricks, *p.reach, *p.lines, Goal::kAnyWin, 0, budget, result, moves);
   SolveOutcome outcome = SolveOutcome::kUnknown;
+  using Clock = std::chrono::steady_clock;
   for (const auto& turn : kDecideTurns) {
+    const auto now = Clock::now();
     Budget share = budget;
-    const auto now = std::chrono::steady_clock::now();
     if (share.deadline > now)
-      share.deadline = now + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                 (budget.deadline - now) * turn.share);
-    outcome = Search(group, p.bricks, *p.reach, *p.lines, turn.goal, 0, share, result, moves);
-    if (outcome != SolveOutcome::kUnknown || result.stopped) break;
+      share.deadline = now + std::chrono::duration_cast<Clock::duration>((budget.deadline - now) * turn.share);
+    for (uint64_t seed = 1;; ++seed) {
+      if (turn.jitter > 0) share.states = std::min(budget.states, result.statesExplored + kRestartBoards);
+      outcome = Search(group, p.bricks, *p.reach, *p.lines, turn.goal, 0, share, result, moves, seed, turn.jitter);
+      if (outcome != SolveOutcome::kUnknown || result.stopped) return outcome;
+      // Out of time, or of the boards the caller grants.
+      if (turn.jitter == 0 || Clock::now() >= share.deadline || result.statesExplored >= budget.states) break;
+    }
   }
   return outcome;
 }

@@ -11,11 +11,13 @@
 // cubes keep an order that cannot be undone), so running out of boards is a
 // proof that the level cannot be won. Whether it can be won at all is a
 // question of its own, best-first on the same bound, which finds some win far
-// sooner than A* finds the shortest; given a deadline, greedy searches that
-// clear pairs first have a short turn before it. Cubes that can never touch are solved as separate
-// groups, and a board whose bricks are mirror images is kept once for both
-// sides where that is safe. Only cubes ever move: a state is the sorted list
-// of (cell, kind) of its cubes; bricks live in one template.
+// sooner than A* finds the shortest; given a deadline, a greedy search that
+// clears pairs first has a short turn before it, and restarts of the greedy
+// search in random orders get the time it leaves. Cubes that can never touch
+// are solved as separate groups, and a board whose bricks are mirror images
+// is kept once for both sides where that is safe. Only cubes ever move: a
+// state is the sorted list of (cell, kind) of its cubes; bricks live in one
+// template.
 //
 // SolveLevel keeps all its state on its own stack and heap: any number may
 // run at once on different threads.
