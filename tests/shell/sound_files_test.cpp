@@ -28,6 +28,12 @@ std::string Midi(int chord, uint32_t ticks, uint32_t tempo = 500000) {
          Be(uint32_t(track.size()), 4) + track;  // a chunk of another kind to skip on the way
 }
 
+// midi with its one track's stated length `bytes` short of what follows it.
+std::string TrackCut(std::string midi, int bytes) {
+  midi[31] = char(midi[31] - bytes);
+  return midi;
+}
+
 TEST(SoundFiles, ACueIsAShortWaveAndATrackLastsASecondOrMoreWithoutPackingItsNotes) {
   const std::string tenSeconds = Wave(80000);
   const char* const passes = nullptr;
@@ -51,6 +57,7 @@ TEST(SoundFiles, ACueIsAShortWaveAndATrackLastsASecondOrMoreWithoutPackingItsNot
       {"one more", IsMusicTrack, Midi(int(kMaxTrackEvents) - 3, 960 * 100), "a track holds at most 100000 events"},
       {"cut short", IsMusicTrack, Midi(1, 960).substr(0, 40), ""},
       {"cut after a note's delta", IsMusicTrack, Midi(1, 960).substr(0, 50), ""},  // running status, no event
+      {"a track chunk ending after a delta", IsMusicTrack, TrackCut(Midi(1, 960), 7), ""},  // the note-off beyond
       {"an hour", IsMusicTrack, Midi(1, 960 * 3600), passes},
       {"an hour and a tick", IsMusicTrack, Midi(1, 960 * 3600 + 1), "a track lasts at most 3600 s"},
   };
