@@ -226,6 +226,62 @@ TEST(DataFile, AStartPutsACopyBackOnlyOverAFileAKillCut) {
   ::unsetenv("XDG_DATA_HOME");
 }
 
+// Runs fn in a child process, as nobody when the test runs as root; false
+// when the child could not drop its privileges.
+bool InChildAsNobody(const std::function<void()>& fn) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::geteuid() == 0 && (::setresgid(kNobody, kNobody, kNobody) != 0 || ::setresuid(kNobody, kNobody, kNobody) != 0))
+      std::_Exit(3);
+    fn();
+    std::_Exit(0);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return !(WIFEXITED(status) && WEXITSTATUS(status) == 3);
+}
+
+// A save in place keeps its copy beside the file, also in a folder reached
+// through a link, and in the data folder when the file's folder takes no new
+// file; a save killed halfway is made whole from there at the next start.
+TEST(DataFile, ASaveInPlaceKeepsItsCopyBesideTheFileOrElseInTheDataFolder) {
+  TempFolder folder, data;
+  ::chmod(folder.path.c_str(), 0755), ::chmod(data.path.c_str(), 0777);
+  ::setenv("XDG_DATA_HOME", data.path.c_str(), 1);
+  const fs::path real = folder / "game", copy = real / "record.txt.tumbol-before-save";
+  fs::create_directory_symlink(real, folder / "link");
+  const std::string old = Table('o', 50), next = Table('n', 40);
+  const struct {
+    const char* what;
+    const char* reached;  // the folder as the game names it
+    bool readOnly;
+  } cases[] = {{"beside", "game", false}, {"beside, through a link", "link", false}, {"data folder", "game", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(real), fs::remove_all(data / "tumbol"), fs::create_directory(real);
+    WriteBytes(real / "record.txt", old);
+    fs::create_hard_link(real / "record.txt", real / "shared");  // so it is written in place
+    ::chmod((real / "record.txt").c_str(), 0666), ::chmod(real.c_str(), c.readOnly ? 0555 : 0777);
+    const fs::path file = folder / c.reached / "record.txt";
+    const bool dropped = InChildAsNobody([&] {
+      g_fileFaults.killWriteOf = old.size();
+      std::string error;
+      WriteDataFile(file.string(), next, error);
+    });
+    if (!dropped) GTEST_SKIP() << "cannot run as an unprivileged user here";
+    const auto farCopies = [&] { return fs::exists(data / "tumbol") ? std::distance(fs::directory_iterator(data / "tumbol"), {}) : 0; };
+    EXPECT_NE(ReadBytes(real / "record.txt"), old);
+    EXPECT_EQ(fs::exists(copy), !c.readOnly);
+    EXPECT_EQ(farCopies(), c.readOnly ? 1 : 0);
+    InChildAsNobody([&] { RecoverInterruptedSaves((folder / c.reached).string() + "/"); });
+    EXPECT_EQ(ReadBytes(real / "record.txt"), old);
+    EXPECT_FALSE(fs::exists(copy));
+    EXPECT_EQ(farCopies(), 0);
+    ::chmod(real.c_str(), 0777);
+  }
+  ::unsetenv("XDG_DATA_HOME");
+}
+
 // Every reason is Russian, whatever the error; each cause the player can
 // mend (a full disk, a quota, a size limit, a long name...) says which.
 TEST(DataFile, EveryFailureReadsInRussian) {
