@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "game/level.h"
+#include "game/level_metrics.h"
 
 namespace tumbol {
 namespace {
@@ -49,6 +50,10 @@ TEST(GenerateLevels, ProvenWinsInTheirDifficultysRangeTheSameForTheSameSeed) {
     const std::vector<GeneratedLevel> levels = GenerateLevels(11, difficulty, 2);
     ASSERT_EQ(levels.size(), 2u) << difficulty;
     EXPECT_EQ(Fingerprint(levels), fingerprint) << difficulty << std::hex << " 0x" << Fingerprint(levels);
+    // The second is kept apart from the first, and says how far it shares its bricks.
+    EXPECT_EQ(levels[0].sharedWith, -1);
+    EXPECT_EQ(levels[1].sharedWith, 0);
+    EXPECT_DOUBLE_EQ(levels[1].sharedBricks, SharedBricks(levels[1].board, levels[0].board));
     const DifficultyRange range = RangeOf(difficulty);
     for (const GeneratedLevel& level : levels) {
       EXPECT_FALSE(AnyTwinsTouch(level.board)) << difficulty;
