@@ -72,6 +72,11 @@ std::string WriteAs(const fs::path& path, const std::string& contents, bool unpr
   return error;
 }
 
+uid_t OwnerOf(const fs::path& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_uid : uid_t(-1);
+}
+
 TEST(DataFile, WriterKeepsOrRefusesAsThePlayerSetUp) {
   TempFolder folder;
   const fs::path& dir = folder.path;
@@ -101,6 +106,8 @@ TEST(DataFile, WriterKeepsOrRefusesAsThePlayerSetUp) {
   const Case cases[] = {
       {"new file gets the usual mode", none, "", modeIs(0644)},
       {"mode kept", old(0640), "", modeIs(0640)},
+      {"another user's file keeps its owner", [&] { old(0666)(), void(::chown(file.c_str(), kNobody, gid_t(-1))); }, "",
+       [&] { EXPECT_TRUE(::geteuid() != 0 || OwnerOf(file) == kNobody); }},
       {"symbolic link kept, its target written", [&] { WriteBytes(elsewhere, oldBytes), fs::create_symlink(elsewhere, file); },
        "", [&] { EXPECT_TRUE(fs::is_symlink(file) && ReadBytes(elsewhere) == newBytes); }},
       {"hard link shares the new contents", [&] { WriteBytes(elsewhere, oldBytes), fs::create_hard_link(elsewhere, file); },
@@ -162,13 +169,13 @@ TEST(DataFile, AStartRemovesOnlyTheGamesOwnLeftovers) {
   WriteBytes(folder / "maps" / "level.txt.tumbol-temp-Q7w8E9", "left by a kill");
   WriteBytes(folder / "record.txt.tumbol-temp-a1B2c3", "left by a kill");
   for (const char* name : {"record.txt.251208", "pole1.txt.Backup", "record.txt.backup", "record.txt.AB12cd",
-                           "record.txt.before-save", "pole3.txt.tumbol-temp-x1Y2z3"})
+                           "record.txt.before-save", "pole.txt.tumbol-temp-a1B2c3", "pole3.txt.tumbol-temp-x1Y2z3"})
     WriteBytes(folder / name, "the player's");
   const int saving = ::open((folder / "pole3.txt.tumbol-temp-x1Y2z3").c_str(), O_RDONLY);
   ASSERT_EQ(::flock(saving, LOCK_EX), 0);
   RecoverInterruptedSaves(folder.Slash());
   ::close(saving);
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 8);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 9);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder / "maps"), {}), 1);
 }
 
