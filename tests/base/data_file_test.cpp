@@ -167,15 +167,16 @@ TEST(DataFile, AStartRemovesOnlyTheGamesOwnLeftovers) {
   fs::create_symlink("maps/level.txt", folder / "pole5.txt");
   WriteBytes(folder / "maps" / "level.txt", "map");
   WriteBytes(folder / "maps" / "level.txt.tumbol-temp-Q7w8E9", "left by a kill");
-  WriteBytes(folder / "record.txt.tumbol-temp-a1B2c3", "left by a kill");
+  WriteBytes(folder / "record.txt.tumbol-temp-09AZaz", "left by a kill");
   for (const char* name : {"record.txt.251208", "pole1.txt.Backup", "record.txt.backup", "record.txt.AB12cd",
-                           "record.txt.before-save", "pole.txt.tumbol-temp-a1B2c3", "pole3.txt.tumbol-temp-x1Y2z3"})
+                           "record.txt.before-save", "pole.txt.tumbol-temp-a1B2c3", "record.txt.tumbol-temp-a1_2c3",
+                           "pole3.txt.tumbol-temp-x1Y2z3"})
     WriteBytes(folder / name, "the player's");
   const int saving = ::open((folder / "pole3.txt.tumbol-temp-x1Y2z3").c_str(), O_RDONLY);
   ASSERT_EQ(::flock(saving, LOCK_EX), 0);
   RecoverInterruptedSaves(folder.Slash());
   ::close(saving);
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 9);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 10);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder / "maps"), {}), 1);
 }
 
