@@ -203,7 +203,7 @@ TEST(DataFile, AStartPutsACopyBackOnlyOverAFileAKillCut) {
       {"new table and its blanks: the cut finished",
        old, [&] { WriteBytes(file, next + std::string(old.size() - next.size(), ' ')); }, next, false, false},
       {"a later table stays", old, [&] { WriteBytes(file, later); }, later, true, false},
-      {"a copy of no table", std::string(old.size(), '\x01'), [] {}, cut, true, false},
+      {"a copy of no table", std::string(old.size() - 3, '\x01') + "[:]", [] {}, cut, true, false},
       {"a changed copy", old, [&] { WriteBytes(copy, ReadBytes(copy).replace(200, 1, "?")); }, cut, true, false},
       {"a link out of the folder", old, [&] { fs::rename(file, outside), fs::create_symlink(outside, file); }, cut,
        true, false},
@@ -257,25 +257,34 @@ TEST(DataFile, ASaveInPlaceKeepsItsCopyBesideTheFileOrElseInTheDataFolder) {
   TempFolder folder, data;
   ::chmod(folder.path.c_str(), 0755), ::chmod(data.path.c_str(), 0777);
   ::setenv("XDG_DATA_HOME", data.path.c_str(), 1);
-  const fs::path real = folder / "game", copy = real / "record.txt.tumbol-before-save";
+  const fs::path real = folder / "game";
   fs::create_directory_symlink(real, folder / "link");
-  const std::string old = Table('o', 50), next = Table('n', 40);
+  const auto map = [](char cube) {  // a pair, at the start and the end of the file
+    std::string rows;
+    for (int r = 1; r <= 16; ++r) rows += std::string(22, r == 16 ? '1' : '0') + "\r\n";
+    return rows.replace(0, 1, 1, cube).replace(15 * 24 - 3, 1, 1, cube);
+  };
   const struct {
     const char* what;
     const char* reached;  // the folder as the game names it
     bool readOnly, blocked;
-  } cases[] = {{"beside", "game", false, false},
-               {"beside, through a link", "link", false, false},
-               {"data folder: no new file beside", "game", true, false},
-               {"data folder: a folder in the copy's place", "game", false, true}};
+    const char* name;
+  } cases[] = {{"beside", "game", false, false, "record.txt"},
+               {"beside, through a link", "link", false, false, "record.txt"},
+               {"data folder: no new file beside", "game", true, false, "record.txt"},
+               {"data folder: a folder in the copy's place", "game", false, true, "record.txt"},
+               {"a map, beside", "game", false, false, "pole1.txt"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
+    const bool table = c.name == std::string("record.txt");
+    const std::string old = table ? Table('o', 50) : map('2'), next = table ? Table('n', 40) : map('3');
+    const fs::path copy = real / (c.name + std::string(".tumbol-before-save"));
     fs::remove_all(real), fs::remove_all(data / "tumbol"), fs::create_directory(real);
-    WriteBytes(real / "record.txt", old);
-    fs::create_hard_link(real / "record.txt", real / "shared");  // so it is written in place
+    WriteBytes(real / c.name, old);
+    fs::create_hard_link(real / c.name, real / "shared");  // so it is written in place
     if (c.blocked) fs::create_directory(copy);
-    ::chmod((real / "record.txt").c_str(), 0666), ::chmod(real.c_str(), c.readOnly ? 0555 : 0777);
-    const fs::path file = folder / c.reached / "record.txt";
+    ::chmod((real / c.name).c_str(), 0666), ::chmod(real.c_str(), c.readOnly ? 0555 : 0777);
+    const fs::path file = folder / c.reached / c.name;
     const bool dropped = InChildAsNobody([&] {
       g_fileFaults.killWriteOf = old.size();
       std::string error;
@@ -283,11 +292,11 @@ TEST(DataFile, ASaveInPlaceKeepsItsCopyBesideTheFileOrElseInTheDataFolder) {
     });
     if (!dropped) GTEST_SKIP() << "cannot run as an unprivileged user here";
     const auto farCopies = [&] { return fs::exists(data / "tumbol") ? std::distance(fs::directory_iterator(data / "tumbol"), {}) : 0; };
-    EXPECT_NE(ReadBytes(real / "record.txt"), old);
+    EXPECT_NE(ReadBytes(real / c.name), old);
     EXPECT_EQ(fs::is_regular_file(copy), !c.readOnly && !c.blocked);
     EXPECT_EQ(farCopies(), c.readOnly || c.blocked ? 1 : 0);
     InChildAsNobody([&] { RecoverInterruptedSaves((folder / c.reached).string() + "/"); });
-    EXPECT_EQ(ReadBytes(real / "record.txt"), old);
+    EXPECT_EQ(ReadBytes(real / c.name), old);
     EXPECT_FALSE(fs::is_regular_file(copy));
     EXPECT_EQ(farCopies(), 0);
     ::chmod(real.c_str(), 0777);
