@@ -239,7 +239,8 @@ TEST(DataFile, AStartPutsACopyBackOnlyOverAFileAKillCut) {
 bool InChildAsNobody(const std::function<void()>& fn) {
   const pid_t pid = ::fork();
   if (pid == 0) {
-    if (::geteuid() == 0 && (::setresgid(kNobody, kNobody, kNobody) != 0 || ::setresuid(kNobody, kNobody, kNobody) != 0))
+    const bool root = ::geteuid() == 0;
+    if (root && (::setresgid(kNobody, kNobody, kNobody) != 0 || ::setresuid(kNobody, kNobody, kNobody) != 0))
       std::_Exit(3);
     fn();
     std::_Exit(0);
@@ -259,6 +260,9 @@ TEST(DataFile, ASaveInPlaceKeepsItsCopyBesideTheFileOrElseInTheDataFolder) {
   ::setenv("XDG_DATA_HOME", data.path.c_str(), 1);
   const fs::path real = folder / "game";
   fs::create_directory_symlink(real, folder / "link");
+  const auto farCopies = [&] {
+    return fs::exists(data / "tumbol") ? std::distance(fs::directory_iterator(data / "tumbol"), {}) : 0;
+  };
   const auto map = [](char cube) {  // a pair, at the start and the end of the file
     std::string rows;
     for (int r = 1; r <= 16; ++r) rows += std::string(22, r == 16 ? '1' : '0') + "\r\n";
@@ -291,7 +295,6 @@ TEST(DataFile, ASaveInPlaceKeepsItsCopyBesideTheFileOrElseInTheDataFolder) {
       WriteDataFile(file.string(), next, error);
     });
     if (!dropped) GTEST_SKIP() << "cannot run as an unprivileged user here";
-    const auto farCopies = [&] { return fs::exists(data / "tumbol") ? std::distance(fs::directory_iterator(data / "tumbol"), {}) : 0; };
     EXPECT_NE(ReadBytes(real / c.name), old);
     EXPECT_EQ(fs::is_regular_file(copy), !c.readOnly && !c.blocked);
     EXPECT_EQ(farCopies(), c.readOnly || c.blocked ? 1 : 0);
