@@ -53,6 +53,11 @@ TEST(DataFile, ReadsAndFindsOnlyRegularFilesOfSaneSize) {
     EXPECT_EQ(FileExists((dir / c.name).string()), c.exists) << c.name;
   }
   EXPECT_TRUE(FileExists("  " + (dir / "map").string() + " "));  // blanks around a typed name
+  std::string contents;
+  g_fileFaults.interruptedReads = 2;
+  EXPECT_TRUE(ReadDataFile((dir / "map").string(), contents, 10) && contents == "0123456789") << "read again";
+  EXPECT_EQ(g_fileFaults.interruptedReads, 0);
+  g_fileFaults = FileFaults();
 }
 
 // Writes as nobody when asked (root ignores permissions; the saved set-user-ID
