@@ -74,5 +74,25 @@ TEST(GenerateLevels, ProvenWinsInTheirDifficultysRangeTheSameForTheSameSeed) {
   }
 }
 
+// Each difficulty's ranges lie wholly above the one before, from 1-2
+// decisions and 1-3 pushes to 19-24 and 32-44 (tools/README.md); a
+// difficulty out of 1..10 is taken as the nearest.
+TEST(RangeOf, EachDifficultyAsksMoreThanTheOneBefore) {
+  const auto figures = [](const DifficultyRange& r) {
+    return std::vector<int>{r.minDecisions, r.maxDecisions, r.minPushes, r.maxPushes};
+  };
+  EXPECT_EQ(figures(RangeOf(kMinDifficulty)), (std::vector<int>{1, 2, 1, 3}));
+  EXPECT_EQ(figures(RangeOf(kMaxDifficulty)), (std::vector<int>{19, 24, 32, 44}));
+  EXPECT_EQ(figures(RangeOf(0)), figures(RangeOf(1)));
+  EXPECT_EQ(figures(RangeOf(11)), figures(RangeOf(10)));
+  for (int d = kMinDifficulty + 1; d <= kMaxDifficulty; ++d) {
+    const DifficultyRange r = RangeOf(d), below = RangeOf(d - 1);
+    EXPECT_GT(r.minDecisions, below.maxDecisions) << d;
+    EXPECT_GT(r.minPushes, below.maxPushes) << d;
+    EXPECT_LE(r.minDecisions, r.maxDecisions) << d;
+    EXPECT_LE(r.minPushes, r.maxPushes) << d;
+  }
+}
+
 }  // namespace
 }  // namespace tumbol
