@@ -71,6 +71,7 @@ TEST(SoundFiles, ACueIsAShortWaveAndATrackLastsASecondOrMoreWithoutPackingItsNot
       {"cut short", IsMusicTrack, Midi(1, 960).substr(0, 40), ""},
       {"cut after a note's delta", IsMusicTrack, Midi(1, 960).substr(0, 50), ""},  // running status, no event
       {"a track chunk ending after a delta", IsMusicTrack, TrackCut(Midi(1, 960), 7), ""},  // the note-off beyond
+      {"an end of track cut before its length", IsMusicTrack, TrackCut(Midi(1, 960).substr(0, 56), 1), ""},
       {"no tracks", IsMusicTrack, Header(Midi(1, 960), 10, 0), ""},
       {"no ticks a quarter", IsMusicTrack, Header(Midi(1, 960), 12, 0), ""},
       {"25 frames a second of 40 ticks, 1000 ticks", IsMusicTrack, Header(Midi(1, 1000), 12, 0xE728), passes},
