@@ -241,7 +241,7 @@ void PutBack(int dir, const std::string& name, const std::string& stem, bool far
                          ? ::openat(at, path, O_RDWR | kOpenFlags)
                          : -1;
     const std::string padded = next + std::string(old.size() > next.size() ? old.size() - next.size() : 0, ' ');
-    int err = 0;
+    int err;  // unread: a file not made whole keeps its copy
     bool whole = false;
     if (file >= 0 && ReadOpenFile(file, now, kMaxDataFileBytes)) {
       if (now == old || now == next)
@@ -312,7 +312,7 @@ int NewLockedFile(const std::string& stem, std::string& name, int& err) {
 // without it, so why does not matter).
 int PlaceLockedFile(const std::string& stem, const std::string& name, const std::string& contents, mode_t mode) {
   std::string temporary;
-  int err = 0;
+  int err;  // why it failed does not matter here
   const int fd = NewLockedFile(stem, temporary, err);
   if (fd < 0) return -1;
   if (::fchmod(fd, mode) == 0 && WriteAll(fd, contents, err) && Flush(fd, err) &&
@@ -401,7 +401,7 @@ bool WriteInPlace(const std::string& path, const std::string& target, bool creat
     err = errno;
     return false;
   }
-  int ignored = 0;
+  int ignored;
   const int copyFd = haveOld ? PlaceCopy(path, target, oldContents, contents, old->st_mode & 0644, copy) : -1;
   const bool ok = Overwrite(fd, contents, oldContents.size(), err);
   const bool whole = ok || !haveOld || Overwrite(fd, oldContents, 0, ignored);
@@ -490,7 +490,7 @@ bool WriteDataFile(const std::string& path, const std::string& contents, std::st
   if (exists && ::access(target.c_str(), W_OK) != 0) return Fail(errno, error);
   Tidy(FolderOf(target), NameOf(target));
   TidyDataFolder(NameOf(path));
-  int err = 0;
+  int err;  // set by whichever way of saving fails
   if (!dangling && (!exists || st.st_nlink == 1)) {
     switch (ReplaceByRename(target, exists ? &st : nullptr, contents, err)) {
       case Attempt::kDone: return true;

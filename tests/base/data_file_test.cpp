@@ -53,6 +53,11 @@ TEST(DataFile, ReadsAndFindsOnlyRegularFilesOfSaneSize) {
     EXPECT_EQ(FileExists((dir / c.name).string()), c.exists) << c.name;
   }
   EXPECT_TRUE(FileExists("  " + (dir / "map").string() + " "));  // blanks around a typed name
+  std::string contents;
+  g_fileFaults.interruptedReads = 2;
+  EXPECT_TRUE(ReadDataFile((dir / "map").string(), contents, 10) && contents == "0123456789") << "read again";
+  EXPECT_EQ(g_fileFaults.interruptedReads, 0);
+  g_fileFaults = FileFaults();
 }
 
 // Writes as nobody when asked (root ignores permissions; the saved set-user-ID
@@ -70,6 +75,11 @@ std::string WriteAs(const fs::path& path, const std::string& contents, bool unpr
   ::setrlimit(RLIMIT_FSIZE, &old);
   if (drop && (::setresuid(0, 0, 0) != 0 || ::setresgid(0, 0, 0) != 0)) std::abort();
   return error;
+}
+
+uid_t OwnerOf(const fs::path& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_uid : uid_t(-1);
 }
 
 TEST(DataFile, WriterKeepsOrRefusesAsThePlayerSetUp) {
@@ -101,6 +111,8 @@ TEST(DataFile, WriterKeepsOrRefusesAsThePlayerSetUp) {
   const Case cases[] = {
       {"new file gets the usual mode", none, "", modeIs(0644)},
       {"mode kept", old(0640), "", modeIs(0640)},
+      {"another user's file keeps its owner", [&] { old(0666)(), void(::chown(file.c_str(), kNobody, gid_t(-1))); }, "",
+       [&] { EXPECT_TRUE(::geteuid() != 0 || OwnerOf(file) == kNobody); }},
       {"symbolic link kept, its target written", [&] { WriteBytes(elsewhere, oldBytes), fs::create_symlink(elsewhere, file); },
        "", [&] { EXPECT_TRUE(fs::is_symlink(file) && ReadBytes(elsewhere) == newBytes); }},
       {"hard link shares the new contents", [&] { WriteBytes(elsewhere, oldBytes), fs::create_hard_link(elsewhere, file); },
@@ -160,15 +172,16 @@ TEST(DataFile, AStartRemovesOnlyTheGamesOwnLeftovers) {
   fs::create_symlink("maps/level.txt", folder / "pole5.txt");
   WriteBytes(folder / "maps" / "level.txt", "map");
   WriteBytes(folder / "maps" / "level.txt.tumbol-temp-Q7w8E9", "left by a kill");
-  WriteBytes(folder / "record.txt.tumbol-temp-a1B2c3", "left by a kill");
+  WriteBytes(folder / "record.txt.tumbol-temp-09AZaz", "left by a kill");
   for (const char* name : {"record.txt.251208", "pole1.txt.Backup", "record.txt.backup", "record.txt.AB12cd",
-                           "record.txt.before-save", "pole3.txt.tumbol-temp-x1Y2z3"})
+                           "record.txt.before-save", "pole.txt.tumbol-temp-a1B2c3", "record.txt.tumbol-temp-a1_2c3",
+                           "pole3.txt.tumbol-temp-x1Y2z3"})
     WriteBytes(folder / name, "the player's");
   const int saving = ::open((folder / "pole3.txt.tumbol-temp-x1Y2z3").c_str(), O_RDONLY);
   ASSERT_EQ(::flock(saving, LOCK_EX), 0);
   RecoverInterruptedSaves(folder.Slash());
   ::close(saving);
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 8);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 10);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder / "maps"), {}), 1);
 }
 
@@ -195,7 +208,7 @@ TEST(DataFile, AStartPutsACopyBackOnlyOverAFileAKillCut) {
       {"new table and its blanks: the cut finished",
        old, [&] { WriteBytes(file, next + std::string(old.size() - next.size(), ' ')); }, next, false, false},
       {"a later table stays", old, [&] { WriteBytes(file, later); }, later, true, false},
-      {"a copy of no table", std::string(old.size(), '\x01'), [] {}, cut, true, false},
+      {"a copy of no table", std::string(old.size() - 3, '\x01') + "[:]", [] {}, cut, true, false},
       {"a changed copy", old, [&] { WriteBytes(copy, ReadBytes(copy).replace(200, 1, "?")); }, cut, true, false},
       {"a link out of the folder", old, [&] { fs::rename(file, outside), fs::create_symlink(outside, file); }, cut,
        true, false},
@@ -222,6 +235,79 @@ TEST(DataFile, AStartPutsACopyBackOnlyOverAFileAKillCut) {
     EXPECT_EQ(ReadBytes(file), c.expected.empty() ? left : c.expected);
     EXPECT_EQ(copies(), c.copyStays ? 1 : 0);
     fs::remove(outside);
+  }
+  ::unsetenv("XDG_DATA_HOME");
+}
+
+// Runs fn in a child process, as nobody when the test runs as root; false
+// when the child could not drop its privileges.
+bool InChildAsNobody(const std::function<void()>& fn) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const bool root = ::geteuid() == 0;
+    if (root && (::setresgid(kNobody, kNobody, kNobody) != 0 || ::setresuid(kNobody, kNobody, kNobody) != 0))
+      std::_Exit(3);
+    fn();
+    std::_Exit(0);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return !(WIFEXITED(status) && WEXITSTATUS(status) == 3);
+}
+
+// A save in place keeps its copy beside the file, also in a folder reached
+// through a link, and in the data folder when the file's folder takes no new
+// file or a folder stands in the copy's place; a save killed halfway is made
+// whole from there at the next start.
+TEST(DataFile, ASaveInPlaceKeepsItsCopyBesideTheFileOrElseInTheDataFolder) {
+  TempFolder folder, data;
+  ::chmod(folder.path.c_str(), 0755), ::chmod(data.path.c_str(), 0777);
+  ::setenv("XDG_DATA_HOME", data.path.c_str(), 1);
+  const fs::path real = folder / "game";
+  fs::create_directory_symlink(real, folder / "link");
+  const auto farCopies = [&] {
+    return fs::exists(data / "tumbol") ? std::distance(fs::directory_iterator(data / "tumbol"), {}) : 0;
+  };
+  const auto map = [](char cube) {  // a pair, at the start and the end of the file
+    std::string rows;
+    for (int r = 1; r <= 16; ++r) rows += std::string(22, r == 16 ? '1' : '0') + "\r\n";
+    return rows.replace(0, 1, 1, cube).replace(15 * 24 - 3, 1, 1, cube);
+  };
+  const struct {
+    const char* what;
+    const char* reached;  // the folder as the game names it
+    bool readOnly, blocked;
+    const char* name;
+  } cases[] = {{"beside", "game", false, false, "record.txt"},
+               {"beside, through a link", "link", false, false, "record.txt"},
+               {"data folder: no new file beside", "game", true, false, "record.txt"},
+               {"data folder: a folder in the copy's place", "game", false, true, "record.txt"},
+               {"a map, beside", "game", false, false, "pole1.txt"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const bool table = c.name == std::string("record.txt");
+    const std::string old = table ? Table('o', 50) : map('2'), next = table ? Table('n', 40) : map('3');
+    const fs::path copy = real / (c.name + std::string(".tumbol-before-save"));
+    fs::remove_all(real), fs::remove_all(data / "tumbol"), fs::create_directory(real);
+    WriteBytes(real / c.name, old);
+    fs::create_hard_link(real / c.name, real / "shared");  // so it is written in place
+    if (c.blocked) fs::create_directory(copy);
+    ::chmod((real / c.name).c_str(), 0666), ::chmod(real.c_str(), c.readOnly ? 0555 : 0777);
+    const fs::path file = folder / c.reached / c.name;
+    const bool dropped = InChildAsNobody([&] {
+      g_fileFaults.killWriteOf = old.size();
+      std::string error;
+      WriteDataFile(file.string(), next, error);
+    });
+    if (!dropped) GTEST_SKIP() << "cannot run as an unprivileged user here";
+    EXPECT_NE(ReadBytes(real / c.name), old);
+    EXPECT_EQ(fs::is_regular_file(copy), !c.readOnly && !c.blocked);
+    EXPECT_EQ(farCopies(), c.readOnly || c.blocked ? 1 : 0);
+    InChildAsNobody([&] { RecoverInterruptedSaves((folder / c.reached).string() + "/"); });
+    EXPECT_EQ(ReadBytes(real / c.name), old);
+    EXPECT_FALSE(fs::is_regular_file(copy));
+    EXPECT_EQ(farCopies(), 0);
+    ::chmod(real.c_str(), 0777);
   }
   ::unsetenv("XDG_DATA_HOME");
 }

@@ -3,10 +3,12 @@
 // targets (a ramp of decisions, chains, traps, each level its own picture).
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
 #include <map>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "base/map_file.h"
 #include "game/level_metrics.h"
@@ -126,6 +128,32 @@ TEST(MeasureSolution, FollowsAWalkingCubeToTheBottomRow) {
   const SolutionShape shape = MeasureSolution(BottomRows({"20002"}), {{16, 1, +1}, {16, 2, +1}, {16, 3, +1}});
   EXPECT_EQ(shape.decisions, 1);
   EXPECT_EQ(shape.chains, 0);
+}
+
+// The share of bricks two levels have in the same places: fixed bricks of
+// any look count, cubes do not, nor the floor and the outer columns every
+// level has.
+TEST(SharedBricks, CountsTheBricksInsideTheFrame) {
+  using Cells = std::vector<std::array<int, 3>>;  // row, column, code
+  const auto board = [](const Cells& cells) {
+    Board b(kBoardRows, kBoardCols);
+    for (const auto& [r, c, code] : cells) b.At(r, c) = static_cast<Cell>(code);
+    return b;
+  };
+  const struct {
+    Cells a, b;
+    double shared;
+  } cases[] = {
+      {{}, {}, 0.0},
+      {{{1, 2, kBrick}, {15, 21, kBrick}, {16, 5, kBrick}, {3, 1, kBrick}, {3, 22, kBrick}}, {{15, 21, kBrick}}, 0.5},
+      {{{5, 5, kFirstFixedBrick}, {6, 6, kLastCode}, {7, 7, kFirstCube}, {8, 8, kLastCube}},
+       {{5, 5, kBrick}, {6, 6, kBrick}, {7, 7, kBrick}, {8, 8, kBrick}}, 0.5},
+      {{{5, 2, kBrick}, {5, 3, kBrick}}, {{5, 3, kBrick}, {5, 4, kBrick}}, 1.0 / 3},
+  };
+  for (const auto& c : cases) {
+    EXPECT_DOUBLE_EQ(SharedBricks(board(c.a), board(c.b)), c.shared) << c.shared;
+    EXPECT_DOUBLE_EQ(SharedBricks(board(c.b), board(c.a)), c.shared) << c.shared;
+  }
 }
 
 }  // namespace

@@ -28,6 +28,25 @@ std::string Midi(int chord, uint32_t ticks, uint32_t tempo = 500000) {
          Be(uint32_t(track.size()), 4) + track;  // a chunk of another kind to skip on the way
 }
 
+// midi with its one track's stated length `bytes` short of what follows it.
+std::string TrackCut(std::string midi, int bytes) {
+  midi[31] = char(midi[31] - bytes);
+  return midi;
+}
+
+// midi with the header's two-byte field at `at` (10 tracks, 12 division) set to value.
+std::string Header(std::string midi, size_t at, uint32_t value) { return midi.replace(at, 2, Be(value, 2)); }
+
+// After a system exclusive message, a note held 480 ticks at 120 a minute
+// (said again halfway), then `ticks` < 16384 more at 60 a minute.
+std::string SlowingDown(uint32_t ticks) {
+  const std::string tempo = std::string("\x81\x70\xFF\x51\x03", 5);  // 240 ticks on
+  const std::string track = std::string("\x00\xF0\x05\x7E\x7F\x09\x01\xF7\x00\x90\x3C\x60", 12) + tempo +
+                            Be(500000, 3) + tempo + Be(1000000, 3) + char(0x80 | ticks >> 7) + char(ticks & 0x7F) +
+                            std::string("\x80\x3C\x00\x00\xFF\x2F\x00", 7);
+  return "MThd" + Be(6, 4) + Be(0, 2) + Be(1, 2) + Be(480, 2) + "MTrk" + Be(uint32_t(track.size()), 4) + track;
+}
+
 TEST(SoundFiles, ACueIsAShortWaveAndATrackLastsASecondOrMoreWithoutPackingItsNotes) {
   const std::string tenSeconds = Wave(80000);
   const char* const passes = nullptr;
@@ -51,6 +70,14 @@ TEST(SoundFiles, ACueIsAShortWaveAndATrackLastsASecondOrMoreWithoutPackingItsNot
       {"one more", IsMusicTrack, Midi(int(kMaxTrackEvents) - 3, 960 * 100), "a track holds at most 100000 events"},
       {"cut short", IsMusicTrack, Midi(1, 960).substr(0, 40), ""},
       {"cut after a note's delta", IsMusicTrack, Midi(1, 960).substr(0, 50), ""},  // running status, no event
+      {"a track chunk ending after a delta", IsMusicTrack, TrackCut(Midi(1, 960), 7), ""},  // the note-off beyond
+      {"an end of track cut before its length", IsMusicTrack, TrackCut(Midi(1, 960).substr(0, 56), 1), ""},
+      {"no tracks", IsMusicTrack, Header(Midi(1, 960), 10, 0), ""},
+      {"no ticks a quarter", IsMusicTrack, Header(Midi(1, 960), 12, 0), ""},
+      {"25 frames a second of 40 ticks, 1000 ticks", IsMusicTrack, Header(Midi(1, 1000), 12, 0xE728), passes},
+      {"and 999 ticks", IsMusicTrack, Header(Midi(1, 999), 12, 0xE728), "a track lasts at least 1 s"},
+      {"half a second, then half at half the tempo", IsMusicTrack, SlowingDown(240), passes},
+      {"a tick less", IsMusicTrack, SlowingDown(239), "a track lasts at least 1 s"},
       {"an hour", IsMusicTrack, Midi(1, 960 * 3600), passes},
       {"an hour and a tick", IsMusicTrack, Midi(1, 960 * 3600 + 1), "a track lasts at most 3600 s"},
   };
