@@ -37,7 +37,7 @@ shown() {
     convert "$dir/shot.png" -fill black -draw 'rectangle 0,0 24,24' -channel R -separate +channel -threshold 45% \
       -format '%@' info: 2>/dev/null
 }
-for _ in $(seq 100); do
+for _ in $(seq $(tries 100)); do
   box=$(shown)
   [[ "$box" =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] && [ "${BASH_REMATCH[1]}" -gt 700 ] && break
   sleep 0.1
@@ -59,7 +59,7 @@ box() {
       -negate -morphology Erode Square:4 -format '%@' info: 2>/dev/null
 }
 xdotool key F1
-for _ in $(seq 50); do
+for _ in $(seq $(tries 50)); do
   face=$(box)
   [[ "$face" =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] && [ "${BASH_REMATCH[1]}" -gt 100 ] && break
   sleep 0.1

@@ -26,7 +26,7 @@ for _ in $(seq 100); do xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_AC
 # Another program, at the top left, where openbox would put a new window.
 display -geometry +0+0 -title other -size 300x200 xc:gray >/dev/null 2>&1 &
 wait_for() {  # command, what (evaluated when it fails)
-  for _ in $(seq 100); do eval "$1" && return 0; sleep 0.1; done
+  for _ in $(seq $(tries 100)); do eval "$1" && return 0; sleep 0.1; done
   eval fail "\"$2\""
 }
 wait_for 'xdotool search --name "^other$" >/dev/null 2>&1' 'the other window did not appear'

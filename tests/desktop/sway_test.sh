@@ -33,7 +33,7 @@ if [ "${2:-}" != inner ]; then
     chown nobody "$dir"
     run_as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
   fi
-  "${run_as[@]}" env -i PATH="$PATH" TUMBOL_SHOTS="${TUMBOL_SHOTS:-}" ASAN_OPTIONS="${ASAN_OPTIONS:-}" \
+  "${run_as[@]}" env -i PATH="$PATH" TUMBOL_SHOTS="${TUMBOL_SHOTS:-}" TUMBOL_TEST_SLOWNESS="${TUMBOL_TEST_SLOWNESS:-1}" ASAN_OPTIONS="${ASAN_OPTIONS:-}" \
     UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" bash "$dir/$(basename "$0")" "$dir" inner
   exit $?
 fi
@@ -68,8 +68,8 @@ rect() {
   swaymsg -t get_tree | jq -r --arg n "$1" \
     'first(.. | objects | select(.name? == $n and .visible? == true) | .rect | "\(.x) \(.y) \(.width) \(.height)") // empty'
 }
-wait_for() {  # condition, what (evaluated when it fails)
-  for _ in $(seq 100); do eval "$1" && return 0; sleep 0.1; done
+wait_for() {  # condition, what (evaluated when it fails); longer for a checked build
+  for _ in $(seq $((100 * ${TUMBOL_TEST_SLOWNESS:-1}))); do eval "$1" && return 0; sleep 0.1; done
   eval fail "\"$2\""
 }
 pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
