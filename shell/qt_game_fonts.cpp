@@ -4,8 +4,8 @@
 #include <fontconfig/fontconfig.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <QFont>
+#include <algorithm>
 #include <cstdlib>
 
 namespace tumbol {
