@@ -2,11 +2,12 @@
 // skin and shows it.
 #include <QApplication>
 #include <QFont>
-#include <QFontDatabase>
 #include <QIcon>
+#include <QImage>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -78,17 +79,19 @@ int Main(int argc, char** argv) {
   // on the other core while the application connects to the display, which
   // asks for no font. It holds only the faces the windows use, so the first
   // text costs the same on a desktop with thousands of fonts as on a bare
-  // one. Once the application is there, the same worker fills its font
-  // database while this thread builds the windows.
+  // one. Once the application is there, the same worker paints the splash's
+  // face while this thread builds the windows: its caption is the first text
+  // drawn, the dearest, as the font database is filled and every glyph
+  // loaded and rendered for the first time.
   std::promise<void> fontsConfigured;
   std::future<void> configured = fontsConfigured.get_future();
-  std::promise<void> appReady;
-  std::thread fonts([&fontsConfigured, ready = appReady.get_future()] {
+  std::promise<qreal> appReady;  // with the pixel ratio to paint the face at
+  std::promise<QImage> splashFace;
+  std::thread fonts([&fontsConfigured, &splashFace, ready = appReady.get_future()]() mutable {
     UseGameFonts();
     FcInit();  // the desktop's own configuration, where the game's did not take
     fontsConfigured.set_value();
-    ready.wait();
-    QFontDatabase::families();
+    splashFace.set_value(PaintSplashFace(ready.get()));
   });
   const std::string platform =
       ChoosePlatform(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
@@ -126,11 +129,12 @@ int Main(int argc, char** argv) {
     plain.setStyleStrategy(QFont::PreferNoShaping);
     QApplication::setFont(plain);
   }
-  appReady.set_value();
+  // Below one screen pixel per pixel the windows are painted at full size
+  // and shrunk afterwards.
+  appReady.set_value(screen != nullptr ? std::max<qreal>(1, screen->devicePixelRatio()) : 1);
   PrefetchArt(ArtShownFirst());
   // The desktop pairs the window with the installed menu entry and its icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("com.example.tumbol"));
-  QApplication::setWindowIcon(QIcon(ArtPixmap(QStringLiteral("logo.png"))));
   // The game's folders, worked out here once; every window gets them from here.
   std::string program = QCoreApplication::applicationDirPath().toStdString();
   if (program.empty() || program.back() != '/') program += '/';
@@ -149,7 +153,7 @@ int Main(int argc, char** argv) {
   Form1 form(toolkit, sounds, cursor);
   cursor.Bind(form.Picture1, folder);
   toolkit.SetDialogParent(&form);
-  auto* splash = new frmSplash;
+  auto* splash = new frmSplash(splashFace.get_future().share());
   splash->setAttribute(Qt::WA_DeleteOnClose);
   form.splash = splash;
   form.readAhead = &readAhead;
@@ -186,6 +190,8 @@ int Main(int argc, char** argv) {
   // The board's pictures decode while the window comes up: its activation
   // draws the board.
   PrefetchArt(ArtOfTheBoard());
+  // The splash's painting has decoded the logo by now.
+  QApplication::setWindowIcon(QIcon(ArtPixmap(QStringLiteral("logo.png"))));
   form.show();
   // Without a window manager nothing activates a new window; ask for it.
   form.raise();

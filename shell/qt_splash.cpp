@@ -1,9 +1,10 @@
 #include "shell/qt_splash.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFont>
-#include <QPalette>
-#include <QPixmap>
+#include <QPainter>
+#include <QStyle>
 
 #include "shell/qt_art.h"
 #include "shell/qt_desktop.h"
@@ -11,42 +12,71 @@
 
 namespace tumbol {
 
-frmSplash::frmSplash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
-  NameGameFonts();
-  setFixedSize(432, 88);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, QColor(22, 34, 64));
-  setPalette(pal);
-  setAutoFillBackground(true);
+namespace {
 
-  Frame1 = new QFrame(this);
-  Frame1->setGeometry(3, 3, 425, 82);
-  Frame1->setStyleSheet(QStringLiteral("QFrame { border: 2px solid #b08d3c; }"));
+constexpr QSize kSplashSize{432, 88};
+// Where the face's parts lie.
+constexpr QRect kFrame1{3, 3, 425, 82};               // the gold border
+constexpr QRect kImgLogo{23, 9, 55, 59};              // the logo, centred in it
+constexpr QRect kLblCompanyProduct{112, 25, 222, 26};  // the caption, in gold
+constexpr QRect kLabel1{115, 28, 222, 26};             // its dark shadow, 3 px right and below
+constexpr int kFrameWidth = 2;
 
-  imgLogo = new QLabel(this);
-  imgLogo->setGeometry(23, 9, 55, 59);
-  imgLogo->setAlignment(Qt::AlignCenter);
-  const QPixmap logo = ArtPixmap(QStringLiteral("logo.png"));
-  if (!logo.isNull()) imgLogo->setPixmap(logo.scaled(imgLogo->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+void PaintFace(QPainter& painter) {
+  painter.fillRect(QRect(QPoint(0, 0), kSplashSize), QColor(22, 34, 64));
+  const QColor gold(0xb0, 0x8d, 0x3c);
+  const QRect f = kFrame1;
+  painter.fillRect(f.x(), f.y(), f.width(), kFrameWidth, gold);
+  painter.fillRect(f.x(), f.bottom() - kFrameWidth + 1, f.width(), kFrameWidth, gold);
+  painter.fillRect(f.x(), f.y() + kFrameWidth, kFrameWidth, f.height() - 2 * kFrameWidth, gold);
+  painter.fillRect(f.right() - kFrameWidth + 1, f.y() + kFrameWidth, kFrameWidth, f.height() - 2 * kFrameWidth, gold);
 
-  QFont font(QStringLiteral("Times New Roman"));
+  const QImage logo = ArtImage(QStringLiteral("logo.png"));
+  if (!logo.isNull()) {
+    const QImage fitted = logo.scaled(kImgLogo.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);  // at a scale other than 1
+    painter.drawImage(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, fitted.size(), kImgLogo), fitted);
+    painter.restore();
+  }
+
+  // The application's font first, so the caption's takes its style strategy
+  // as a label's would.
+  QFont font = QFont(QStringLiteral("Times New Roman")).resolve(QApplication::font());
   font.setPixelSize(20);  // 15 points at 96 dpi, whatever the screen's own dpi
   font.setBold(true);
+  painter.setFont(font);
   const QString caption = QStringLiteral("Пожалуйста ждите...");
-  auto makeCaption = [&](const QRect& place, const QColor& colour) {
-    auto* label = new QLabel(caption, this);
-    label->setGeometry(place);
-    label->setFont(font);
-    QPalette lp = label->palette();
-    lp.setColor(QPalette::WindowText, colour);
-    label->setPalette(lp);
-    return label;
-  };
-  lblCompanyProduct = makeCaption(QRect(112, 25, 222, 26), QColor(0xe8, 0xc6, 0x6a));
-  Label1 = makeCaption(QRect(115, 28, 222, 26), QColor(0x05, 0x08, 0x12));
-  Label1->stackUnder(lblCompanyProduct);
+  for (const auto& [place, colour] : {std::pair{kLabel1, QColor(0x05, 0x08, 0x12)},
+                                      std::pair{kLblCompanyProduct, QColor(0xe8, 0xc6, 0x6a)}}) {
+    painter.setPen(colour);
+    painter.drawText(place, Qt::AlignLeft | Qt::AlignVCenter, caption);
+  }
+}
 
+}  // namespace
+
+QImage PaintSplashFace(qreal devicePixelRatio) {
+  QImage face(kSplashSize * devicePixelRatio, QImage::Format_RGB32);
+  face.setDevicePixelRatio(devicePixelRatio);
+  QPainter painter(&face);
+  PaintFace(painter);
+  return face;
+}
+
+frmSplash::frmSplash(std::shared_future<QImage> face)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), face_(std::move(face)) {
+  NameGameFonts();
+  setFixedSize(kSplashSize);
+  setAttribute(Qt::WA_OpaquePaintEvent);
   CentreOnScreen(this);
+}
+
+void frmSplash::paintEvent(QPaintEvent*) { QPainter painter(this);
+  if (face_.valid() && face_.get().devicePixelRatio() == painter.device()->devicePixelRatioF()) {
+    painter.drawImage(QPoint(0, 0), face_.get()); } else {
+    PaintFace(painter);
+  }
 }
 
 void frmSplash::changeEvent(QEvent* event) {

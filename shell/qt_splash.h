@@ -1,24 +1,32 @@
 #pragma once
 // frmSplash: "Пожалуйста ждите..." while the game window loads and its
 // outline is cut from the skin.
-#include <QFrame>
-#include <QLabel>
+#include <QImage>
 #include <QWidget>
+#include <future>
 
 namespace tumbol {
 
+// The splash's whole face at a device pixel ratio: the window's colour, the
+// gold frame, the logo and the caption over its shadow. Any thread: the
+// start-up has it painted on another core while this one builds the game
+// window, since the caption's first text is the costliest part of the
+// splash.
+QImage PaintSplashFace(qreal devicePixelRatio);
+
 class frmSplash : public QWidget {
  public:
-  frmSplash();
-
-  QFrame* Frame1;             // the gold border around the whole face
-  QLabel* imgLogo;            // the game's logo, left of the caption
-  QLabel* lblCompanyProduct;  // the caption, in gold
-  QLabel* Label1;             // its dark shadow, 3 px right and below, drawn under it
+  // face: the face being painted elsewhere; without one, or when it was
+  // painted for another pixel ratio, the window paints its own.
+  explicit frmSplash(std::shared_future<QImage> face = {});
 
  protected:
+  void paintEvent(QPaintEvent* event) override;
   // Repaints at once on activation: the event loop is busy loading then.
   void changeEvent(QEvent* event) override;
+
+ private:
+  std::shared_future<QImage> face_;
 };
 
 }  // namespace tumbol
