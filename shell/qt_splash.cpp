@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QPainter>
 #include <QStyle>
+#include <utility>
 
 #include "shell/qt_art.h"
 #include "shell/qt_desktop.h"
@@ -72,9 +73,11 @@ frmSplash::frmSplash(std::shared_future<QImage> face)
   CentreOnScreen(this);
 }
 
-void frmSplash::paintEvent(QPaintEvent*) { QPainter painter(this);
+void frmSplash::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
   if (face_.valid() && face_.get().devicePixelRatio() == painter.device()->devicePixelRatioF()) {
-    painter.drawImage(QPoint(0, 0), face_.get()); } else {
+    painter.drawImage(QPoint(0, 0), face_.get());
+  } else {
     PaintFace(painter);
   }
 }

@@ -11,7 +11,7 @@ namespace tumbol {
 // gold frame, the logo and the caption over its shadow. Any thread: the
 // start-up has it painted on another core while this one builds the game
 // window, since the caption's first text is the costliest part of the
-// splash.
+// splash. The game's font names must be set (NameGameFonts) before.
 QImage PaintSplashFace(qreal devicePixelRatio);
 
 class frmSplash : public QWidget {
