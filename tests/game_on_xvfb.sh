@@ -35,3 +35,12 @@ start_xvfb() {
   [ -s "$1/display" ] || return 1
   export DISPLAY=:$(head -1 "$1/display")
 }
+
+# game_state PID: for a script that saw no window, whether the game is still
+# running and, if it is, where each of its threads stands (gdb, if installed).
+game_state() {
+  kill -0 "$1" 2>/dev/null || { echo "the game has ended"; return; }
+  echo "the game is still running"
+  command -v gdb >/dev/null || return 0
+  timeout 30 gdb -p "$1" -batch -ex 'thread apply all bt 12' 2>/dev/null | grep -E '^(Thread|#)' | head -80
+}

@@ -45,7 +45,7 @@ done
 sleep 1  # the splash, were it still there, has long been drawn
 box=$(shown)
 [ -n "${TUMBOL_SHOTS:-}" ] && cp "$dir/shot.png" "$TUMBOL_SHOTS/mutter.png"
-[[ "$box" =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] || fail "no game window: $(tail -3 "$dir/game.log")"
+[[ "$box" =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] || fail "no game window: $(tail -3 "$dir/game.log"); $(game_state "$game")"
 read -r w h x y <<<"${BASH_REMATCH[*]:1}"
 [ "$w" -ge 740 ] && [ "$w" -le 760 ] && [ "$h" -ge 590 ] && [ "$h" -le 614 ] ||
   fail "what shows is $w x $h at $x,$y: not the game window alone"

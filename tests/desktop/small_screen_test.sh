@@ -61,7 +61,7 @@ for case in "1280 1024 2" "1366 768 1.5" "1024 600 1" "800 600 1"; do
   QT_SCALE_FACTOR=$scale QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy "$dir/tumbol" >"$dir/game.log" 2>&1 &
   game=$!
   wait_for 'win=$(xdotool search --name "^Тумбол$" 2>/dev/null | head -1); [ -n "$win" ]' \
-    '$case: no game window: $(tail -3 "$dir/game.log")'
+    '$case: no game window: $(tail -3 "$dir/game.log"); $(game_state "$game")'
   inside "the game window" "$win" "$sw" "$sh"
   eval "$(xdotool getwindowgeometry --shell "$win")"
   awk -v w="$WIDTH" -v s="$scale" 'BEGIN { exit !(w < 760 * s) }' ||

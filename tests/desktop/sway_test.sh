@@ -23,7 +23,7 @@ if [ "${2:-}" != inner ]; then
   # sway refuses root: an unprivileged user runs a copy of the game.
   dir=$(mktemp -d /tmp/tumbol-sway.XXXXXX)
   trap 'rm -rf "$dir"' EXIT
-  cp "$build/tumbol" "$build/tumbol_virtual_pointer" "$0" "$dir/"
+  cp "$build/tumbol" "$build/tumbol_virtual_pointer" "$0" "$(dirname "$0")/../game_on_xvfb.sh" "$dir/"
   for f in "$build"/pole*.txt "$build"/record.txt "$build"/skins.bmp "$build"/skinsp.jpg; do
     [ -e "$f" ] && cp "$f" "$dir/"
   done
@@ -40,6 +40,7 @@ fi
 
 # From here on: the unprivileged user, in the copy.
 cd "$build"
+. ./game_on_xvfb.sh
 trap 'kill $(jobs -p) 2>/dev/null' EXIT
 export HOME=$build/home XDG_RUNTIME_DIR=$build/run
 mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -120,7 +121,7 @@ check_mode() {  # name, the shell sway should see, the game's environment
   sleep 0.3  # subscribed
   env "$@" SDL_AUDIODRIVER=dummy ./tumbol >"game-$mode.log" 2>&1 &
   game=$!
-  wait_for '[ -n "$(rect Тумбол)" ]' '$mode: no game window: $(tail -3 "game-$mode.log")'
+  wait_for '[ -n "$(rect Тумбол)" ]' '$mode: no game window: $(tail -3 "game-$mode.log"); $(game_state "$game")'
   read -r x y w h <<<"$(rect Тумбол)"
   [ "$w $h" = "760 614" ] || fail "$mode: the window is $w x $h"
   # The splash came up in the middle of the screen (give or take a title).
