@@ -14,6 +14,7 @@
 #include <fontconfig/fontconfig.h>
 #include <future>
 #include <optional>
+#include <string>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -75,6 +76,17 @@ int Main(int argc, char** argv) {
   // Without TZ the C library looks at /etc/localtime again at every clock
   // reading; the zone is read once, as the game starts.
   if (std::getenv("TZ") == nullptr) setenv("TZ", ":/etc/localtime", 0);
+  // With no session bus named, the accessibility bridge's first use has the
+  // bus library fork a helper to find one; forked from a process whose other
+  // threads hold locks, the helper can hang, and the interface thread waits
+  // on its pipe for ever. A desktop names its bus in the environment or puts
+  // it in the runtime folder: where neither is, there is none to find.
+  if (std::getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr) {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string bus = std::string(runtime != nullptr ? runtime : "") + "/bus";
+    if (runtime == nullptr || ::access(bus.c_str(), F_OK) != 0)
+      setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/tumbol-no-session-bus", 0);
+  }
   // Reading the font configuration is the slowest step of a Qt start; it runs
   // on the other core while the application connects to the display, which
   // asks for no font. It holds only the faces the windows use, so the first
