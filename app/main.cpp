@@ -55,23 +55,6 @@ class AfterFirstPaint : public QObject {
   bool painted_ = false;
 };
 
-// The pictures compiled in that the windows show before the game window's
-// first paint, in the order they are needed: the splash, the buttons, the
-// music switch.
-QStringList ArtShownFirst() {
-  QStringList names{QStringLiteral("logo.png")};
-  for (int i = 1; i <= 16; ++i) names << QStringLiteral("button%1.png").arg(i);
-  return names << QStringLiteral("music_off.png") << QStringLiteral("music_on.png");
-}
-
-// The board's pictures, first drawn when the window is activated (its first
-// paint shows the board empty).
-QStringList ArtOfTheBoard() {
-  QStringList names;
-  for (int i = 1; i <= 26; ++i) names << QStringLiteral("tile%1.png").arg(i);
-  return names << QStringLiteral("burst.png");
-}
-
 int Main(int argc, char** argv) {
   // Without TZ the C library looks at /etc/localtime again at every clock
   // reading; the zone is read once, as the game starts.
@@ -139,12 +122,15 @@ int Main(int argc, char** argv) {
     // first text drawn costs about a third less.
     QFont plain = QApplication::font();
     plain.setStyleStrategy(QFont::PreferNoShaping);
+    // Nor hinting, at the sizes the windows use: the glyphs look the same,
+    // and FreeType's auto-hinter, which studies every face on its first use,
+    // stays out of the start-up.
+    plain.setHintingPreference(QFont::PreferNoHinting);
     QApplication::setFont(plain);
   }
   // Below one screen pixel per pixel the windows are painted at full size
   // and shrunk afterwards.
   appReady.set_value(screen != nullptr ? std::max<qreal>(1, screen->devicePixelRatio()) : 1);
-  PrefetchArt(ArtShownFirst());
   // The desktop pairs the window with the installed menu entry and its icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("com.example.tumbol"));
   // The game's folders, worked out here once; every window gets them from here.
@@ -187,9 +173,9 @@ int Main(int argc, char** argv) {
     CheckNewRecord(toolkit, folders, recordLines, totalTime, LocaleDecimalSeparator());
   });
   form.Form_Load(folders);
-  // The window's load has read the skin already; its outline comes from that
-  // same picture.
-  if (!form.skin.isNull()) form.SetOutline(readAhead.TakeOutline(skinPath, form.size()));
+  // The window's load has read the skin already; its outline and face were
+  // cut from that same picture on the reading thread.
+  if (!form.skin.isNull()) form.SetShape(readAhead.TakeShape(skinPath, form.size()));
   CentreOnScreen(&form);
   // A Wayland compositor places a new window clear of those already shown
   // (mutter puts it in a corner, beside the splash) and may leave the
@@ -199,10 +185,6 @@ int Main(int argc, char** argv) {
     form.splash->close();
     form.splash = nullptr;
   }
-  // The board's pictures decode while the window comes up: its activation
-  // draws the board.
-  PrefetchArt(ArtOfTheBoard());
-  // The splash's painting has decoded the logo by now.
   QApplication::setWindowIcon(QIcon(ArtPixmap(QStringLiteral("logo.png"))));
   form.show();
   // Without a window manager nothing activates a new window; ask for it.

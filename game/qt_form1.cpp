@@ -87,7 +87,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
     Image1[i] = button;
   }
 
-  QFont small = font();
+ QFont small = font();
   small.setPixelSize(11);
   Label1 = MakeLabel(32, 544, 33, 17, QStringLiteral("0/0"));
   Label2 = MakeLabel(97, 573, 72, 16, QStringLiteral("Жизни - 0"));
@@ -103,7 +103,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
     FitFontToWidth(label, {label == Label3 ? label->text() : QStringLiteral("00:00:00")}, label->width());
   }
   Label5->setFont(Label4->font());
-  Text1 = new QLineEdit(this);
+ Text1 = new QLineEdit(this);
   Text1->setGeometry(218, 562, 113, 19);
   Text1->setFont(small);
   connect(Text1, &QLineEdit::editingFinished, this, &Form1::Text1_Changed);
@@ -111,7 +111,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   ShowModeControls(true);
   Label2->setVisible(false);
 
-  Image3 = MakeMusicSwitch(music, this);
+ Image3 = MakeMusicSwitch(music, this);
   Timer1.setInterval(50);
   Timer1.setSingleShot(true);
   connect(&Timer1, &QTimer::timeout, this, [this] { music.Timer1_Timer(); });
@@ -158,7 +158,7 @@ void Form1::Form_Load(const GameFolders& folders) {
   // about it, and the game goes on without it either way.
   const std::string skinPath = path + "skins.bmp";
   const QImage skinPicture = FileExists(skinPath) ? LoadPicture(skinPath) : QImage();
-  skin = QPixmap::fromImage(skinPicture);
+  skin = skinPicture;
   if (skinPicture.isNull()) {
     toolkit_.MsgBox("Не найден файл '" + path + "skins.bmp'", kStyleExclamation,
                     "Ошибка загрузки файла");
@@ -223,16 +223,12 @@ void Form1::ReleaseButtonImage() {
   pressedButton_ = -1;
 }
 
-void Form1::SetOutline(const QRegion& outline) {
-  setMask(outline);
+void Form1::SetShape(const WindowShape& shape) {
+  setMask(shape.outline);
   // An empty outline (an all-white skin) is no mask to Qt: the window then
   // shows whole rather than vanishing.
-  if (outline.isEmpty()) return;
-  face = QImage(size(), QImage::Format_ARGB32_Premultiplied);
-  face.fill(Qt::transparent);
-  QPainter painter(&face);
-  painter.setClipRegion(outline);
-  painter.drawPixmap(0, 0, skin);
+  if (shape.outline.isEmpty()) return;
+  face = shape.face.isNull() ? WindowFace(skin, shape.outline, size()) : shape.face;
   update();
 }
 
@@ -245,7 +241,7 @@ void Form1::paintEvent(QPaintEvent* event) {
     return;
   }
   painter.fillRect(rect(), palette().window());
-  if (!skin.isNull()) painter.drawPixmap(0, 0, skin);
+  if (!skin.isNull()) painter.drawImage(0, 0, skin);
 }
 
 // Presses and moves that a control leaves unhandled (a label, a hidden

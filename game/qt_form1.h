@@ -23,6 +23,7 @@
 #include "shell/music.h"
 #include "shell/qt_audio.h"
 #include "shell/qt_desktop.h"
+#include "shell/qt_region.h"
 #include "shell/qt_music_switch.h"
 #include "shell/qt_press_label.h"
 #include "shell/qt_read_ahead.h"
@@ -41,7 +42,8 @@ class Form1 : public QWidget, private GameView {
   void Form_Load(const GameFolders& folders);
   // The outline cut from the skin: the input region (and the shape on X
   // servers without a compositor); outside it the window is see-through.
-  void SetOutline(const QRegion& outline);
+  // The face painted through it is made here when the shape brings none.
+  void SetShape(const WindowShape& shape);
 
   Game& game() { return game_; }
   const PlayAids& aids() const { return game_.aids(); }
@@ -61,7 +63,7 @@ class Form1 : public QWidget, private GameView {
   QTimer Timer2;                        // starts the next level, once
   QTimer Timer3;                        // the clocks, every second
   std::vector<QPixmap> ImageList2;      // button pictures, 1-based (entry 0 unused), from the load or first press on
-  QPixmap skin;                         // skins.bmp, the window face
+  QImage skin;                          // skins.bmp, the window face
   QImage face;                          // the skin, transparent outside the outline
   QWidget* splash = nullptr;            // frmSplash until the first activation
   PictureReadAhead* readAhead = nullptr;  // skins decoded early by the start-up

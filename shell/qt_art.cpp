@@ -2,105 +2,67 @@
 
 #include <QFileInfo>
 #include <QImageReader>
+#include <QResource>
 
-#include <condition_variable>
-#include <deque>
+#include <cstdint>
+#include <cstring>
 #include <map>
-#include <memory>
 #include <mutex>
-#include <thread>
+
+// The unpacked pictures are compiled into a library: registering them here
+// keeps them linked wherever a picture is asked for.
+static void InitUnpackedArt() { Q_INIT_RESOURCE(unpacked_art); }
 
 namespace tumbol {
 
 namespace {
 
-// A picture being decoded or decoded: whoever finds it pending waits.
-struct Slot {
-  bool done = false;
-  QImage image;
-};
+// A picture the build stored unpacked (tools/art_unpack.cpp): a header of
+// four words, then the pixels. Null when there is none or it does not add up.
+QImage Unpacked(const QString& name) {
+  const QResource resource(QStringLiteral(":/art/unpacked/") + name);
+  if (!resource.isValid()) return {};
+  const QByteArray bytes = resource.uncompressedData();
+  uint32_t header[4];
+  if (static_cast<size_t>(bytes.size()) < sizeof header) return {};
+  std::memcpy(header, bytes.constData(), sizeof header);
+  const auto format = static_cast<QImage::Format>(header[3]);
+  constexpr uint32_t kLargest = 4096;
+  const uint32_t width = header[1], height = header[2];
+  if (header[0] != 0x31584950u || width == 0 || width > kLargest || height == 0 || height > kLargest ||
+      (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied))
+    return {};
+  const qsizetype rowBytes = static_cast<qsizetype>(width) * 4;
+  if (bytes.size() != static_cast<qsizetype>(sizeof header) + rowBytes * height) return {};
+  QImage image(static_cast<int>(width), static_cast<int>(height), format);
+  if (image.isNull() || image.bytesPerLine() != rowBytes) return {};
+  std::memcpy(image.bits(), bytes.constData() + sizeof header, static_cast<size_t>(rowBytes * height));
+  return image;
+}
 
-class ArtCache {
- public:
-  ~ArtCache() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      queue_.clear();
-    }
-    if (worker_.joinable()) worker_.join();
-  }
-
-  QImage Get(const QString& name) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    auto [slot, mine] = Claim(name);
-    if (mine) return Decode(lock, *slot, name);
-    ready_.wait(lock, [&] { return slot->done; });
-    return slot->image;
-  }
-
-  void Prefetch(const QStringList& names) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (const QString& name : names) queue_.push_back(name);
-    if (running_) return;
-    if (worker_.joinable()) worker_.join();  // finished: it cleared running_ as it ended
-    running_ = true;
-    worker_ = std::thread([this] { Work(); });
-  }
-
- private:
-  // The slot of name, and whether the caller is the one to decode it.
-  std::pair<std::shared_ptr<Slot>, bool> Claim(const QString& name) {
-    auto found = slots_.find(name);
-    if (found != slots_.end()) return {found->second, false};
-    auto slot = std::make_shared<Slot>();
-    slots_.emplace(name, slot);
-    return {slot, true};
-  }
-
-  QImage Decode(std::unique_lock<std::mutex>& lock, Slot& slot, const QString& name) {
-    lock.unlock();
-    // The art's format is its name's: asked by content, Qt would first load
-    // every picture plugin installed to ask each whether it reads the file.
-    QImageReader reader(QStringLiteral(":/art/") + name, QFileInfo(name).suffix().toLatin1());
-    reader.setAutoDetectImageFormat(false);
-    const QImage image = reader.read();
-    lock.lock();
-    slot.image = image;
-    slot.done = true;
-    ready_.notify_all();
-    return image;
-  }
-
-  void Work() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    while (!queue_.empty()) {
-      const QString name = queue_.front();
-      queue_.pop_front();
-      auto [slot, mine] = Claim(name);
-      if (mine) Decode(lock, *slot, name);
-    }
-    running_ = false;
-  }
-
-  std::mutex mutex_;
-  std::condition_variable ready_;
-  std::map<QString, std::shared_ptr<Slot>> slots_;
-  std::deque<QString> queue_;
-  std::thread worker_;
-  bool running_ = false;
-};
-
-ArtCache& Cache() {
-  static ArtCache cache;
-  return cache;
+QImage Decode(const QString& name) {
+  QImage image = Unpacked(name);
+  if (!image.isNull()) return image;
+  // The art's format is its name's: asked by content, Qt would first load
+  // every picture plugin installed to ask each whether it reads the file.
+  QImageReader reader(QStringLiteral(":/art/") + name, QFileInfo(name).suffix().toLatin1());
+  reader.setAutoDetectImageFormat(false);
+  return reader.read();
 }
 
 }  // namespace
 
-QImage ArtImage(const QString& name) { return Cache().Get(name); }
+QImage ArtImage(const QString& name) {
+  static std::mutex mutex;
+  static std::map<QString, QImage> decoded;
+  std::lock_guard<std::mutex> lock(mutex);
+  static const bool registered = (InitUnpackedArt(), true);
+  (void)registered;
+  auto found = decoded.find(name);
+  if (found == decoded.end()) found = decoded.emplace(name, Decode(name)).first;
+  return found->second;
+}
 
 QPixmap ArtPixmap(const QString& name) { return QPixmap::fromImage(ArtImage(name)); }
-
-void PrefetchArt(const QStringList& names) { Cache().Prefetch(names); }
 
 }  // namespace tumbol

@@ -16,6 +16,17 @@ namespace {
 const char* const kFaceFiles[] = {"LiberationSerif-Regular.ttf", "LiberationSans-Regular.ttf",
                                   "LiberationMono-Regular.ttf", "DejaVuSans.ttf"};
 
+// The files of those folders the configuration takes: the faces above with
+// their bold, and the generic families' faces. Every font a window loads is
+// matched against each face taken, and Qt lists them all as text is first
+// drawn; the italic, condensed and light styles nobody asks for would only
+// slow that down.
+const char* const kUsedFaces[] = {
+    "LiberationSerif-Regular.ttf", "LiberationSerif-Bold.ttf", "LiberationSans-Regular.ttf",
+    "LiberationSans-Bold.ttf",     "LiberationMono-Regular.ttf", "LiberationMono-Bold.ttf",
+    "DejaVuSans.ttf",              "DejaVuSans-Bold.ttf",        "DejaVuSerif.ttf",
+    "DejaVuSerif-Bold.ttf",        "DejaVuSansMono.ttf",         "DejaVuSansMono-Bold.ttf"};
+
 // Where Debian, Fedora and Arch put those files.
 const std::vector<std::string> kFontFolders = {
     "/usr/share/fonts/truetype/liberation2", "/usr/share/fonts/truetype/liberation",
@@ -81,6 +92,9 @@ std::string GameFontConfig(const std::vector<std::string>& folders, const std::v
   std::string xml =
       "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n<fontconfig>\n";
   for (const std::string& folder : folders) xml += "  <dir>" + Escaped(folder) + "</dir>\n";
+  xml += "  <selectfont>\n    <rejectfont><glob>*</glob></rejectfont>\n    <acceptfont>\n";
+  for (const char* face : kUsedFaces) xml += std::string("      <glob>*/") + face + "</glob>\n";
+  xml += "    </acceptfont>\n  </selectfont>\n";
   // The desktop's caches: the folders' entries are read, not scanned.
   xml += "  <cachedir>/var/cache/fontconfig</cachedir>\n  <cachedir prefix=\"xdg\">fontconfig</cachedir>\n";
   for (const std::string& file : renderingFiles)

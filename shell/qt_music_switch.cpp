@@ -4,14 +4,9 @@
 
 #include "shell/qt_art.h"
 
-// The switch pictures live in art/audio.qrc, compiled into a static library:
-// registering them here keeps them linked wherever the switch is.
-static void InitAudioResources() { Q_INIT_RESOURCE(audio); }
-
 namespace tumbol {
 
 std::array<PressLabel*, 2> MakeMusicSwitch(MusicPlayer& music, QWidget* window) {
-  InitAudioResources();
   std::array<PressLabel*, 2> image3{};
   const char* const pictures[2] = {"music_off.png", "music_on.png"};
   for (int i = 0; i < 2; ++i) {

@@ -1,5 +1,7 @@
 #include "shell/qt_read_ahead.h"
 
+#include <cstring>
+
 #include "base/data_file.h"
 #include "shell/qt_region.h"
 
@@ -34,7 +36,18 @@ QImage PlainBmp(const std::string& b) {
     const auto* from = reinterpret_cast<const unsigned char*>(b.data()) + offset +
                        stride * static_cast<size_t>(height > 0 ? rows - 1 - y : y);
     auto* to = reinterpret_cast<uint32_t*>(image.scanLine(y));
-    for (int x = 0; x < width; ++x, from += 3) to[x] = 0xFF000000u | uint32_t(from[2]) << 16 | uint32_t(from[1]) << 8 | from[0];
+    int x = 0;
+    // Four pixels from three little-endian words: the bytes run blue, green,
+    // red, so each pixel is a word's low bytes shifted into place.
+    for (; x + 4 <= width; x += 4, from += 12) {
+      uint32_t w[3];
+      std::memcpy(w, from, sizeof w);
+      to[x] = 0xFF000000u | (w[0] & 0xFFFFFFu);
+      to[x + 1] = 0xFF000000u | w[0] >> 24 | (w[1] & 0xFFFFu) << 8;
+      to[x + 2] = 0xFF000000u | w[1] >> 16 | (w[2] & 0xFFu) << 16;
+      to[x + 3] = 0xFF000000u | w[2] >> 8;
+    }
+    for (; x < width; ++x, from += 3) to[x] = 0xFF000000u | uint32_t(from[2]) << 16 | uint32_t(from[1]) << 8 | from[0];
   }
   return image;
 }
@@ -52,7 +65,7 @@ void PictureReadAhead::Start(const QString& path, QSize outlineFor) {
   if (pending_.count(path) != 0) return;
   pending_[path].decoded = std::async(std::launch::async, [path, outlineFor] {
     Decoded d{ReadPicture(path), {}};
-    if (outlineFor.isValid() && !d.image.isNull()) d.outline = WindowOutline(d.image, outlineFor);
+    if (outlineFor.isValid() && !d.image.isNull()) d.shape = CutWindow(d.image, outlineFor);
     return d;
   });
   // Only an outline asked for is taken.
@@ -69,17 +82,17 @@ QImage PictureReadAhead::Take(const QString& path) {
   return image;
 }
 
-QRegion PictureReadAhead::TakeOutline(const QString& path, QSize outlineFor) {
+WindowShape PictureReadAhead::TakeShape(const QString& path, QSize outlineFor) {
   auto found = pending_.find(path);
   if (found == pending_.end() || found->second.outlineTaken) {
     const QImage image = ReadPicture(path);
-    return image.isNull() ? QRegion() : WindowOutline(image, outlineFor);
+    return image.isNull() ? WindowShape{} : CutWindow(image, outlineFor);
   }
   Pending& p = found->second;
-  QRegion outline = p.decoded.get().outline;
+  WindowShape shape = p.decoded.get().shape;
   p.outlineTaken = true;
   if (p.imageTaken) pending_.erase(found);
-  return outline;
+  return shape;
 }
 
 PictureReadAhead::~PictureReadAhead() {

@@ -10,6 +10,8 @@
 #include <map>
 #include <string>
 
+#include "shell/qt_region.h"
+
 namespace tumbol {
 
 // A picture file beside the program, read through the bounded reader: a
@@ -22,20 +24,20 @@ QImage PlainBmp(const std::string& bytes);
 
 class PictureReadAhead {
  public:
-  // Starts decoding path; given a window size, the window's outline is cut
-  // from the picture there too (WindowOutline).
+  // Starts decoding path; given a window size, the window's outline and face
+  // are cut from the picture there too (CutWindow).
   void Start(const QString& path, QSize outlineFor = {});
   QImage Take(const QString& path);
-  // The outline cut from the picture at path; cut on the spot when it was
-  // not started with a window size. Empty for a missing picture.
-  QRegion TakeOutline(const QString& path, QSize outlineFor);
+  // The outline and face cut from the picture at path; cut on the spot when
+  // it was not started with a window size. Empty for a missing picture.
+  WindowShape TakeShape(const QString& path, QSize outlineFor);
   // Waits for pictures started but never taken, so no thread outlives us.
   ~PictureReadAhead();
 
  private:
   struct Decoded {
     QImage image;
-    QRegion outline;
+    WindowShape shape;
   };
   struct Pending {
     std::shared_future<Decoded> decoded;

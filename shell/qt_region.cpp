@@ -37,4 +37,32 @@ QRegion WindowOutline(const QImage& skin, QSize clientSize) {
   return MakeRegionFromPicture(holder, kPureWhite);
 }
 
+QImage WindowFace(const QImage& skin, const QRegion& outline, QSize clientSize) {
+  if (outline.isEmpty()) return {};
+  if (skin.size() == clientSize && skin.format() == QImage::Format_RGB32) {
+    // The outline holds every pixel that is not pure white, so clearing the
+    // white ones gives the same face as painting through the outline, in one
+    // pass over the pixels instead of a fill and a clipped copy.
+    QImage face = skin.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < face.height(); ++y) {
+      auto* row = reinterpret_cast<uint32_t*>(face.scanLine(y));
+      for (int x = 0; x < face.width(); ++x)
+        if ((row[x] & 0xFFFFFFu) == kPureWhite) row[x] = 0;
+    }
+    return face;
+  }
+  QImage face(clientSize, QImage::Format_ARGB32_Premultiplied);
+  face.fill(Qt::transparent);
+  QPainter painter(&face);
+  painter.setClipRegion(outline);
+  painter.drawImage(0, 0, skin);
+  return face;
+}
+
+WindowShape CutWindow(const QImage& skin, QSize clientSize) {
+  WindowShape shape{WindowOutline(skin, clientSize), {}};
+  shape.face = WindowFace(skin, shape.outline, clientSize);
+  return shape;
+}
+
 }  // namespace tumbol

@@ -20,6 +20,16 @@ QRegion MakeRegionFromPicture(const QImage& holder, uint32_t transparentColor);
 // gives an empty region.
 QRegion WindowOutline(const QImage& skin, QSize clientSize);
 
+// What the window shows: its skin inside the outline, transparent outside;
+// null for an empty outline.
+QImage WindowFace(const QImage& skin, const QRegion& outline, QSize clientSize);
+
+struct WindowShape {
+  QRegion outline;
+  QImage face;
+};
+WindowShape CutWindow(const QImage& skin, QSize clientSize);
+
 // Hands rectangles ordered by top and then left edge, rows not overlapping
 // (as MakeRegionRunsFromRows and MergeEqualRows give them), to Qt in one piece.
 QRegion RegionFromRects(const std::vector<RunRect>& rects);

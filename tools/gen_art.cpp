@@ -1,5 +1,5 @@
 // Makes the board's tile pictures, the burst picture and the button states,
-// all compiled into the program through art/tiles.qrc:
+// all compiled into the program unpacked (tools/art_unpack.cpp):
 //
 //   gen-art [repo-root]
 //

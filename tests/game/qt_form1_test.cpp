@@ -329,8 +329,8 @@ TEST_F(Form1Test, OutsideTheOutlineTheWindowIsSeeThrough) {
       white.save(QString::fromStdString(Path("skins.bmp")), "BMP");
     Form1 window{tk, cues, cursor};
     window.Form_Load(folder);
-    const QImage skin = window.skin.toImage().convertToFormat(QImage::Format_ARGB32);
-    window.SetOutline(WindowOutline(skin, window.size()));
+    const QImage skin = window.skin.convertToFormat(QImage::Format_ARGB32);
+    window.SetShape({WindowOutline(skin, window.size()), {}});
     const QImage shown = window.grab().toImage().convertToFormat(QImage::Format_ARGB32);
     EXPECT_EQ(qAlpha(shown.pixel(0, 0)), c.seeThrough ? 0 : 255);
     EXPECT_EQ(shown.pixel(380, 10), skin.pixel(380, 10));  // the title plate

@@ -68,9 +68,10 @@ TEST(PictureReadAhead, CutsTheOutlineWithThePictureAsOnTheSpot) {
   const QSize size(760, 614);
   PictureReadAhead ahead;
   ahead.Start(skin, size);
-  EXPECT_EQ(ahead.TakeOutline(skin, size), WindowOutline(QImage(skin), size));
+  const WindowShape shape = ahead.TakeShape(skin, size);
+  EXPECT_EQ(shape.outline, WindowOutline(QImage(skin), size));
   EXPECT_EQ(ahead.Take(skin).size(), size);
-  EXPECT_TRUE(ahead.TakeOutline(skin + ".missing", size).isEmpty());
+  EXPECT_TRUE(ahead.TakeShape(skin + ".missing", size).outline.isEmpty());
 }
 
 }  // namespace

@@ -46,5 +46,18 @@ TEST(RegionFromPicture, OtherColoursAndSkinsOfTheWrongSizeOrAllWhite) {
   EXPECT_TRUE(WindowOutline(white, window).isEmpty());
 }
 
+// The face cut in one pass over a skin of the window's size is the one
+// painted through the outline, which any other skin gets.
+TEST(WindowFace, ClearingTheWhitePixelsGivesThePaintedFace) {
+  const QImage skin = QImage(TUMBOL_SOURCE_DIR "/data/skins.bmp").convertToFormat(QImage::Format_RGB32);
+  const WindowShape shape = CutWindow(skin, skin.size());
+  ASSERT_FALSE(shape.outline.isEmpty());
+  EXPECT_EQ(shape.face, WindowFace(skin.convertToFormat(QImage::Format_ARGB32), shape.outline, skin.size()));
+  EXPECT_EQ(qAlpha(shape.face.pixel(0, 0)), 0);
+  QImage white(skin.size(), QImage::Format_RGB32);
+  white.fill(Qt::white);
+  EXPECT_TRUE(CutWindow(white, white.size()).face.isNull());
+}
+
 }  // namespace
 }  // namespace tumbol
