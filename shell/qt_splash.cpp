@@ -46,6 +46,8 @@ void PaintFace(QPainter& painter) {
   QFont font = QFont(QStringLiteral("Times New Roman")).resolve(QApplication::font());
   font.setPixelSize(20);  // 15 points at 96 dpi, whatever the screen's own dpi
   font.setBold(true);
+  // Its face holds every letter of the caption: no fallback faces to look up.
+  font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::NoFontMerging));
   painter.setFont(font);
   const QString caption = QStringLiteral("Пожалуйста ждите...");
   for (const auto& [place, colour] : {std::pair{kLabel1, QColor(0x05, 0x08, 0x12)},
