@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -55,6 +56,16 @@ class AfterFirstPaint : public QObject {
   bool painted_ = false;
 };
 
+// The folder of the running program, ending in '/', as Qt reports it once
+// the application is there; empty if the system does not say.
+std::string ExecutableFolder() {
+  char path[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return {};
+  const std::string file(path, static_cast<size_t>(n));
+  return file.substr(0, file.rfind('/') + 1);
+}
+
 int Main(int argc, char** argv) {
   // Without TZ the C library looks at /etc/localtime again at every clock
   // reading; the zone is read once, as the game starts.
@@ -78,6 +89,15 @@ int Main(int argc, char** argv) {
   // face while this thread builds the windows: its caption is the first text
   // drawn, the dearest, as the font database is filled and every glyph
   // loaded and rendered for the first time.
+  // The skins decode on other cores from the start, while the application
+  // connects to the display and the window is built; the window's outline
+  // and face are cut there from the skin.
+  PictureReadAhead readAhead;
+  const std::string early = ExecutableFolder();
+  if (!early.empty()) {
+    readAhead.Start(QString::fromStdString(early + "skins.bmp"), Form1::kSize);
+    readAhead.Start(QString::fromStdString(early + "skinsp.jpg"));
+  }
   std::promise<void> fontsConfigured;
   std::future<void> configured = fontsConfigured.get_future();
   std::promise<qreal> appReady;  // with the pixel ratio to paint the face at
@@ -138,12 +158,8 @@ int Main(int argc, char** argv) {
   if (program.empty() || program.back() != '/') program += '/';
   const GameFolders folders(program, DataFolderFor(program));
   const QString folder = QString::fromStdString(folders.program);
-  // The skins decode on the other core while the window is built, and the
-  // window's outline is cut there from the skin.
-  PictureReadAhead readAhead;
+  // Read ahead already, unless Qt names another folder.
   const QString skinPath = folder + QStringLiteral("skins.bmp");
-  readAhead.Start(skinPath, Form1::kSize);
-  readAhead.Start(folder + QStringLiteral("skinsp.jpg"));
   QtToolkit toolkit;
   // The board the cursor lives on belongs to the window, made just below.
   QtBoardCursor cursor(nullptr, folder);
