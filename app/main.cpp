@@ -89,15 +89,12 @@ int Main(int argc, char** argv) {
   // face while this thread builds the windows: its caption is the first text
   // drawn, the dearest, as the font database is filled and every glyph
   // loaded and rendered for the first time.
-  // The skins decode on other cores from the start, while the application
+  // The skin decodes on another core from the start, while the application
   // connects to the display and the window is built; the window's outline
-  // and face are cut there from the skin.
+  // and face are cut there from it.
   PictureReadAhead readAhead;
   const std::string early = ExecutableFolder();
-  if (!early.empty()) {
-    readAhead.Start(QString::fromStdString(early + "skins.bmp"), Form1::kSize);
-    readAhead.Start(QString::fromStdString(early + "skinsp.jpg"));
-  }
+  if (!early.empty()) readAhead.Start(QString::fromStdString(early + "skins.bmp"), Form1::kSize, true);
   std::promise<void> fontsConfigured;
   std::future<void> configured = fontsConfigured.get_future();
   std::promise<qreal> appReady;  // with the pixel ratio to paint the face at
@@ -160,6 +157,8 @@ int Main(int argc, char** argv) {
   const QString folder = QString::fromStdString(folders.program);
   // Read ahead already, unless Qt names another folder.
   const QString skinPath = folder + QStringLiteral("skins.bmp");
+  readAhead.Start(skinPath, Form1::kSize);
+  readAhead.Start(folder + QStringLiteral("skinsp.jpg"));
   QtToolkit toolkit;
   // The board the cursor lives on belongs to the window, made just below.
   QtBoardCursor cursor(nullptr, folder);

@@ -61,10 +61,20 @@ QImage ReadPicture(const QString& path) {
   return QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()));
 }
 
-void PictureReadAhead::Start(const QString& path, QSize outlineFor) {
+void PictureReadAhead::Start(const QString& path, QSize outlineFor, bool beforeApplication) {
   if (pending_.count(path) != 0) return;
-  pending_[path].decoded = std::async(std::launch::async, [path, outlineFor] {
-    Decoded d{ReadPicture(path), {}};
+  pending_[path].decoded = std::async(std::launch::async, [path, outlineFor, beforeApplication] {
+    Decoded d;
+    if (beforeApplication) {
+      // Qt's own readers load their plugins, which races the application's
+      // start: only a plain BMP is decoded here, of the window's size when
+      // cut (no painter needed); anything else is read when it is taken.
+      std::string bytes;
+      if (ReadDataFile(path.toStdString(), bytes)) d.image = PlainBmp(bytes);
+      if (d.image.isNull() || (outlineFor.isValid() && d.image.size() != outlineFor)) return Decoded{{}, {}, false};
+    } else {
+      d.image = ReadPicture(path);
+    }
     if (outlineFor.isValid() && !d.image.isNull()) d.shape = CutWindow(d.image, outlineFor);
     return d;
   });
@@ -74,7 +84,8 @@ void PictureReadAhead::Start(const QString& path, QSize outlineFor) {
 
 QImage PictureReadAhead::Take(const QString& path) {
   auto found = pending_.find(path);
-  if (found == pending_.end() || found->second.imageTaken) return ReadPicture(path);
+  if (found == pending_.end() || found->second.imageTaken || !found->second.decoded.get().whole)
+    return ReadPicture(path);
   Pending& p = found->second;
   QImage image = p.decoded.get().image;
   p.imageTaken = true;
@@ -84,7 +95,7 @@ QImage PictureReadAhead::Take(const QString& path) {
 
 WindowShape PictureReadAhead::TakeShape(const QString& path, QSize outlineFor) {
   auto found = pending_.find(path);
-  if (found == pending_.end() || found->second.outlineTaken) {
+  if (found == pending_.end() || found->second.outlineTaken || !found->second.decoded.get().whole) {
     const QImage image = ReadPicture(path);
     return image.isNull() ? WindowShape{} : CutWindow(image, outlineFor);
   }

@@ -26,7 +26,9 @@ class PictureReadAhead {
  public:
   // Starts decoding path; given a window size, the window's outline and face
   // are cut from the picture there too (CutWindow).
-  void Start(const QString& path, QSize outlineFor = {});
+  // Before the application is there, only a plain BMP is read ahead (and
+  // cut only at the window's size); any other picture is read when taken.
+  void Start(const QString& path, QSize outlineFor = {}, bool beforeApplication = false);
   QImage Take(const QString& path);
   // The outline and face cut from the picture at path; cut on the spot when
   // it was not started with a window size. Empty for a missing picture.
@@ -38,6 +40,7 @@ class PictureReadAhead {
   struct Decoded {
     QImage image;
     WindowShape shape;
+    bool whole = true;  // false: left to be read when taken
   };
   struct Pending {
     std::shared_future<Decoded> decoded;

@@ -43,11 +43,12 @@ QImage WindowFace(const QImage& skin, const QRegion& outline, QSize clientSize) 
     // The outline holds every pixel that is not pure white, so clearing the
     // white ones gives the same face as painting through the outline, in one
     // pass over the pixels instead of a fill and a clipped copy.
-    QImage face = skin.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // (No Qt conversion either: this may run before the application is.)
+    QImage face(clientSize, QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < face.height(); ++y) {
-      auto* row = reinterpret_cast<uint32_t*>(face.scanLine(y));
-      for (int x = 0; x < face.width(); ++x)
-        if ((row[x] & 0xFFFFFFu) == kPureWhite) row[x] = 0;
+      const auto* from = reinterpret_cast<const uint32_t*>(skin.constScanLine(y));
+      auto* to = reinterpret_cast<uint32_t*>(face.scanLine(y));
+      for (int x = 0; x < face.width(); ++x) to[x] = (from[x] & 0xFFFFFFu) == kPureWhite ? 0 : from[x] | 0xFF000000u;
     }
     return face;
   }

@@ -29,6 +29,23 @@ TEST(PictureReadAhead, GivesWhatALoadOnTheSpotGivesStartedOrNot) {
   EXPECT_TRUE(ahead.Take(QString::fromStdString((dir / "never-started.bmp").string())).isNull());
 }
 
+// Started before the application, only a plain BMP of the window's size is
+// read ahead; the rest comes as it would on the spot.
+TEST(PictureReadAhead, BeforeTheApplicationLeavesOtherPicturesToTheTaking) {
+  const QString skin = TUMBOL_SOURCE_DIR "/data/skins.bmp";
+  const QString board = TUMBOL_SOURCE_DIR "/data/skinsp.jpg";
+  const QSize size(760, 614), other(700, 600);
+  PictureReadAhead ahead;
+  ahead.Start(skin, size, true);
+  ahead.Start(board, {}, true);
+  EXPECT_EQ(ahead.TakeShape(skin, size).face, CutWindow(ReadPicture(skin), size).face);
+  EXPECT_EQ(ahead.Take(board), ReadPicture(board));
+  EXPECT_FALSE(ahead.Take(board).isNull());
+  PictureReadAhead elsewhere;
+  elsewhere.Start(skin, other, true);
+  EXPECT_EQ(elsewhere.TakeShape(skin, other).outline, WindowOutline(ReadPicture(skin), other));
+}
+
 }  // namespace
 }  // namespace tumbol
 
