@@ -111,6 +111,8 @@ int Main(int argc, char** argv) {
   // The arguments as given: the application takes its own out of argv.
   const std::vector<char*> given(argv, argv + argc + 1);
   std::optional<QApplication> app(std::in_place, argc, argv);
+  // Now Qt's picture readers may load their plugins: the board's picture.
+  if (!early.empty()) readAhead.Start(QString::fromStdString(early + "skinsp.jpg"));
   configured.wait();  // before anything measures or draws text
   // On a screen too small for the windows at the scale in force (a small
   // laptop's at 125 %, or with QT_SCALE_FACTOR=2) they are drawn at the
