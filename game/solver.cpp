@@ -7,6 +7,8 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace tumbol {
 namespace {
@@ -412,7 +414,102 @@ class Lines {
     if (scarce == 0) return FewestTaken(word, length, helped, -1) < kNoWay;
     for (int k = 0; k < 32; ++k)
       if ((scarce >> k & 1) && FewestTaken(word, length, helped, k) > outside[k]) return false;
+    // Each scarce kind alone can spare its takers, the others taking freely;
+    // with two or more scarce kinds, all of them at once may not.
+    if ((scarce & (scarce - 1)) != 0) return JointClearable(word, length, outside, scarce);
     return true;
+  }
+
+  // Whether some letters, at most outside[k] of each kind k, can be taken so
+  // that the rest pair off. Taking them first loses nothing (a letter gone
+  // only ever brings others together), and what is left pairs off exactly
+  // when cancelling equal neighbours ends in nothing, which does not hang on
+  // the order of the cancelling: as on a stack, left to right. So the search
+  // walks the word once for each choice of letters taken, with the stack and
+  // the takers left as its state. A kind not scarce has takers for all its
+  // letters and counts as unlimited. Past kJointStates states it gives up
+  // and says yes, which cuts nothing.
+  bool JointClearable(const int* word, int length, const int* outside, uint32_t scarce) {
+    word_ = word;
+    length_ = length;
+    scarce_ = scarce;
+    for (int k = 0; k < 32; ++k) budget_[k] = outside[k] > 0 && !(scarce >> k & 1) ? length : outside[k];
+    // The same word with the same takers comes back on board after board.
+    Packed whole;
+    uint32_t present = 0;
+    for (int j = 0; j < length; ++j) {
+      whole.Put(static_cast<unsigned>(word[j]), 5);
+      present |= 1u << word[j];
+    }
+    for (int k = 0; k < 32; ++k)
+      if (present >> k & 1) whole.Put(static_cast<unsigned>(std::min(budget_[k], 63)), 6);
+    const auto known = answers_.find(whole);
+    if (known != answers_.end()) return known->second;
+    depth_ = 0;
+    states_ = 0;
+    seen_.clear();
+    const bool ok = Joint(0) || states_ > kJointStates;
+    if (answers_.size() >= kJointAnswers) answers_.clear();
+    answers_.emplace(whole, ok);
+    return ok;
+  }
+
+  static constexpr int kJointStates = 4096;
+  static constexpr size_t kJointAnswers = 1 << 16;
+
+  // A state of the search, or a word with the takers of each of its kinds,
+  // as bits: exact, so that two never share an entry. A line has 32 cells
+  // at most: 5 bits a letter and 6 a kind fit.
+  struct Packed {
+    uint64_t w[6] = {};
+    int bits = 0;
+    void Put(unsigned v, int n) {
+      w[bits / 64] |= static_cast<uint64_t>(v) << (bits % 64);
+      if (bits % 64 + n > 64) w[bits / 64 + 1] |= static_cast<uint64_t>(v) >> (64 - bits % 64);
+      bits += n;
+    }
+    bool operator==(const Packed& o) const { return std::memcmp(w, o.w, sizeof w) == 0 && bits == o.bits; }
+  };
+  struct PackedHash {
+    size_t operator()(const Packed& p) const {
+      uint64_t h = static_cast<uint64_t>(p.bits);
+      for (uint64_t x : p.w) h = (h ^ x) * 0x9E3779B97F4A7C15ull;
+      return static_cast<size_t>(h ^ (h >> 31));
+    }
+  };
+
+  // Position i, the takers left of each scarce kind, and the stack.
+  Packed Pack(int i) const {
+    Packed p;
+    p.Put(static_cast<unsigned>(i + 1), 6);
+    for (int k = 0; k < 32; ++k)
+      if (scarce_ >> k & 1) p.Put(static_cast<unsigned>(budget_[k]), 6);
+    for (int j = 0; j < depth_; ++j) p.Put(static_cast<unsigned>(stack_[j]), 5);
+    return p;
+  }
+
+  bool Joint(int i) {
+    if (i == length_) return depth_ == 0;
+    if (depth_ > length_ - i || states_ > kJointStates) return false;
+    if (!seen_.insert(Pack(i)).second) return false;  // failed before
+    ++states_;
+    const int k = word_[i];
+    bool ok;
+    if (depth_ > 0 && stack_[depth_ - 1] == k) {
+      --depth_;
+      ok = Joint(i + 1);
+      stack_[depth_++] = static_cast<char>(k);
+    } else {
+      stack_[depth_++] = static_cast<char>(k);
+      ok = Joint(i + 1);
+      --depth_;
+    }
+    if (!ok && budget_[k] > 0) {
+      --budget_[k];
+      ok = Joint(i + 1);
+      ++budget_[k];
+    }
+    return ok;
   }
 
   static constexpr int kNoWay = 1 << 20;
@@ -444,6 +541,16 @@ class Lines {
     }
     return cost[0][length];
   }
+
+  const int* word_ = nullptr;
+  int length_ = 0;
+  uint32_t scarce_ = 0;
+  int budget_[32] = {};
+  char stack_[32] = {};
+  int depth_ = 0;
+  int states_ = 0;
+  std::unordered_set<Packed, PackedHash> seen_;
+  std::unordered_map<Packed, bool, PackedHash> answers_;
 
   const Reach& reach_;
   std::vector<int> lineOf_;
