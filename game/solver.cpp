@@ -588,20 +588,17 @@ class BoundCalc {
   BoundCalc(Reach& reach, Lines& lines, bool exact)
       : reach_(reach), lines_(lines), exact_(exact), kindAt_(reach.Cells(), -1) {}
 
-  uint16_t operator()(const uint16_t* key, size_t n) {
-    int count[kKinds] = {};
-    for (size_t i = 0; i < n; ++i) ++count[key[i] & kKindMask];
-    int total = 0;
-    for (int k = 0; k < kKinds; ++k) {
-      if (count[k] == 0) continue;
-      if (count[k] % 2 != 0) return kDead;
-      cells_.clear();
-      for (size_t i = 0; i < n; ++i)
-        if ((key[i] & kKindMask) == k) cells_.push_back(key[i] >> kKindBits);
-      const int cost = cells_.size() > kMaxPairedGroup ? ManyCubes() : Pairing(0, 0);
-      if (cost >= kNever) return kDead;
-      total += cost;
-    }
+  static constexpr int kKinds = kLastCube - kFirstCube + 1;
+  static constexpr uint32_t kAllKinds = (1u << kKinds) - 1;
+
+  // The bound of a board, or kDead. cost holds each kind's share of the
+  // bound for a board that differs from this one only in the cubes of the
+  // kinds in redo; those shares are worked out afresh and written back, the
+  // others taken as they are (a kind's share hangs on its own cubes only).
+  // With every kind in redo, cost need hold nothing yet.
+  uint16_t operator()(const uint16_t* key, size_t n, int* cost, uint32_t redo) {
+    const int total = KindCosts(key, n, cost, redo);
+    if (total == kNever) return kDead;
     if (lines_.Count() > 0) {
       for (size_t i = 0; i < n; ++i) kindAt_[key[i] >> kKindBits] = static_cast<int8_t>(key[i] & kKindMask);
       const bool clearable = lines_.Clearable(kindAt_.data(), key, n, kKindBits);
@@ -611,8 +608,36 @@ class BoundCalc {
     return static_cast<uint16_t>(std::min(total, kMaxBound));
   }
 
+  // The kinds' shares alone, summed, as above; kNever when a kind can not be
+  // paired off.
+  int KindCosts(const uint16_t* key, size_t n, int* cost, uint32_t redo) {
+    int count[kKinds] = {};
+    for (size_t i = 0; i < n; ++i) ++count[key[i] & kKindMask];
+    int start[kKinds + 1] = {};
+    for (int k = 0; k < kKinds; ++k) start[k + 1] = start[k] + ((redo >> k & 1) ? count[k] : 0);
+    byKind_.resize(static_cast<size_t>(start[kKinds]));
+    int fill[kKinds];
+    std::copy(start, start + kKinds, fill);
+    for (size_t i = 0; i < n; ++i) {
+      const int k = key[i] & kKindMask;
+      if (redo >> k & 1) byKind_[static_cast<size_t>(fill[k]++)] = key[i] >> kKindBits;
+    }
+    int total = 0;
+    for (int k = 0; k < kKinds; ++k) {
+      if (redo >> k & 1) {
+        cost[k] = 0;
+        if (count[k] == 0) continue;
+        if (count[k] % 2 != 0) return kNever;
+        cells_.assign(byKind_.begin() + start[k], byKind_.begin() + start[k + 1]);
+        cost[k] = cells_.size() > kMaxPairedGroup ? ManyCubes() : Pairing(0, 0);
+        if (cost[k] >= kNever) return kNever;
+      }
+      total += cost[k];
+    }
+    return total;
+  }
+
  private:
-  static constexpr int kKinds = kLastCube - kFirstCube + 1;
   // Past this a kind's pairings are too many to enumerate.
   static constexpr size_t kMaxPairedGroup = 10;
 
@@ -641,22 +666,23 @@ class BoundCalc {
       while (group_[i] != i) i = group_[i] = group_[group_[i]];
       return i;
     };
-    int guide = 0;
-    for (size_t i = 0; i < m; ++i) {
-      int nearest = kNever;
-      for (size_t j = 0; j < m; ++j) {
-        if (i == j) continue;
+    nearest_.assign(m, kNever);
+    for (size_t i = 0; i < m; ++i)
+      for (size_t j = i + 1; j < m; ++j) {
         const int cost = reach_.PairCost(cells_[i], cells_[j]);
         if (cost >= kNever) continue;
-        nearest = std::min(nearest, cost);
-        if (j > i) group_[find(static_cast<int>(i))] = find(static_cast<int>(j));
+        nearest_[i] = std::min(nearest_[i], cost);
+        nearest_[j] = std::min(nearest_[j], cost);
+        group_[find(static_cast<int>(i))] = find(static_cast<int>(j));
       }
-      if (nearest >= kNever) return kNever;
-      guide += nearest;
+    int guide = 0;
+    for (size_t i = 0; i < m; ++i) {
+      if (nearest_[i] >= kNever) return kNever;
+      guide += nearest_[i];
     }
-    std::vector<int> size(m, 0);
-    for (size_t i = 0; i < m; ++i) ++size[find(static_cast<int>(i))];
-    for (int s : size)
+    size_.assign(m, 0);
+    for (size_t i = 0; i < m; ++i) ++size_[find(static_cast<int>(i))];
+    for (int s : size_)
       if (s % 2 != 0) return kNever;
     return exact_ ? 0 : guide / 2;
   }
@@ -666,7 +692,10 @@ class BoundCalc {
   bool exact_;
   std::vector<int8_t> kindAt_;
   std::vector<int> cells_;
+  std::vector<int> byKind_;
   std::vector<int> group_;
+  std::vector<int> nearest_;
+  std::vector<int> size_;
 };
 
 Grid ToGrid(const Board& board) {
@@ -840,7 +869,9 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
 
   StateStore store;
   const size_t rootLength = Encode(root.cells.data(), 0, cells, key.data());
-  const uint16_t rootBound = bound(key.data(), rootLength);
+  int parentCost[BoundCalc::kKinds];  // the kinds' shares of the bound of the board expanded
+  int childCost[BoundCalc::kKinds];
+  const uint16_t rootBound = bound(key.data(), rootLength, parentCost, BoundCalc::kAllKinds);
   if (rootBound == kDead || (upper > 0 && rootBound >= upper)) return SolveOutcome::kUnsolvable;
   store.Add(key.data(), rootLength, HashKey(key.data(), rootLength), 0, 0, 0, rootBound);
 
@@ -898,6 +929,8 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
     std::copy(bricks.begin(), bricks.end(), parentGrid.begin());
     for (size_t i = 0; i < n; ++i)
       parentGrid[key[i] >> kKindBits] = static_cast<int8_t>((key[i] & kKindMask) + kFirstCube);
+    // Kept whole, so not dead: each child works out afresh only the kinds it moved.
+    bound.KindCosts(key.data(), n, parentCost, BoundCalc::kAllKinds);
 
     for (size_t i = 0; i < n && won == StateStore::kNone && !outOfBudget; ++i) {
       const int cell = key[i] >> kKindBits;
@@ -918,14 +951,20 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
         const size_t tail = std::lower_bound(key.begin() + head, key.begin() + n, hiKey) - key.begin();
         std::copy(key.begin(), key.begin() + head, childKey.begin());
         size_t m = head + Encode(child.data(), lo * rows, (hi + 1) * rows, childKey.data() + head);
+        const size_t changedEnd = m;
         m = std::copy(key.begin() + tail, key.begin() + n, childKey.begin() + m) - childKey.begin();
+        uint32_t moved = 0;  // kinds with a cube that moved or vanished
+        for (size_t j = head; j < tail; ++j) moved |= 1u << (key[j] & kKindMask);
+        for (size_t j = head; j < changedEnd; ++j) moved |= 1u << (childKey[j] & kKindMask);
 
         uint16_t move = static_cast<uint16_t>((cell << 1) | (dir > 0 ? 1 : 0));
+        bool flipped = false;
         if (mirrored && MirrorKey(childKey.data(), m, rows, cols, mirrorKey.data()) &&
             std::lexicographical_compare(mirrorKey.begin(), mirrorKey.begin() + m, childKey.begin(),
                                          childKey.begin() + m)) {
           childKey.swap(mirrorKey);
           move |= kFlipped;
+          flipped = true;
         }
         const auto childDepth = static_cast<uint16_t>(depth + 1);
         const uint64_t h = HashKey(childKey.data(), m);
@@ -937,7 +976,10 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
           enqueue(seen, childDepth, store.Bound(seen), m);
           continue;
         }
-        const uint16_t childBound = bound(childKey.data(), m);
+        // The board as pushed, not its mirror image: that is the one the
+        // kinds' shares were kept for (both have the same bound).
+        std::copy(parentCost, parentCost + BoundCalc::kKinds, childCost);
+        const uint16_t childBound = bound(flipped ? mirrorKey.data() : childKey.data(), m, childCost, moved);
         if (childBound == kDead || (upper > 0 && childDepth + childBound >= upper)) continue;
         if (result.statesExplored + store.Count() >= budget.states) {
           outOfBudget = true;
