@@ -455,7 +455,7 @@ class Lines {
   }
 
   static constexpr int kJointStates = 4096;
-  static constexpr size_t kJointAnswers = 1 << 16;
+  static constexpr size_t kJointAnswers = 1 << 14;
 
   // A state of the search, or a word with the takers of each of its kinds,
   // as bits: exact, so that two never share an entry. A line has 32 cells
@@ -559,6 +559,55 @@ class Lines {
   std::vector<int> busy_;
 };
 
+// The kinds' shares of the bound (see BoundCalc) already worked out, by the
+// cells of the kind's cubes: a share hangs on those cells alone, and the same
+// few cubes of a kind stand the same way on board after board, in one search
+// and the next. The cells themselves are compared, so a hit is the share
+// itself; a miss takes over its slot.
+class ShareCache {
+ public:
+  static constexpr size_t kMaxCubes = 24;  // kinds of more cubes are not kept
+  static constexpr size_t kMinCubes = 6;   // nor of fewer: worked out as fast as looked up
+
+  // The share of cubes on cells[0..m) in a bound exact or not, or -1.
+  int Find(bool exact, const int* cells, size_t m) const {
+    if (m > kMaxCubes || m < kMinCubes || entries_.empty()) return -1;
+    const Entry& e = entries_[Slot(exact, cells, m)];
+    if (e.count != m || e.exact != exact) return -1;
+    for (size_t i = 0; i < m; ++i)
+      if (e.cells[i] != cells[i]) return -1;
+    return e.share;
+  }
+
+  void Put(bool exact, const int* cells, size_t m, int share) {
+    if (m > kMaxCubes || m < kMinCubes) return;
+    if (entries_.empty()) entries_.resize(kSlots);  // only once a kind is big enough to be kept
+    Entry& e = entries_[Slot(exact, cells, m)];
+    e.count = static_cast<uint8_t>(m);
+    e.exact = exact;
+    e.share = share;
+    for (size_t i = 0; i < m; ++i) e.cells[i] = static_cast<uint16_t>(cells[i]);
+  }
+
+ private:
+  static constexpr size_t kSlots = 1 << 15;
+
+  struct Entry {
+    uint16_t cells[kMaxCubes] = {};
+    uint8_t count = 0;  // 0: empty (a kind with no cubes is never looked up)
+    bool exact = false;
+    int share = 0;
+  };
+
+  static size_t Slot(bool exact, const int* cells, size_t m) {
+    uint64_t h = exact ? 0x9E3779B97F4A7C15ull : 0xC2B2AE3D27D4EB4Full;
+    for (size_t i = 0; i < m; ++i) h = (h ^ static_cast<uint64_t>(cells[i])) * 0xFF51AFD7ED558CCDull;
+    return static_cast<size_t>(h ^ (h >> 29)) & (kSlots - 1);
+  }
+
+  std::vector<Entry> entries_;
+};
+
 // A lower bound on the pushes that still clear a board, or kDead.
 //
 // Cubes vanish two at a time, each with a partner of its kind that it touches
@@ -585,8 +634,8 @@ class Lines {
 // towards boards whose cubes stand near their twins.
 class BoundCalc {
  public:
-  BoundCalc(Reach& reach, Lines& lines, bool exact)
-      : reach_(reach), lines_(lines), exact_(exact), kindAt_(reach.Cells(), -1) {}
+  BoundCalc(Reach& reach, Lines& lines, ShareCache& shares, bool exact)
+      : reach_(reach), lines_(lines), shares_(shares), exact_(exact), kindAt_(reach.Cells(), -1) {}
 
   static constexpr int kKinds = kLastCube - kFirstCube + 1;
   static constexpr uint32_t kAllKinds = (1u << kKinds) - 1;
@@ -628,8 +677,13 @@ class BoundCalc {
         cost[k] = 0;
         if (count[k] == 0) continue;
         if (count[k] % 2 != 0) return kNever;
-        cells_.assign(byKind_.begin() + start[k], byKind_.begin() + start[k + 1]);
-        cost[k] = cells_.size() > kMaxPairedGroup ? ManyCubes() : Pairing(0, 0);
+        const int* cells = byKind_.data() + start[k];
+        cost[k] = shares_.Find(exact_, cells, static_cast<size_t>(count[k]));
+        if (cost[k] < 0) {
+          cells_.assign(cells, cells + count[k]);
+          cost[k] = cells_.size() > kMaxPairedGroup ? ManyCubes() : Pairing(0, 0);
+          shares_.Put(exact_, cells, cells_.size(), cost[k]);
+        }
         if (cost[k] >= kNever) return kNever;
       }
       total += cost[k];
@@ -689,6 +743,7 @@ class BoundCalc {
 
   Reach& reach_;
   Lines& lines_;
+  ShareCache& shares_;
   bool exact_;
   std::vector<int8_t> kindAt_;
   std::vector<int> cells_;
@@ -854,12 +909,13 @@ constexpr size_t kRestartBoards = 5000;
 // jitter, each board's priority gains a number below it drawn from the seed
 // and the board's id: another order among boards of nearly the same promise,
 // in a search that still keeps every board, so running out is still a proof.
-SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& reach, Lines& lines, Goal goal,
+SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& reach, Lines& lines,
+                    ShareCache& shares, Goal goal,
                     size_t upper, Budget& budget, SolveResult& result, std::vector<SolverMove>& moves,
                     uint64_t seed = 0, int jitter = 0) {
   const size_t cells = root.cells.size();
   const bool shortest = goal == Goal::kShortest;
-  BoundCalc bound(reach, lines, shortest);
+  BoundCalc bound(reach, lines, shares, shortest);
 
   std::vector<uint16_t> key(cells);
   std::vector<uint16_t> childKey(cells);
@@ -1026,6 +1082,7 @@ struct Prepared {
   std::vector<int8_t> bricks;  // obstacles only; a state's cubes are laid onto a copy of it
   std::unique_ptr<Reach> reach;
   std::unique_ptr<Lines> lines;
+  ShareCache shares;
   std::vector<Grid> groups;
 };
 
@@ -1100,7 +1157,8 @@ SolveResult Finish(SolveResult& result, SolveOutcome outcome, std::chrono::stead
 // the others do not within a second, and any, run to the end, proves a loss.
 SolveOutcome Decide(Prepared& p, const Grid& group, Budget& budget, SolveResult& result,
                     std::vector<SolverMove>& moves) {
-  if (!budget.timed) return Search(group, p.bricks, *p.reach, *p.lines, Goal::kAnyWin, 0, budget, result, moves);
+  if (!budget.timed)
+    return Search(group, p.bricks, *p.reach, *p.lines, p.shares, Goal::kAnyWin, 0, budget, result, moves);
   SolveOutcome outcome = SolveOutcome::kUnknown;
   using Clock = std::chrono::steady_clock;
   for (const auto& turn : kDecideTurns) {
@@ -1110,7 +1168,8 @@ SolveOutcome Decide(Prepared& p, const Grid& group, Budget& budget, SolveResult&
       share.deadline = now + std::chrono::duration_cast<Clock::duration>((budget.deadline - now) * turn.share);
     for (uint64_t seed = 1;; ++seed) {
       if (turn.jitter > 0) share.states = std::min(budget.states, result.statesExplored + kRestartBoards);
-      outcome = Search(group, p.bricks, *p.reach, *p.lines, turn.goal, 0, share, result, moves, seed, turn.jitter);
+      outcome = Search(group, p.bricks, *p.reach, *p.lines, p.shares, turn.goal, 0, share, result, moves, seed,
+                       turn.jitter);
       if (outcome != SolveOutcome::kUnknown || result.stopped) return outcome;
       // Out of time, or of the boards the caller grants.
       if (turn.jitter == 0 || Clock::now() >= share.deadline || result.statesExplored >= budget.states) break;
@@ -1133,8 +1192,8 @@ SolveResult Run(const Board& start, const SolveLimits& limits, bool decideFirst,
   std::vector<std::vector<SolverMove>> wins(p.groups.size());
   for (size_t g = 0; g < p.groups.size(); ++g) {
     const SolveOutcome outcome = decideFirst ? Decide(p, p.groups[g], budget, result, wins[g])
-                                             : Search(p.groups[g], p.bricks, *p.reach, *p.lines, Goal::kShortest, 0,
-                                                      budget, result, wins[g]);
+                                             : Search(p.groups[g], p.bricks, *p.reach, *p.lines, p.shares,
+                                                      Goal::kShortest, 0, budget, result, wins[g]);
     if (outcome != SolveOutcome::kSolved) return Finish(result, outcome, began);
   }
   result.shortest = !decideFirst;
@@ -1142,7 +1201,7 @@ SolveResult Run(const Board& start, const SolveLimits& limits, bool decideFirst,
     result.shortest = true;
     for (size_t g = 0; g < p.groups.size(); ++g) {
       std::vector<SolverMove> shorter;
-      const SolveOutcome better = Search(p.groups[g], p.bricks, *p.reach, *p.lines, Goal::kShortest,
+      const SolveOutcome better = Search(p.groups[g], p.bricks, *p.reach, *p.lines, p.shares, Goal::kShortest,
                                          wins[g].size(), budget, result, shorter);
       if (better == SolveOutcome::kSolved) wins[g].swap(shorter);
       // Out of budget: the win in hand may not be the shortest.
