@@ -1007,11 +1007,11 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
         const size_t tail = std::lower_bound(key.begin() + head, key.begin() + n, hiKey) - key.begin();
         std::copy(key.begin(), key.begin() + head, childKey.begin());
         size_t m = head + Encode(child.data(), lo * rows, (hi + 1) * rows, childKey.data() + head);
-        const size_t changedEnd = m;
         m = std::copy(key.begin() + tail, key.begin() + n, childKey.begin() + m) - childKey.begin();
-        uint32_t moved = 0;  // kinds with a cube that moved or vanished
+        // The kinds with a cube that may have moved or vanished: the cubes of
+        // lo..hi after settling are those before, less the ones that vanished.
+        uint32_t moved = 0;
         for (size_t j = head; j < tail; ++j) moved |= 1u << (key[j] & kKindMask);
-        for (size_t j = head; j < changedEnd; ++j) moved |= 1u << (childKey[j] & kKindMask);
 
         uint16_t move = static_cast<uint16_t>((cell << 1) | (dir > 0 ? 1 : 0));
         bool flipped = false;
