@@ -7,6 +7,8 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace tumbol {
 namespace {
@@ -412,7 +414,102 @@ class Lines {
     if (scarce == 0) return FewestTaken(word, length, helped, -1) < kNoWay;
     for (int k = 0; k < 32; ++k)
       if ((scarce >> k & 1) && FewestTaken(word, length, helped, k) > outside[k]) return false;
+    // Each scarce kind alone can spare its takers, the others taking freely;
+    // with two or more scarce kinds, all of them at once may not.
+    if ((scarce & (scarce - 1)) != 0) return JointClearable(word, length, outside, scarce);
     return true;
+  }
+
+  // Whether some letters, at most outside[k] of each kind k, can be taken so
+  // that the rest pair off. Taking them first loses nothing (a letter gone
+  // only ever brings others together), and what is left pairs off exactly
+  // when cancelling equal neighbours ends in nothing, which does not hang on
+  // the order of the cancelling: as on a stack, left to right. So the search
+  // walks the word once for each choice of letters taken, with the stack and
+  // the takers left as its state. A kind not scarce has takers for all its
+  // letters and counts as unlimited. Past kJointStates states it gives up
+  // and says yes, which cuts nothing.
+  bool JointClearable(const int* word, int length, const int* outside, uint32_t scarce) {
+    word_ = word;
+    length_ = length;
+    scarce_ = scarce;
+    for (int k = 0; k < 32; ++k) budget_[k] = outside[k] > 0 && !(scarce >> k & 1) ? length : outside[k];
+    // The same word with the same takers comes back on board after board.
+    Packed whole;
+    uint32_t present = 0;
+    for (int j = 0; j < length; ++j) {
+      whole.Put(static_cast<unsigned>(word[j]), 5);
+      present |= 1u << word[j];
+    }
+    for (int k = 0; k < 32; ++k)
+      if (present >> k & 1) whole.Put(static_cast<unsigned>(std::min(budget_[k], 63)), 6);
+    const auto known = answers_.find(whole);
+    if (known != answers_.end()) return known->second;
+    depth_ = 0;
+    states_ = 0;
+    seen_.clear();
+    const bool ok = Joint(0) || states_ > kJointStates;
+    if (answers_.size() >= kJointAnswers) answers_.clear();
+    answers_.emplace(whole, ok);
+    return ok;
+  }
+
+  static constexpr int kJointStates = 4096;
+  static constexpr size_t kJointAnswers = 1 << 14;
+
+  // A state of the search, or a word with the takers of each of its kinds,
+  // as bits: exact, so that two never share an entry. A line has 32 cells
+  // at most: 5 bits a letter and 6 a kind fit.
+  struct Packed {
+    uint64_t w[6] = {};
+    int bits = 0;
+    void Put(unsigned v, int n) {
+      w[bits / 64] |= static_cast<uint64_t>(v) << (bits % 64);
+      if (bits % 64 + n > 64) w[bits / 64 + 1] |= static_cast<uint64_t>(v) >> (64 - bits % 64);
+      bits += n;
+    }
+    bool operator==(const Packed& o) const { return std::memcmp(w, o.w, sizeof w) == 0 && bits == o.bits; }
+  };
+  struct PackedHash {
+    size_t operator()(const Packed& p) const {
+      uint64_t h = static_cast<uint64_t>(p.bits);
+      for (uint64_t x : p.w) h = (h ^ x) * 0x9E3779B97F4A7C15ull;
+      return static_cast<size_t>(h ^ (h >> 31));
+    }
+  };
+
+  // Position i, the takers left of each scarce kind, and the stack.
+  Packed Pack(int i) const {
+    Packed p;
+    p.Put(static_cast<unsigned>(i + 1), 6);
+    for (int k = 0; k < 32; ++k)
+      if (scarce_ >> k & 1) p.Put(static_cast<unsigned>(budget_[k]), 6);
+    for (int j = 0; j < depth_; ++j) p.Put(static_cast<unsigned>(stack_[j]), 5);
+    return p;
+  }
+
+  bool Joint(int i) {
+    if (i == length_) return depth_ == 0;
+    if (depth_ > length_ - i || states_ > kJointStates) return false;
+    if (!seen_.insert(Pack(i)).second) return false;  // failed before
+    ++states_;
+    const int k = word_[i];
+    bool ok;
+    if (depth_ > 0 && stack_[depth_ - 1] == k) {
+      --depth_;
+      ok = Joint(i + 1);
+      stack_[depth_++] = static_cast<char>(k);
+    } else {
+      stack_[depth_++] = static_cast<char>(k);
+      ok = Joint(i + 1);
+      --depth_;
+    }
+    if (!ok && budget_[k] > 0) {
+      --budget_[k];
+      ok = Joint(i + 1);
+      ++budget_[k];
+    }
+    return ok;
   }
 
   static constexpr int kNoWay = 1 << 20;
@@ -445,11 +542,70 @@ class Lines {
     return cost[0][length];
   }
 
+  const int* word_ = nullptr;
+  int length_ = 0;
+  uint32_t scarce_ = 0;
+  int budget_[32] = {};
+  char stack_[32] = {};
+  int depth_ = 0;
+  int states_ = 0;
+  std::unordered_set<Packed, PackedHash> seen_;
+  std::unordered_map<Packed, bool, PackedHash> answers_;
+
   const Reach& reach_;
   std::vector<int> lineOf_;
   std::vector<Line> lines_;
   std::vector<int> count_;
   std::vector<int> busy_;
+};
+
+// The kinds' shares of the bound (see BoundCalc) already worked out, by the
+// cells of the kind's cubes: a share hangs on those cells alone, and the same
+// few cubes of a kind stand the same way on board after board, in one search
+// and the next. The cells themselves are compared, so a hit is the share
+// itself; a miss takes over its slot.
+class ShareCache {
+ public:
+  static constexpr size_t kMaxCubes = 24;  // kinds of more cubes are not kept
+  static constexpr size_t kMinCubes = 6;   // nor of fewer: worked out as fast as looked up
+
+  // The share of cubes on cells[0..m) in a bound exact or not, or -1.
+  int Find(bool exact, const int* cells, size_t m) const {
+    if (m > kMaxCubes || m < kMinCubes || entries_.empty()) return -1;
+    const Entry& e = entries_[Slot(exact, cells, m)];
+    if (e.count != m || e.exact != exact) return -1;
+    for (size_t i = 0; i < m; ++i)
+      if (e.cells[i] != cells[i]) return -1;
+    return e.share;
+  }
+
+  void Put(bool exact, const int* cells, size_t m, int share) {
+    if (m > kMaxCubes || m < kMinCubes) return;
+    if (entries_.empty()) entries_.resize(kSlots);  // only once a kind is big enough to be kept
+    Entry& e = entries_[Slot(exact, cells, m)];
+    e.count = static_cast<uint8_t>(m);
+    e.exact = exact;
+    e.share = share;
+    for (size_t i = 0; i < m; ++i) e.cells[i] = static_cast<uint16_t>(cells[i]);
+  }
+
+ private:
+  static constexpr size_t kSlots = 1 << 15;
+
+  struct Entry {
+    uint16_t cells[kMaxCubes] = {};
+    uint8_t count = 0;  // 0: empty (a kind with no cubes is never looked up)
+    bool exact = false;
+    int share = 0;
+  };
+
+  static size_t Slot(bool exact, const int* cells, size_t m) {
+    uint64_t h = exact ? 0x9E3779B97F4A7C15ull : 0xC2B2AE3D27D4EB4Full;
+    for (size_t i = 0; i < m; ++i) h = (h ^ static_cast<uint64_t>(cells[i])) * 0xFF51AFD7ED558CCDull;
+    return static_cast<size_t>(h ^ (h >> 29)) & (kSlots - 1);
+  }
+
+  std::vector<Entry> entries_;
 };
 
 // A lower bound on the pushes that still clear a board, or kDead.
@@ -478,23 +634,20 @@ class Lines {
 // towards boards whose cubes stand near their twins.
 class BoundCalc {
  public:
-  BoundCalc(Reach& reach, Lines& lines, bool exact)
-      : reach_(reach), lines_(lines), exact_(exact), kindAt_(reach.Cells(), -1) {}
+  BoundCalc(Reach& reach, Lines& lines, ShareCache& shares, bool exact)
+      : reach_(reach), lines_(lines), shares_(shares), exact_(exact), kindAt_(reach.Cells(), -1) {}
 
-  uint16_t operator()(const uint16_t* key, size_t n) {
-    int count[kKinds] = {};
-    for (size_t i = 0; i < n; ++i) ++count[key[i] & kKindMask];
-    int total = 0;
-    for (int k = 0; k < kKinds; ++k) {
-      if (count[k] == 0) continue;
-      if (count[k] % 2 != 0) return kDead;
-      cells_.clear();
-      for (size_t i = 0; i < n; ++i)
-        if ((key[i] & kKindMask) == k) cells_.push_back(key[i] >> kKindBits);
-      const int cost = cells_.size() > kMaxPairedGroup ? ManyCubes() : Pairing(0, 0);
-      if (cost >= kNever) return kDead;
-      total += cost;
-    }
+  static constexpr int kKinds = kLastCube - kFirstCube + 1;
+  static constexpr uint32_t kAllKinds = (1u << kKinds) - 1;
+
+  // The bound of a board, or kDead. cost holds each kind's share of the
+  // bound for a board that differs from this one only in the cubes of the
+  // kinds in redo; those shares are worked out afresh and written back, the
+  // others taken as they are (a kind's share hangs on its own cubes only).
+  // With every kind in redo, cost need hold nothing yet.
+  uint16_t operator()(const uint16_t* key, size_t n, int* cost, uint32_t redo) {
+    const int total = KindCosts(key, n, cost, redo);
+    if (total == kNever) return kDead;
     if (lines_.Count() > 0) {
       for (size_t i = 0; i < n; ++i) kindAt_[key[i] >> kKindBits] = static_cast<int8_t>(key[i] & kKindMask);
       const bool clearable = lines_.Clearable(kindAt_.data(), key, n, kKindBits);
@@ -504,8 +657,41 @@ class BoundCalc {
     return static_cast<uint16_t>(std::min(total, kMaxBound));
   }
 
+  // The kinds' shares alone, summed, as above; kNever when a kind can not be
+  // paired off.
+  int KindCosts(const uint16_t* key, size_t n, int* cost, uint32_t redo) {
+    int count[kKinds] = {};
+    for (size_t i = 0; i < n; ++i) ++count[key[i] & kKindMask];
+    int start[kKinds + 1] = {};
+    for (int k = 0; k < kKinds; ++k) start[k + 1] = start[k] + ((redo >> k & 1) ? count[k] : 0);
+    byKind_.resize(static_cast<size_t>(start[kKinds]));
+    int fill[kKinds];
+    std::copy(start, start + kKinds, fill);
+    for (size_t i = 0; i < n; ++i) {
+      const int k = key[i] & kKindMask;
+      if (redo >> k & 1) byKind_[static_cast<size_t>(fill[k]++)] = key[i] >> kKindBits;
+    }
+    int total = 0;
+    for (int k = 0; k < kKinds; ++k) {
+      if (redo >> k & 1) {
+        cost[k] = 0;
+        if (count[k] == 0) continue;
+        if (count[k] % 2 != 0) return kNever;
+        const int* cells = byKind_.data() + start[k];
+        cost[k] = shares_.Find(exact_, cells, static_cast<size_t>(count[k]));
+        if (cost[k] < 0) {
+          cells_.assign(cells, cells + count[k]);
+          cost[k] = cells_.size() > kMaxPairedGroup ? ManyCubes() : Pairing(0, 0);
+          shares_.Put(exact_, cells, cells_.size(), cost[k]);
+        }
+        if (cost[k] >= kNever) return kNever;
+      }
+      total += cost[k];
+    }
+    return total;
+  }
+
  private:
-  static constexpr int kKinds = kLastCube - kFirstCube + 1;
   // Past this a kind's pairings are too many to enumerate.
   static constexpr size_t kMaxPairedGroup = 10;
 
@@ -534,32 +720,37 @@ class BoundCalc {
       while (group_[i] != i) i = group_[i] = group_[group_[i]];
       return i;
     };
-    int guide = 0;
-    for (size_t i = 0; i < m; ++i) {
-      int nearest = kNever;
-      for (size_t j = 0; j < m; ++j) {
-        if (i == j) continue;
+    nearest_.assign(m, kNever);
+    for (size_t i = 0; i < m; ++i)
+      for (size_t j = i + 1; j < m; ++j) {
         const int cost = reach_.PairCost(cells_[i], cells_[j]);
         if (cost >= kNever) continue;
-        nearest = std::min(nearest, cost);
-        if (j > i) group_[find(static_cast<int>(i))] = find(static_cast<int>(j));
+        nearest_[i] = std::min(nearest_[i], cost);
+        nearest_[j] = std::min(nearest_[j], cost);
+        group_[find(static_cast<int>(i))] = find(static_cast<int>(j));
       }
-      if (nearest >= kNever) return kNever;
-      guide += nearest;
+    int guide = 0;
+    for (size_t i = 0; i < m; ++i) {
+      if (nearest_[i] >= kNever) return kNever;
+      guide += nearest_[i];
     }
-    std::vector<int> size(m, 0);
-    for (size_t i = 0; i < m; ++i) ++size[find(static_cast<int>(i))];
-    for (int s : size)
+    size_.assign(m, 0);
+    for (size_t i = 0; i < m; ++i) ++size_[find(static_cast<int>(i))];
+    for (int s : size_)
       if (s % 2 != 0) return kNever;
     return exact_ ? 0 : guide / 2;
   }
 
   Reach& reach_;
   Lines& lines_;
+  ShareCache& shares_;
   bool exact_;
   std::vector<int8_t> kindAt_;
   std::vector<int> cells_;
+  std::vector<int> byKind_;
   std::vector<int> group_;
+  std::vector<int> nearest_;
+  std::vector<int> size_;
 };
 
 Grid ToGrid(const Board& board) {
@@ -718,12 +909,13 @@ constexpr size_t kRestartBoards = 5000;
 // jitter, each board's priority gains a number below it drawn from the seed
 // and the board's id: another order among boards of nearly the same promise,
 // in a search that still keeps every board, so running out is still a proof.
-SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& reach, Lines& lines, Goal goal,
+SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& reach, Lines& lines,
+                    ShareCache& shares, Goal goal,
                     size_t upper, Budget& budget, SolveResult& result, std::vector<SolverMove>& moves,
                     uint64_t seed = 0, int jitter = 0) {
   const size_t cells = root.cells.size();
   const bool shortest = goal == Goal::kShortest;
-  BoundCalc bound(reach, lines, shortest);
+  BoundCalc bound(reach, lines, shares, shortest);
 
   std::vector<uint16_t> key(cells);
   std::vector<uint16_t> childKey(cells);
@@ -733,7 +925,9 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
 
   StateStore store;
   const size_t rootLength = Encode(root.cells.data(), 0, cells, key.data());
-  const uint16_t rootBound = bound(key.data(), rootLength);
+  int parentCost[BoundCalc::kKinds];  // the kinds' shares of the bound of the board expanded
+  int childCost[BoundCalc::kKinds];
+  const uint16_t rootBound = bound(key.data(), rootLength, parentCost, BoundCalc::kAllKinds);
   if (rootBound == kDead || (upper > 0 && rootBound >= upper)) return SolveOutcome::kUnsolvable;
   store.Add(key.data(), rootLength, HashKey(key.data(), rootLength), 0, 0, 0, rootBound);
 
@@ -791,6 +985,8 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
     std::copy(bricks.begin(), bricks.end(), parentGrid.begin());
     for (size_t i = 0; i < n; ++i)
       parentGrid[key[i] >> kKindBits] = static_cast<int8_t>((key[i] & kKindMask) + kFirstCube);
+    // Kept whole, so not dead: each child works out afresh only the kinds it moved.
+    bound.KindCosts(key.data(), n, parentCost, BoundCalc::kAllKinds);
 
     for (size_t i = 0; i < n && won == StateStore::kNone && !outOfBudget; ++i) {
       const int cell = key[i] >> kKindBits;
@@ -812,13 +1008,19 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
         std::copy(key.begin(), key.begin() + head, childKey.begin());
         size_t m = head + Encode(child.data(), lo * rows, (hi + 1) * rows, childKey.data() + head);
         m = std::copy(key.begin() + tail, key.begin() + n, childKey.begin() + m) - childKey.begin();
+        // The kinds with a cube that may have moved or vanished: the cubes of
+        // lo..hi after settling are those before, less the ones that vanished.
+        uint32_t moved = 0;
+        for (size_t j = head; j < tail; ++j) moved |= 1u << (key[j] & kKindMask);
 
         uint16_t move = static_cast<uint16_t>((cell << 1) | (dir > 0 ? 1 : 0));
+        bool flipped = false;
         if (mirrored && MirrorKey(childKey.data(), m, rows, cols, mirrorKey.data()) &&
             std::lexicographical_compare(mirrorKey.begin(), mirrorKey.begin() + m, childKey.begin(),
                                          childKey.begin() + m)) {
           childKey.swap(mirrorKey);
           move |= kFlipped;
+          flipped = true;
         }
         const auto childDepth = static_cast<uint16_t>(depth + 1);
         const uint64_t h = HashKey(childKey.data(), m);
@@ -830,7 +1032,10 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
           enqueue(seen, childDepth, store.Bound(seen), m);
           continue;
         }
-        const uint16_t childBound = bound(childKey.data(), m);
+        // The board as pushed, not its mirror image: that is the one the
+        // kinds' shares were kept for (both have the same bound).
+        std::copy(parentCost, parentCost + BoundCalc::kKinds, childCost);
+        const uint16_t childBound = bound(flipped ? mirrorKey.data() : childKey.data(), m, childCost, moved);
         if (childBound == kDead || (upper > 0 && childDepth + childBound >= upper)) continue;
         if (result.statesExplored + store.Count() >= budget.states) {
           outOfBudget = true;
@@ -877,6 +1082,7 @@ struct Prepared {
   std::vector<int8_t> bricks;  // obstacles only; a state's cubes are laid onto a copy of it
   std::unique_ptr<Reach> reach;
   std::unique_ptr<Lines> lines;
+  ShareCache shares;
   std::vector<Grid> groups;
 };
 
@@ -951,7 +1157,8 @@ SolveResult Finish(SolveResult& result, SolveOutcome outcome, std::chrono::stead
 // the others do not within a second, and any, run to the end, proves a loss.
 SolveOutcome Decide(Prepared& p, const Grid& group, Budget& budget, SolveResult& result,
                     std::vector<SolverMove>& moves) {
-  if (!budget.timed) return Search(group, p.bricks, *p.reach, *p.lines, Goal::kAnyWin, 0, budget, result, moves);
+  if (!budget.timed)
+    return Search(group, p.bricks, *p.reach, *p.lines, p.shares, Goal::kAnyWin, 0, budget, result, moves);
   SolveOutcome outcome = SolveOutcome::kUnknown;
   using Clock = std::chrono::steady_clock;
   for (const auto& turn : kDecideTurns) {
@@ -961,7 +1168,8 @@ SolveOutcome Decide(Prepared& p, const Grid& group, Budget& budget, SolveResult&
       share.deadline = now + std::chrono::duration_cast<Clock::duration>((budget.deadline - now) * turn.share);
     for (uint64_t seed = 1;; ++seed) {
       if (turn.jitter > 0) share.states = std::min(budget.states, result.statesExplored + kRestartBoards);
-      outcome = Search(group, p.bricks, *p.reach, *p.lines, turn.goal, 0, share, result, moves, seed, turn.jitter);
+      outcome = Search(group, p.bricks, *p.reach, *p.lines, p.shares, turn.goal, 0, share, result, moves, seed,
+                       turn.jitter);
       if (outcome != SolveOutcome::kUnknown || result.stopped) return outcome;
       // Out of time, or of the boards the caller grants.
       if (turn.jitter == 0 || Clock::now() >= share.deadline || result.statesExplored >= budget.states) break;
@@ -984,8 +1192,8 @@ SolveResult Run(const Board& start, const SolveLimits& limits, bool decideFirst,
   std::vector<std::vector<SolverMove>> wins(p.groups.size());
   for (size_t g = 0; g < p.groups.size(); ++g) {
     const SolveOutcome outcome = decideFirst ? Decide(p, p.groups[g], budget, result, wins[g])
-                                             : Search(p.groups[g], p.bricks, *p.reach, *p.lines, Goal::kShortest, 0,
-                                                      budget, result, wins[g]);
+                                             : Search(p.groups[g], p.bricks, *p.reach, *p.lines, p.shares,
+                                                      Goal::kShortest, 0, budget, result, wins[g]);
     if (outcome != SolveOutcome::kSolved) return Finish(result, outcome, began);
   }
   result.shortest = !decideFirst;
@@ -993,7 +1201,7 @@ SolveResult Run(const Board& start, const SolveLimits& limits, bool decideFirst,
     result.shortest = true;
     for (size_t g = 0; g < p.groups.size(); ++g) {
       std::vector<SolverMove> shorter;
-      const SolveOutcome better = Search(p.groups[g], p.bricks, *p.reach, *p.lines, Goal::kShortest,
+      const SolveOutcome better = Search(p.groups[g], p.bricks, *p.reach, *p.lines, p.shares, Goal::kShortest,
                                          wins[g].size(), budget, result, shorter);
       if (better == SolveOutcome::kSolved) wins[g].swap(shorter);
       // Out of budget: the win in hand may not be the shortest.

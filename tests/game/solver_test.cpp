@@ -176,6 +176,12 @@ TEST(DecideLevel, OrderOfRowsAndShaftsAndOddGroupsOfManyCubes) {
       // 3 is below the ledge. With that 3 on the ledge's end instead, both go.
       {{"03000000", "12323100", "11111100", "00000003", floor}, SolveOutcome::kUnsolvable},
       {{"03000300", "12323100", "11111100", "00000000", floor}, SolveOutcome::kSolved},
+      // A closed row 5 2 3 5 2 3 2 3 with one 2 and one 3 to drop in: each
+      // kind alone can spare its one taker, but the 5s meet only once a 2
+      // and a 3 between them are taken, and then 2 3 2 3 is left. With the
+      // second 5 one letter nearer, one 2 lets the 5s meet and one 3 the rest.
+      {{"0020003", "0010001", "523523231", floor}, SolveOutcome::kUnsolvable},
+      {{"0020003", "0010001", "525323231", floor}, SolveOutcome::kSolved},
       {{wall + "2", wall + "1", row, floor}, SolveOutcome::kSolved},
       {{std::string(11, '0') + "3", "2" + wall.substr(1) + "3", "1" + wall.substr(1) + "2020202020", row.substr(0, 12) + "1010101010",
         floor},
