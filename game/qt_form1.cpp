@@ -87,7 +87,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
     Image1[i] = button;
   }
 
- QFont small = font();
+  QFont small = font();
   small.setPixelSize(11);
   Label1 = MakeLabel(32, 544, 33, 17, QStringLiteral("0/0"));
   Label2 = MakeLabel(97, 573, 72, 16, QStringLiteral("Жизни - 0"));
@@ -103,7 +103,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
     FitFontToWidth(label, {label == Label3 ? label->text() : QStringLiteral("00:00:00")}, label->width());
   }
   Label5->setFont(Label4->font());
- Text1 = new QLineEdit(this);
+  Text1 = new QLineEdit(this);
   Text1->setGeometry(218, 562, 113, 19);
   Text1->setFont(small);
   connect(Text1, &QLineEdit::editingFinished, this, &Form1::Text1_Changed);
@@ -111,7 +111,7 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   ShowModeControls(true);
   Label2->setVisible(false);
 
- Image3 = MakeMusicSwitch(music, this);
+  Image3 = MakeMusicSwitch(music, this);
   Timer1.setInterval(50);
   Timer1.setSingleShot(true);
   connect(&Timer1, &QTimer::timeout, this, [this] { music.Timer1_Timer(); });
