@@ -81,6 +81,12 @@ int Main(int argc, char** argv) {
     if (runtime == nullptr || ::access(bus.c_str(), F_OK) != 0)
       setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/tumbol-no-session-bus", 0);
   }
+  // The skin decodes on another core from the start, while the application
+  // connects to the display and the window is built; the window's outline
+  // and face are cut there from it.
+  PictureReadAhead readAhead;
+  const std::string early = ExecutableFolder();
+  if (!early.empty()) readAhead.Start(QString::fromStdString(early + "skins.bmp"), Form1::kSize, true);
   // Reading the font configuration is the slowest step of a Qt start; it runs
   // on the other core while the application connects to the display, which
   // asks for no font. It holds only the faces the windows use, so the first
@@ -89,12 +95,6 @@ int Main(int argc, char** argv) {
   // face while this thread builds the windows: its caption is the first text
   // drawn, the dearest, as the font database is filled and every glyph
   // loaded and rendered for the first time.
-  // The skin decodes on another core from the start, while the application
-  // connects to the display and the window is built; the window's outline
-  // and face are cut there from it.
-  PictureReadAhead readAhead;
-  const std::string early = ExecutableFolder();
-  if (!early.empty()) readAhead.Start(QString::fromStdString(early + "skins.bmp"), Form1::kSize, true);
   std::promise<void> fontsConfigured;
   std::future<void> configured = fontsConfigured.get_future();
   std::promise<qreal> appReady;  // with the pixel ratio to paint the face at

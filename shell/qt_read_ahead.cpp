@@ -1,5 +1,6 @@
 #include "shell/qt_read_ahead.h"
 
+#include <chrono>
 #include <cstring>
 
 #include "base/data_file.h"
@@ -62,7 +63,16 @@ QImage ReadPicture(const QString& path) {
 }
 
 void PictureReadAhead::Start(const QString& path, QSize outlineFor, bool beforeApplication) {
-  if (pending_.count(path) != 0) return;
+  auto found = pending_.find(path);
+  if (found != pending_.end()) {
+    // A read ahead of the application that left the picture to the taking is
+    // done again here, now that any reader may be used.
+    const Pending& p = found->second;
+    if (beforeApplication || p.imageTaken || p.outlineTaken ||
+        p.decoded.wait_for(std::chrono::seconds(0)) != std::future_status::ready || p.decoded.get().whole)
+      return;
+    pending_.erase(found);
+  }
   pending_[path].decoded = std::async(std::launch::async, [path, outlineFor, beforeApplication] {
     Decoded d;
     if (beforeApplication) {
