@@ -78,7 +78,7 @@ QRect CursorRect(int row, int col) { return CellRect(row, col).adjusted(-2, -2, 
 }  // namespace
 
 BoardPicture::BoardPicture(QWidget* parent)
-    : QWidget(parent), frame_(kBoardPixelsWide, kBoardPixelsHigh, QImage::Format_RGB32) {
+    : QWidget(parent) {
   setFixedSize(kBoardPixelsWide, kBoardPixelsHigh);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -87,7 +87,7 @@ BoardPicture::BoardPicture(QWidget* parent)
     if (hintShown_.hasExpired(kHintSeconds * 1000)) return StopHint();
     update(HintRect());
   });
-  Clear();
+  // The frame is made at the first clearing, from the background by then.
 }
 
 void BoardPicture::ShowHint(int row, int col, int dir) {
@@ -127,21 +127,33 @@ QRect BoardPicture::HintRect() const {
 
 void BoardPicture::SetBackground(const QImage& background) {
   background_ = background.convertToFormat(QImage::Format_RGB32);
+  if (background_.size() == QSize(kBoardPixelsWide, kBoardPixelsHigh))
+    firstFrame_ = std::async(std::launch::async, [copy = background_] { return copy.copy(); });
   Clear();
   Present();
 }
 
 QPainter& BoardPicture::Painter() {
+  if (frame_.isNull()) Clear();
+  // Still the cleared frame, shared with the background: the copy made
+  // ahead takes its place.
+  if (firstFrame_.valid() && frame_.constBits() == background_.constBits()) frame_ = firstFrame_.get();
   if (!painter_) painter_ = std::make_unique<QPainter>(&frame_);
   return *painter_;
 }
 
 void BoardPicture::Clear() {
   painter_.reset();
-  if (background_.isNull())
-    frame_.fill(QColor(24, 26, 34));
-  else
-    Painter().drawImage(0, 0, background_);
+  const QSize size(kBoardPixelsWide, kBoardPixelsHigh);
+  // A background of the board's size is the cleared frame: shared, it is
+  // copied only when the first tile is drawn, after the window is shown.
+  if (background_.size() == size) {
+    frame_ = background_;
+    return;
+  }
+  if (frame_.size() != size) frame_ = QImage(size, QImage::Format_RGB32);
+  frame_.fill(QColor(24, 26, 34));
+  if (!background_.isNull()) Painter().drawImage(0, 0, background_);
 }
 
 void BoardPicture::LoadPictures() {
@@ -175,6 +187,7 @@ void BoardPicture::Present() {
 
 void BoardPicture::paintEvent(QPaintEvent*) {
   painter_.reset();
+  if (frame_.isNull()) Clear();
   QPainter painter(this);
   painter.drawImage(0, 0, frame_);
   painter.setRenderHint(QPainter::Antialiasing);

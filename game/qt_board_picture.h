@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,7 @@ class BoardPicture : public QWidget, public BoardSurface {
   // The last painted frame.
   const QImage& Frame() {
     painter_.reset();
+    if (frame_.isNull()) Clear();
     return frame_;
   }
 
@@ -75,6 +77,9 @@ class BoardPicture : public QWidget, public BoardSurface {
 
   QImage frame_;
   QImage background_;
+  // A copy of the background to draw the first frame on, made on another
+  // core while the window is shown.
+  std::future<QImage> firstFrame_;
   std::vector<QImage> tiles_;  // index = cell code, 1-26, in the frame's format; empty until first drawn
   QImage burst_;
   QTimer hintTimer_;            // the pulse's frames

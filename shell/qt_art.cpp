@@ -34,9 +34,14 @@ QImage Unpacked(const QString& name) {
     return {};
   const qsizetype rowBytes = static_cast<qsizetype>(width) * 4;
   if (bytes.size() != static_cast<qsizetype>(sizeof header) + rowBytes * height) return {};
+  const auto* pixels = reinterpret_cast<const uchar*>(bytes.constData()) + sizeof header;
+  // The compiled-in bytes live as long as the program: aligned, the picture
+  // reads them in place, and is copied only if something paints on it.
+  if (reinterpret_cast<uintptr_t>(pixels) % alignof(uint32_t) == 0)
+    return QImage(pixels, static_cast<int>(width), static_cast<int>(height), rowBytes, format);
   QImage image(static_cast<int>(width), static_cast<int>(height), format);
   if (image.isNull() || image.bytesPerLine() != rowBytes) return {};
-  std::memcpy(image.bits(), bytes.constData() + sizeof header, static_cast<size_t>(rowBytes * height));
+  std::memcpy(image.bits(), pixels, static_cast<size_t>(rowBytes * height));
   return image;
 }
 
