@@ -10,8 +10,10 @@
 #   RUNS=5 bench/stalls.sh ...           # runs (default 3); figures per run and their worst
 #
 # The game's TUMBOL_STALL_WATCH=SECONDS has it time a 1 ms timer on the
-# interface thread and print, at the end, every gap of 2 ms or more past
-# its millisecond, and when the board started and stopped moving.
+# interface thread from the window's first paint on and print, at the end,
+# every gap of 2 ms or more past its millisecond, and when the board started
+# and stopped moving. The first paint itself ends the start-up
+# (bench/startup.sh times it); it is printed apart, as "shown in".
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 build="$(realpath -m "${1:-$here/../build}")"
@@ -54,20 +56,23 @@ for ((run = 1; run <= runs; run++)); do
   game=""
   python3 - "$dir/watch.txt" "$run" <<'PY'
 import sys
-stalls, motion, loads = [], [], []
+stalls, motion, loads, shown = [], [], [], 0.0
 for l in open(sys.argv[1]):
+    if l.startswith("stall watch: window shown"):
+        shown = float(l.split(":")[-1])
     if l.startswith("stall watch: stalls"):
         stalls = [tuple(map(float, x.split(":"))) for x in l.split("s:ms:")[1].split()]
     if l.startswith("stall watch: board in motion"):
         motion = [float(x) for x in l.split("s:")[1].split()]
     if l.startswith("stall watch: track loading"):
         loads = [float(x) for x in l.split("s:")[1].split()]
-worst = lambda a, b: max([ms for at, ms in stalls if a <= at < b] or [0])
+worst = lambda a, b: max([(ms, at) for at, ms in stalls if a <= at < b] or [(0, a)])
 # The second track starts loading at the third change of the probe; a build
 # without the probe gets the seconds after the first five.
 change = (loads[2] - 0.3, loads[2] + 1.5) if len(loads) >= 3 else (5, 10)
 slides = [round((motion[i + 1] - motion[i] - 0.16) * 1000, 1) for i in range(0, len(motion) - 1, 2)]
-print("run %s: longest stall 0-5 s %.1f ms, at the track change (%.1f-%.1f s) %.1f ms; slide-ins end late by %s ms"
-      % (sys.argv[2], worst(0, 5), change[0], change[1], worst(*change), " ".join(map(str, slides)) or "-"))
+print("run %s: shown in %.1f ms, then longest stall 0-5 s %.1f ms (at %.3f s), at the track change (%.1f-%.1f s)"
+      " %.1f ms (at %.3f s); slide-ins end late by %s ms"
+      % ((sys.argv[2], shown) + worst(0, 5) + change + worst(*change) + (" ".join(map(str, slides)) or "-",)))
 PY
 done

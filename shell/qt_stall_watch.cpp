@@ -6,8 +6,8 @@
 
 namespace tumbol {
 
-StallWatch::StallWatch(double seconds, std::function<void()> done)
-    : seconds_(seconds), done_(std::move(done)), worstBySecond_(static_cast<size_t>(std::ceil(seconds)), 0.0) {
+StallWatch::StallWatch(double seconds, double shownAfterMs, std::function<void()> done)
+    : seconds_(seconds), shownAfterMs_(shownAfterMs), done_(std::move(done)), worstBySecond_(static_cast<size_t>(std::ceil(seconds)), 0.0) {
   ticks_.setTimerType(Qt::PreciseTimer);
   ticks_.setInterval(1);
   connect(&ticks_, &QTimer::timeout, this, &StallWatch::Tick);
@@ -38,6 +38,7 @@ void StallWatch::Tick() {
 
 void StallWatch::Report() {
   ticks_.stop();
+  std::fprintf(stderr, "stall watch: window shown in the event loop's first turn, ms: %.1f\n", shownAfterMs_);
   std::fprintf(stderr, "stall watch: longest stall in each second, ms:");
   for (double worst : worstBySecond_) std::fprintf(stderr, " %.1f", worst);
   std::fprintf(stderr, "\nstall watch: stalls of 2 ms or more, s:ms:");

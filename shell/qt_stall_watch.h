@@ -16,8 +16,9 @@ namespace tumbol {
 
 class StallWatch : public QObject {
  public:
-  // Watches for `seconds`, then prints and calls `done`.
-  StallWatch(double seconds, std::function<void()> done);
+  // Watches for `seconds`, then prints (with `shownAfterMs`, how long the
+  // window took to show once the event loop ran) and calls `done`.
+  StallWatch(double seconds, double shownAfterMs, std::function<void()> done);
   // The times at which probe's answer changes are printed too (when a
   // sequence of frames starts and ends, when a track starts loading).
   void Probe(const std::string& name, std::function<bool()> probe);
@@ -35,6 +36,7 @@ class StallWatch : public QObject {
   QTimer ticks_;
   QElapsedTimer clock_;
   double seconds_;
+  double shownAfterMs_;
   std::function<void()> done_;
   qint64 lastNs_ = 0;
   std::vector<double> worstBySecond_;  // ms of the longest stall in each second
