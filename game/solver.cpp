@@ -98,6 +98,42 @@ void Settle(int8_t* g, int rows, int cols, int& lo, int& hi) {
   } while (Vanish(g, rows, cols, dirtyLo, dirtyHi));
 }
 
+// A push of the cube on cell from to the empty cell beside it, to, on a
+// board at rest, and the settling after it; lo..hi as for Settle. Only the
+// pushed cube and the pile it stood under move at first: the cube falls as
+// far as it can, the pile one cell. Any pair has one of them in it, as the
+// board held none, so when none of them touches its own kind nothing
+// vanishes and the board is at rest; else it settles as any other.
+void PushAndSettle(int8_t* g, int rows, int cols, int from, int to, int& lo, int& hi) {
+  const int8_t cube = g[from];
+  g[from] = kEmpty;
+  int landed = to;
+  while ((landed + 1) % rows != 0 && g[landed + 1] == kEmpty) ++landed;
+  g[landed] = cube;
+  int top = from;  // the pile's top cube ends on top
+  while (top % rows != 0 && IsCube(g[top - 1])) {
+    g[top] = g[top - 1];
+    --top;
+  }
+  g[top] = kEmpty;
+  auto touchesItsKind = [&](int x) {
+    const int8_t v = g[x];
+    const int r = x % rows;
+    return (x >= rows && g[x - rows] == v) || (x + rows < rows * cols && g[x + rows] == v) ||
+           (r > 0 && g[x - 1] == v) || (r + 1 < rows && g[x + 1] == v);
+  };
+  bool pairs = touchesItsKind(landed);
+  for (int x = from; x > top && !pairs; --x) pairs = touchesItsKind(x);
+  if (!pairs) return;
+  int dirtyLo = lo;
+  int dirtyHi = hi;
+  while (Vanish(g, rows, cols, dirtyLo, dirtyHi)) {
+    Fall(g, rows, dirtyLo, dirtyHi);
+    lo = std::min(lo, dirtyLo);
+    hi = std::max(hi, dirtyHi);
+  }
+}
+
 // A board never settled may hold touching pairs anywhere.
 void SettleAll(int8_t* g, int rows, int cols) {
   int lo = 0;
@@ -458,6 +494,27 @@ class Lines {
       if (letters[k] > outside[k] && outside[k] > 0) scarce |= 1u << k;
     }
     if (ends == 0 && (present & ~helped) == 0 && scarce == 0) return true;  // every letter can go alone
+    // The same word with the same takers comes back on board after board.
+    // Takers past the letters of their kind change nothing: counted up to
+    // those.
+    Packed whole;
+    for (int j = 0; j < length; ++j) whole.Put(static_cast<unsigned>(word[j]), 5);
+    for (int k = 0; k < 32; ++k)
+      if (present >> k & 1) {
+        whole.Put(static_cast<unsigned>(std::min(outside[k] - first[k] - last[k], letters[k])), 6);
+        whole.Put(static_cast<unsigned>(std::min(first[k], letters[k])), 6);
+        whole.Put(static_cast<unsigned>(std::min(last[k], letters[k])), 6);
+      }
+    const auto known = verdicts_.find(whole);
+    if (known != verdicts_.end()) return known->second;
+    const bool ok = WordClearable(word, length, outside, first, last, helped, scarce, ends);
+    if (verdicts_.size() >= kJointAnswers) verdicts_.clear();
+    verdicts_.emplace(whole, ok);
+    return ok;
+  }
+
+  bool WordClearable(const int* word, int length, int* outside, const int* first, const int* last, uint32_t helped,
+                     uint32_t scarce, uint32_t ends) {
     if (scarce == 0) {
       if (FewestTaken(word, length, helped, -1) >= kNoWay) return false;
     } else {
@@ -488,12 +545,8 @@ class Lines {
   bool JointClearable(const int* word, int length, const int* outside, const int* first, const int* last) {
     word_ = word;
     length_ = length;
-    uint32_t present = 0;
     int letters[32] = {};
-    for (int j = 0; j < length; ++j) {
-      present |= 1u << word[j];
-      ++letters[word[j]];
-    }
+    for (int j = 0; j < length; ++j) ++letters[word[j]];
     scarce_ = 0;
     ends_ = 0;
     for (int k = 0; k < 32; ++k) {
@@ -503,25 +556,11 @@ class Lines {
       last_[k] = last != nullptr ? std::min(last[k], letters[k]) : 0;
       if (first_[k] + last_[k] > 0) ends_ |= 1u << k;
     }
-    // The same word with the same takers comes back on board after board.
-    Packed whole;
-    for (int j = 0; j < length; ++j) whole.Put(static_cast<unsigned>(word[j]), 5);
-    for (int k = 0; k < 32; ++k)
-      if (present >> k & 1) {
-        whole.Put(static_cast<unsigned>(std::min(budget_[k], 63)), 6);
-        whole.Put(static_cast<unsigned>(first_[k]), 6);
-        whole.Put(static_cast<unsigned>(last_[k]), 6);
-      }
-    const auto known = answers_.find(whole);
-    if (known != answers_.end()) return known->second;
     depth_ = 0;
     afterLast_ = false;
     states_ = 0;
     seen_.clear();
-    const bool ok = Joint(0) || states_ > kJointStates;
-    if (answers_.size() >= kJointAnswers) answers_.clear();
-    answers_.emplace(whole, ok);
-    return ok;
+    return Joint(0) || states_ > kJointStates;
   }
 
   static constexpr int kJointStates = 4096;
@@ -648,7 +687,7 @@ class Lines {
   int depth_ = 0;
   int states_ = 0;
   std::unordered_set<Packed, PackedHash> seen_;
-  std::unordered_map<Packed, bool, PackedHash> answers_;
+  std::unordered_map<Packed, bool, PackedHash> verdicts_;  // by word and takers
 
   const Reach& reach_;
   std::vector<int> lineOf_;
@@ -1093,11 +1132,9 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
         const int target = cell + dir * rows;
         if (col + dir < 0 || col + dir >= cols || parentGrid[target] != kEmpty) continue;
         std::memcpy(child.data(), parentGrid.data(), cells);
-        child[target] = child[cell];
-        child[cell] = kEmpty;
         int lo = std::min(col, col + dir);
         int hi = std::max(col, col + dir);
-        Settle(child.data(), rows, cols, lo, hi);
+        PushAndSettle(child.data(), rows, cols, cell, target, lo, hi);
         // Columns outside lo..hi are as in the parent: reuse its key there.
         const uint16_t loKey = static_cast<uint16_t>((lo * rows) << kKindBits);
         const uint16_t hiKey = static_cast<uint16_t>(((hi + 1) * rows) << kKindBits);
