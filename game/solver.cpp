@@ -981,13 +981,19 @@ class OpenQueue {
  public:
   void Push(uint32_t id, size_t priority) {
     if (buckets_.size() <= priority) buckets_.resize(priority + 1);
-    buckets_[priority].push_back(id);
+    auto& bucket = buckets_[priority];
+    queued_ -= bucket.capacity();
+    bucket.push_back(id);
+    queued_ += bucket.capacity();
     first_ = std::min(first_, priority);  // only a guide that is not consistent goes back
   }
   // release: a bucket passed is never used again (a consistent priority).
   bool Pop(uint32_t& id, size_t& priority, bool release) {
     while (first_ < buckets_.size() && buckets_[first_].empty()) {
-      if (release) std::vector<uint32_t>().swap(buckets_[first_]);
+      if (release) {
+        queued_ -= buckets_[first_].capacity();
+        std::vector<uint32_t>().swap(buckets_[first_]);
+      }
       ++first_;
     }
     if (first_ >= buckets_.size()) return false;
@@ -996,15 +1002,12 @@ class OpenQueue {
     priority = first_;
     return true;
   }
-  size_t Bytes() const {
-    size_t queued = 0;
-    for (const auto& bucket : buckets_) queued += bucket.capacity();
-    return queued * 4 + buckets_.capacity() * sizeof(buckets_[0]);
-  }
+  size_t Bytes() const { return queued_ * 4 + buckets_.capacity() * sizeof(buckets_[0]); }
 
  private:
   std::vector<std::vector<uint32_t>> buckets_;
   size_t first_ = 0;
+  size_t queued_ = 0;  // the buckets' capacities, summed as they change
 };
 
 // In the greedy searches a cube left weighs more than the bound or the
