@@ -332,11 +332,13 @@ class Reach {
 // vanishes with it, so a kind whose letters need more takers from outside
 // than it has cubes outside that can get there cannot be cleared either.
 //
-// Where a cube comes in counts too. One that can get in only at the line's
-// first cell (its far left, or for no shaft) stands there before or on the
-// first cube of the line, so it takes a letter only once every letter before
-// it has gone; one that can get in only at the last cell (the top of a
-// shaft, the far right of a row) only once every letter after it has gone.
+// Where a cube comes in counts too. A cube from outside gets into a row only
+// from above one of its cells, and into a shaft only at its top. One that
+// can get in only at the row's first cell, its far left, lands on the first
+// cube of the row or before it, so it takes a letter only once every letter
+// before that one has gone; one that can get in only at the last cell (the
+// far right of a row, the top of a shaft) only once every letter after it
+// has gone.
 // A letter taken from the last cell splits the word: what lies after it went
 // first, alone, and what lies before can meet nothing beyond it. So the
 // letters taken at the first cell all come before those taken at the last,
