@@ -98,6 +98,42 @@ void Settle(int8_t* g, int rows, int cols, int& lo, int& hi) {
   } while (Vanish(g, rows, cols, dirtyLo, dirtyHi));
 }
 
+// A push of the cube on cell from to the empty cell beside it, to, on a
+// board at rest, and the settling after it; lo..hi as for Settle. Only the
+// pushed cube and the pile it stood under move at first: the cube falls as
+// far as it can, the pile one cell. Any pair has one of them in it, as the
+// board held none, so when none of them touches its own kind nothing
+// vanishes and the board is at rest; else it settles as any other.
+void PushAndSettle(int8_t* g, int rows, int cols, int from, int to, int& lo, int& hi) {
+  const int8_t cube = g[from];
+  g[from] = kEmpty;
+  int landed = to;
+  while ((landed + 1) % rows != 0 && g[landed + 1] == kEmpty) ++landed;
+  g[landed] = cube;
+  int top = from;  // the pile's top cube ends on top
+  while (top % rows != 0 && IsCube(g[top - 1])) {
+    g[top] = g[top - 1];
+    --top;
+  }
+  g[top] = kEmpty;
+  auto touchesItsKind = [&](int x) {
+    const int8_t v = g[x];
+    const int r = x % rows;
+    return (x >= rows && g[x - rows] == v) || (x + rows < rows * cols && g[x + rows] == v) ||
+           (r > 0 && g[x - 1] == v) || (r + 1 < rows && g[x + 1] == v);
+  };
+  bool pairs = touchesItsKind(landed);
+  for (int x = from; x > top && !pairs; --x) pairs = touchesItsKind(x);
+  if (!pairs) return;
+  int dirtyLo = lo;
+  int dirtyHi = hi;
+  while (Vanish(g, rows, cols, dirtyLo, dirtyHi)) {
+    Fall(g, rows, dirtyLo, dirtyHi);
+    lo = std::min(lo, dirtyLo);
+    hi = std::max(hi, dirtyHi);
+  }
+}
+
 // A board never settled may hold touching pairs anywhere.
 void SettleAll(int8_t* g, int rows, int cols) {
   int lo = 0;
@@ -295,6 +331,18 @@ class Reach {
 // that could not meet without them. A cube from outside that takes a letter
 // vanishes with it, so a kind whose letters need more takers from outside
 // than it has cubes outside that can get there cannot be cleared either.
+//
+// Where a cube comes in counts too. A cube from outside gets into a row only
+// from above one of its cells, and into a shaft only at its top. One that
+// can get in only at the row's first cell, its far left, lands on the first
+// cube of the row or before it, so it takes a letter only once every letter
+// before that one has gone; one that can get in only at the last cell (the
+// far right of a row, the top of a shaft) only once every letter after it
+// has gone.
+// A letter taken from the last cell splits the word: what lies after it went
+// first, alone, and what lies before can meet nothing beyond it. So the
+// letters taken at the first cell all come before those taken at the last,
+// and the word reduces as on a stack that is empty at each of them.
 class Lines {
  public:
   explicit Lines(const Reach& reach) : reach_(reach), lineOf_(reach.Cells(), -1) {
@@ -317,7 +365,10 @@ class Lines {
           Line line;
           for (int x = from; x < c; ++x) {
             line.cells.push_back(x * rows + r);
-            if (!blocked(r - 1, x)) line.touch.push_back(x * rows + r - 1);
+            if (!blocked(r - 1, x)) {
+              line.touch.push_back(x * rows + r - 1);
+              line.touchAt.push_back(x - from);
+            }
           }
           Add(line);
         }
@@ -332,7 +383,10 @@ class Lines {
         }
         Line line;
         while (r >= 0 && walled(r)) line.cells.push_back(c * rows + r--);
-        if (!blocked(r, c)) line.touch.push_back(c * rows + r);
+        if (!blocked(r, c)) {
+          line.touch.push_back(c * rows + r);
+          line.touchAt.push_back(static_cast<int>(line.cells.size()) - 1);
+        }
         if (line.cells.size() >= 2) Add(line);
       }
   }
@@ -359,26 +413,45 @@ class Lines {
   struct Line {
     std::vector<int> cells;       // in order along the line
     std::vector<int> touch;       // beside it, where a cube from outside stands on one of its cubes
+    std::vector<int> touchAt;     // the cell of the line under each of those
     std::vector<bool> reachable;  // cells from which a cube can get into the line or onto it
+    std::vector<bool> notFirst;   // cells from which a cube can get in elsewhere than at its first cell
+    std::vector<bool> notLast;    // or elsewhere than at its last
   };
 
-  void Add(Line& line) {
-    line.reachable.assign(reach_.Cells(), false);
+  // The cells from which a cube can get to one of the cells todo.
+  std::vector<bool> Reaching(std::vector<int> todo) const {
+    std::vector<bool> reaching(static_cast<size_t>(reach_.Cells()), false);
     const int rows = reach_.Rows();
-    std::vector<int> todo(line.cells);
-    todo.insert(todo.end(), line.touch.begin(), line.touch.end());
-    for (int x : todo) line.reachable[x] = true;
+    for (int x : todo) reaching[x] = true;
     // Backwards along the steps of Reach: from the left, the right, above.
     while (!todo.empty()) {
       const int y = todo.back();
       todo.pop_back();
       const int from[3] = {y - rows, y + rows, y % rows > 0 ? y - 1 : -1};
       for (int x : from)
-        if (x >= 0 && x < reach_.Cells() && !reach_.Brick(x) && !line.reachable[x]) {
-          line.reachable[x] = true;
+        if (x >= 0 && x < reach_.Cells() && !reach_.Brick(x) && !reaching[x]) {
+          reaching[x] = true;
           todo.push_back(x);
         }
     }
+    return reaching;
+  }
+
+  void Add(Line& line) {
+    std::vector<int> todo(line.cells);
+    todo.insert(todo.end(), line.touch.begin(), line.touch.end());
+    line.reachable = Reaching(todo);
+    // A cube gets into the line from outside only through the cells above it.
+    std::vector<int> notFirst;
+    std::vector<int> notLast;
+    const int last = static_cast<int>(line.cells.size()) - 1;
+    for (size_t t = 0; t < line.touch.size(); ++t) {
+      if (line.touchAt[t] != 0) notFirst.push_back(line.touch[t]);
+      if (line.touchAt[t] != last) notLast.push_back(line.touch[t]);
+    }
+    line.notFirst = Reaching(notFirst);
+    line.notLast = Reaching(notLast);
     for (int x : line.cells) lineOf_[x] = static_cast<int>(lines_.size());
     lines_.push_back(std::move(line));
     count_.push_back(0);
@@ -399,10 +472,22 @@ class Lines {
     // Cubes outside that can get here, by kind. Each that takes a letter
     // away vanishes with it, so it takes one letter at most.
     int outside[32] = {};
+    int first[32] = {};  // of those, the ones that get in at the first cell only
+    int last[32] = {};   // at the last only
+    uint32_t ends = 0;   // kinds with cubes of either
     for (size_t i = 0; i < n; ++i) {
       const int cell = key[i] >> kindBits;
       const int kind = key[i] & ((1 << kindBits) - 1);
-      if ((present >> kind & 1) && lineOf_[cell] != index && line.reachable[cell]) ++outside[kind];
+      if ((present >> kind & 1) && lineOf_[cell] != index && line.reachable[cell]) {
+        ++outside[kind];
+        if (!line.notFirst[cell]) {
+          ++first[kind];
+          ends |= 1u << kind;
+        } else if (!line.notLast[cell]) {
+          ++last[kind];
+          ends |= 1u << kind;
+        }
+      }
     }
     uint32_t helped = 0;
     uint32_t scarce = 0;  // kinds with more letters than cubes outside to take them
@@ -410,48 +495,74 @@ class Lines {
       if (outside[k] > 0) helped |= 1u << k;
       if (letters[k] > outside[k] && outside[k] > 0) scarce |= 1u << k;
     }
-    if ((present & ~helped) == 0 && scarce == 0) return true;  // every letter can go alone
-    if (scarce == 0) return FewestTaken(word, length, helped, -1) < kNoWay;
+    if (ends == 0 && (present & ~helped) == 0 && scarce == 0) return true;  // every letter can go alone
+    // The same word with the same takers comes back on board after board.
+    // Takers past the letters of their kind change nothing: counted up to
+    // those.
+    Packed whole;
+    for (int j = 0; j < length; ++j) whole.Put(static_cast<unsigned>(word[j]), 5);
     for (int k = 0; k < 32; ++k)
-      if ((scarce >> k & 1) && FewestTaken(word, length, helped, k) > outside[k]) return false;
+      if (present >> k & 1) {
+        whole.Put(static_cast<unsigned>(std::min(outside[k] - first[k] - last[k], letters[k])), 6);
+        whole.Put(static_cast<unsigned>(std::min(first[k], letters[k])), 6);
+        whole.Put(static_cast<unsigned>(std::min(last[k], letters[k])), 6);
+      }
+    const auto known = verdicts_.find(whole);
+    if (known != verdicts_.end()) return known->second;
+    const bool ok = WordClearable(word, length, outside, first, last, helped, scarce, ends);
+    if (verdicts_.size() >= kJointAnswers) verdicts_.clear();
+    verdicts_.emplace(whole, ok);
+    return ok;
+  }
+
+  bool WordClearable(const int* word, int length, int* outside, const int* first, const int* last, uint32_t helped,
+                     uint32_t scarce, uint32_t ends) {
+    if (scarce == 0) {
+      if (FewestTaken(word, length, helped, -1) >= kNoWay) return false;
+    } else {
+      for (int k = 0; k < 32; ++k)
+        if ((scarce >> k & 1) && FewestTaken(word, length, helped, k) > outside[k]) return false;
+    }
     // Each scarce kind alone can spare its takers, the others taking freely;
-    // with two or more scarce kinds, all of them at once may not.
-    if ((scarce & (scarce - 1)) != 0) return JointClearable(word, length, outside, scarce);
+    // with two or more scarce kinds, all of them at once may not, nor
+    // cubes that get in at one end only.
+    if (ends != 0) {
+      for (int k = 0; k < 32; ++k) outside[k] -= first[k] + last[k];
+      return JointClearable(word, length, outside, first, last);
+    }
+    if ((scarce & (scarce - 1)) != 0) return JointClearable(word, length, outside, nullptr, nullptr);
     return true;
   }
 
-  // Whether some letters, at most outside[k] of each kind k, can be taken so
-  // that the rest pair off. Taking them first loses nothing (a letter gone
-  // only ever brings others together), and what is left pairs off exactly
-  // when cancelling equal neighbours ends in nothing, which does not hang on
-  // the order of the cancelling: as on a stack, left to right. So the search
-  // walks the word once for each choice of letters taken, with the stack and
-  // the takers left as its state. A kind not scarce has takers for all its
-  // letters and counts as unlimited. Past kJointStates states it gives up
-  // and says yes, which cuts nothing.
-  bool JointClearable(const int* word, int length, const int* outside, uint32_t scarce) {
+  // Whether some letters, at most outside[k] of each kind k, and first[k]
+  // and last[k] more from the ends (see above), can be taken so that the rest
+  // pair off. Taking them first loses nothing (a letter gone only ever brings
+  // others together), and what is left pairs off exactly when cancelling
+  // equal neighbours ends in nothing, which does not hang on the order of
+  // the cancelling: as on a stack, left to right. So the search walks the
+  // word once for each choice of letters taken, with the stack and the takers
+  // left as its state. A kind with takers from anywhere for all its letters
+  // counts as unlimited. Past kJointStates states it gives up and says yes,
+  // which cuts nothing.
+  bool JointClearable(const int* word, int length, const int* outside, const int* first, const int* last) {
     word_ = word;
     length_ = length;
-    scarce_ = scarce;
-    for (int k = 0; k < 32; ++k) budget_[k] = outside[k] > 0 && !(scarce >> k & 1) ? length : outside[k];
-    // The same word with the same takers comes back on board after board.
-    Packed whole;
-    uint32_t present = 0;
-    for (int j = 0; j < length; ++j) {
-      whole.Put(static_cast<unsigned>(word[j]), 5);
-      present |= 1u << word[j];
+    int letters[32] = {};
+    for (int j = 0; j < length; ++j) ++letters[word[j]];
+    scarce_ = 0;
+    ends_ = 0;
+    for (int k = 0; k < 32; ++k) {
+      budget_[k] = outside[k] >= letters[k] && outside[k] > 0 ? length : outside[k];
+      if (budget_[k] < length && budget_[k] > 0) scarce_ |= 1u << k;
+      first_[k] = first != nullptr ? std::min(first[k], letters[k]) : 0;
+      last_[k] = last != nullptr ? std::min(last[k], letters[k]) : 0;
+      if (first_[k] + last_[k] > 0) ends_ |= 1u << k;
     }
-    for (int k = 0; k < 32; ++k)
-      if (present >> k & 1) whole.Put(static_cast<unsigned>(std::min(budget_[k], 63)), 6);
-    const auto known = answers_.find(whole);
-    if (known != answers_.end()) return known->second;
     depth_ = 0;
+    afterLast_ = false;
     states_ = 0;
     seen_.clear();
-    const bool ok = Joint(0) || states_ > kJointStates;
-    if (answers_.size() >= kJointAnswers) answers_.clear();
-    answers_.emplace(whole, ok);
-    return ok;
+    return Joint(0) || states_ > kJointStates;
   }
 
   static constexpr int kJointStates = 4096;
@@ -459,9 +570,9 @@ class Lines {
 
   // A state of the search, or a word with the takers of each of its kinds,
   // as bits: exact, so that two never share an entry. A line has 32 cells
-  // at most: 5 bits a letter and 6 a kind fit.
+  // at most: 5 bits a letter and 3 times 6 a kind fit.
   struct Packed {
-    uint64_t w[6] = {};
+    uint64_t w[10] = {};
     int bits = 0;
     void Put(unsigned v, int n) {
       w[bits / 64] |= static_cast<uint64_t>(v) << (bits % 64);
@@ -478,12 +589,19 @@ class Lines {
     }
   };
 
-  // Position i, the takers left of each scarce kind, and the stack.
+  // Position i, whether a letter was taken at the last cell, the takers left
+  // of each scarce kind and at the ends, and the stack.
   Packed Pack(int i) const {
     Packed p;
     p.Put(static_cast<unsigned>(i + 1), 6);
-    for (int k = 0; k < 32; ++k)
+    p.Put(afterLast_ ? 1 : 0, 1);
+    for (int k = 0; k < 32; ++k) {
       if (scarce_ >> k & 1) p.Put(static_cast<unsigned>(budget_[k]), 6);
+      if (ends_ >> k & 1) {
+        p.Put(static_cast<unsigned>(first_[k]), 6);
+        p.Put(static_cast<unsigned>(last_[k]), 6);
+      }
+    }
     for (int j = 0; j < depth_; ++j) p.Put(static_cast<unsigned>(stack_[j]), 5);
     return p;
   }
@@ -508,6 +626,23 @@ class Lines {
       --budget_[k];
       ok = Joint(i + 1);
       ++budget_[k];
+    }
+    // From the first cell: every letter before gone, and none taken at the
+    // last cell yet (that one waits for this one to go).
+    if (!ok && depth_ == 0 && !afterLast_ && first_[k] > 0) {
+      --first_[k];
+      ok = Joint(i + 1);
+      ++first_[k];
+    }
+    // From the last cell: what lies before has gone alone, and what lies
+    // after goes alone before it.
+    if (!ok && depth_ == 0 && last_[k] > 0) {
+      --last_[k];
+      const bool was = afterLast_;
+      afterLast_ = true;
+      ok = Joint(i + 1);
+      afterLast_ = was;
+      ++last_[k];
     }
     return ok;
   }
@@ -545,12 +680,16 @@ class Lines {
   const int* word_ = nullptr;
   int length_ = 0;
   uint32_t scarce_ = 0;
+  uint32_t ends_ = 0;
   int budget_[32] = {};
+  int first_[32] = {};
+  int last_[32] = {};
+  bool afterLast_ = false;
   char stack_[32] = {};
   int depth_ = 0;
   int states_ = 0;
   std::unordered_set<Packed, PackedHash> seen_;
-  std::unordered_map<Packed, bool, PackedHash> answers_;
+  std::unordered_map<Packed, bool, PackedHash> verdicts_;  // by word and takers
 
   const Reach& reach_;
   std::vector<int> lineOf_;
@@ -844,13 +983,19 @@ class OpenQueue {
  public:
   void Push(uint32_t id, size_t priority) {
     if (buckets_.size() <= priority) buckets_.resize(priority + 1);
-    buckets_[priority].push_back(id);
+    auto& bucket = buckets_[priority];
+    queued_ -= bucket.capacity();
+    bucket.push_back(id);
+    queued_ += bucket.capacity();
     first_ = std::min(first_, priority);  // only a guide that is not consistent goes back
   }
   // release: a bucket passed is never used again (a consistent priority).
   bool Pop(uint32_t& id, size_t& priority, bool release) {
     while (first_ < buckets_.size() && buckets_[first_].empty()) {
-      if (release) std::vector<uint32_t>().swap(buckets_[first_]);
+      if (release) {
+        queued_ -= buckets_[first_].capacity();
+        std::vector<uint32_t>().swap(buckets_[first_]);
+      }
       ++first_;
     }
     if (first_ >= buckets_.size()) return false;
@@ -859,15 +1004,12 @@ class OpenQueue {
     priority = first_;
     return true;
   }
-  size_t Bytes() const {
-    size_t queued = 0;
-    for (const auto& bucket : buckets_) queued += bucket.capacity();
-    return queued * 4 + buckets_.capacity() * sizeof(buckets_[0]);
-  }
+  size_t Bytes() const { return queued_ * 4 + buckets_.capacity() * sizeof(buckets_[0]); }
 
  private:
   std::vector<std::vector<uint32_t>> buckets_;
   size_t first_ = 0;
+  size_t queued_ = 0;  // the buckets' capacities, summed as they change
 };
 
 // In the greedy searches a cube left weighs more than the bound or the
@@ -995,11 +1137,9 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
         const int target = cell + dir * rows;
         if (col + dir < 0 || col + dir >= cols || parentGrid[target] != kEmpty) continue;
         std::memcpy(child.data(), parentGrid.data(), cells);
-        child[target] = child[cell];
-        child[cell] = kEmpty;
         int lo = std::min(col, col + dir);
         int hi = std::max(col, col + dir);
-        Settle(child.data(), rows, cols, lo, hi);
+        PushAndSettle(child.data(), rows, cols, cell, target, lo, hi);
         // Columns outside lo..hi are as in the parent: reuse its key there.
         const uint16_t loKey = static_cast<uint16_t>((lo * rows) << kKindBits);
         const uint16_t hiKey = static_cast<uint16_t>(((hi + 1) * rows) << kKindBits);

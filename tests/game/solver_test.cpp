@@ -171,6 +171,13 @@ TEST(DecideLevel, OrderOfRowsAndShaftsAndOddGroupsOfManyCubes) {
       // A shaft holding 2 3 2 3 from its foot; one holding 2 3 that a 3 and a 2 can drop into.
       {{"0131", "0121", "0131", "0121", floor}, SolveOutcome::kUnsolvable},
       {{"0302", "0131", "0121", floor}, SolveOutcome::kSolved},
+      // ...and one holding 3 2 3 with only a 2 to drop in: it lands on the top 3.
+      {{"0002", "0131", "0121", "0131", floor}, SolveOutcome::kUnsolvable},
+      // A row roofed but over its first cell, 3 4 3: the 4 on the roof gets
+      // in only before the first 3, so it never takes the 4 between them. With
+      // 3 3 4, the 3s meet and then it takes the 4.
+      {{"04", "011111", "034301", floor}, SolveOutcome::kUnsolvable},
+      {{"04", "011111", "030341", floor}, SolveOutcome::kSolved},
       // A row 2 3 2 3 on a ledge, a 3 on it: that 3 takes one 3 of the row,
       // the 2s meet, and the last 3 needs a second taker, but the only other
       // 3 is below the ledge. With that 3 on the ledge's end instead, both go.
