@@ -157,10 +157,8 @@ void BoardPicture::Clear() {
 }
 
 void BoardPicture::LoadPictures() {
-  // At the first frame with tiles, not as the window is built: by then the
-  // start-up's worker has decoded them.
-  for (const QPixmap& tile : LoadTilePictures())
-    tiles_.push_back(tile.toImage().convertToFormat(QImage::Format_RGB32));
+  // At the first frame with tiles, not as the window is built.
+  for (const QImage& tile : LoadTileImages()) tiles_.push_back(tile.convertToFormat(QImage::Format_RGB32));
   burst_ = ArtImage(QStringLiteral("burst.png"));
   if (burst_.isNull()) {
     burst_ = QImage(kCellPixels, kCellPixels, QImage::Format_RGB32);

@@ -9,8 +9,8 @@
 namespace tumbol {
 
 namespace {
-QPixmap Fallback(int code) {
-  QPixmap p(kCellPixels, kCellPixels);
+QImage Fallback(int code) {
+  QImage p(kCellPixels, kCellPixels, QImage::Format_RGB32);
   p.fill(QColor::fromHsv((code * 37) % 360, 160, 200));
   QPainter painter(&p);
   painter.drawText(p.rect(), Qt::AlignCenter, QString::number(code));
@@ -18,12 +18,19 @@ QPixmap Fallback(int code) {
 }
 }  // namespace
 
-std::vector<QPixmap> LoadTilePictures() {
-  std::vector<QPixmap> tiles(kTileCount + 1);
+std::vector<QImage> LoadTileImages() {
+  std::vector<QImage> tiles(kTileCount + 1);
   for (int code = 1; code <= kTileCount; ++code) {
-    const QPixmap p = ArtPixmap(QStringLiteral("tile%1.png").arg(code));
+    const QImage p = ArtImage(QStringLiteral("tile%1.png").arg(code));
     tiles[code] = p.isNull() ? Fallback(code) : p;
   }
+  return tiles;
+}
+
+std::vector<QPixmap> LoadTilePictures() {
+  std::vector<QPixmap> tiles(kTileCount + 1);
+  const std::vector<QImage> images = LoadTileImages();
+  for (int code = 1; code <= kTileCount; ++code) tiles[code] = QPixmap::fromImage(images[code]);
   return tiles;
 }
 
