@@ -389,22 +389,57 @@ class Lines {
         }
         if (line.cells.size() >= 2) Add(line);
       }
+    // What a cube on each cell is to each line: a cube outside that can get
+    // there, and whether only at its first or last cell.
+    for (size_t l = 0; l < lines_.size(); ++l) {
+      Line& line = lines_[l];
+      line.from.assign(static_cast<size_t>(cells), kNoTaker);
+      for (int x = 0; x < cells; ++x)
+        if (lineOf_[x] != static_cast<int>(l) && line.reachable[x])
+          line.from[x] = !line.notFirst[x] ? kFirstOnly : !line.notLast[x] ? kLastOnly : kAnywhere;
+    }
   }
 
   // kindAt: the kind of the cube on each cell, -1 where none.
   bool Clearable(const int8_t* kindAt, const uint16_t* key, size_t n, int kindBits) {
+    SetParent(key, n, kindBits);
+    return ClearableAfter(kindAt, nullptr, 0, nullptr, 0, kindBits);
+  }
+
+  // The board whose children are looked at next: the cubes in each line and
+  // the takers from outside of each, kept so that a child counts only the
+  // cubes it changed.
+  void SetParent(const uint16_t* key, size_t n, int kindBits) {
+    parentIn_.assign(lines_.size(), 0);
+    parentTakers_.assign(lines_.size() * kTakerSlots, 0);
     for (size_t i = 0; i < n; ++i) {
-      const int l = lineOf_[key[i] >> kindBits];
-      if (l >= 0 && ++count_[l] == 2) busy_.push_back(l);
+      const int cell = key[i] >> kindBits;
+      if (lineOf_[cell] >= 0) ++parentIn_[static_cast<size_t>(lineOf_[cell])];
+      for (size_t l = 0; l < lines_.size(); ++l)
+        AddTaker(lines_[l].from[cell], key[i] & ((1 << kindBits) - 1), 1, parentTakers_.data() + l * kTakerSlots);
     }
-    bool ok = true;
-    for (const int l : busy_) {
-      if (ok) ok = LineClearable(lines_[l], l, kindAt, key, n, kindBits);
-      count_[l] = 0;
+  }
+
+  // Whether a board is clearable that differs from the one of SetParent in
+  // its cubes gone (there, not here) and came (here, not there); kindAt is
+  // this board's.
+  bool ClearableAfter(const int8_t* kindAt, const uint16_t* gone, size_t goneCount, const uint16_t* came,
+                      size_t cameCount, int kindBits) {
+    const int kindMask = (1 << kindBits) - 1;
+    for (size_t l = 0; l < lines_.size(); ++l) {
+      int in = parentIn_[l];
+      for (size_t i = 0; i < goneCount; ++i) in -= lineOf_[gone[i] >> kindBits] == static_cast<int>(l);
+      for (size_t i = 0; i < cameCount; ++i) in += lineOf_[came[i] >> kindBits] == static_cast<int>(l);
+      if (in < 2) continue;
+      const Line& line = lines_[l];
+      int takers[kTakerSlots];
+      std::copy(parentTakers_.begin() + static_cast<long>(l * kTakerSlots),
+                parentTakers_.begin() + static_cast<long>((l + 1) * kTakerSlots), takers);
+      for (size_t i = 0; i < goneCount; ++i) AddTaker(line.from[gone[i] >> kindBits], gone[i] & kindMask, -1, takers);
+      for (size_t i = 0; i < cameCount; ++i) AddTaker(line.from[came[i] >> kindBits], came[i] & kindMask, 1, takers);
+      if (!LineClearable(line, kindAt, takers)) return false;
     }
-    for (size_t i = 0; i < n; ++i) count_[std::max(0, lineOf_[key[i] >> kindBits])] = 0;
-    busy_.clear();
-    return ok;
+    return true;
   }
 
   size_t Count() const { return lines_.size(); }
@@ -417,7 +452,22 @@ class Lines {
     std::vector<bool> reachable;  // cells from which a cube can get into the line or onto it
     std::vector<bool> notFirst;   // cells from which a cube can get in elsewhere than at its first cell
     std::vector<bool> notLast;    // or elsewhere than at its last
+    std::vector<uint8_t> from;    // by cell, what a cube there is to the line (kNoTaker...)
   };
+
+  static constexpr uint8_t kNoTaker = 0;  // in the line, or can never get to it
+  static constexpr uint8_t kAnywhere = 1;
+  static constexpr uint8_t kFirstOnly = 2;
+  static constexpr uint8_t kLastOnly = 3;
+  // Takers by kind: all of them, then those at the first cell only, then at the last only.
+  static constexpr size_t kTakerSlots = 3 * 32;
+
+  static void AddTaker(uint8_t from, int kind, int sign, int* takers) {
+    if (from == kNoTaker) return;
+    takers[kind] += sign;
+    if (from == kFirstOnly) takers[32 + kind] += sign;
+    if (from == kLastOnly) takers[64 + kind] += sign;
+  }
 
   // The cells from which a cube can get to one of the cells todo.
   std::vector<bool> Reaching(std::vector<int> todo) const {
@@ -454,11 +504,9 @@ class Lines {
     line.notLast = Reaching(notLast);
     for (int x : line.cells) lineOf_[x] = static_cast<int>(lines_.size());
     lines_.push_back(std::move(line));
-    count_.push_back(0);
   }
 
-  bool LineClearable(const Line& line, int index, const int8_t* kindAt, const uint16_t* key, size_t n,
-                     int kindBits) {
+  bool LineClearable(const Line& line, const int8_t* kindAt, const int* takers) {
     uint32_t present = 0;
     int word[32];
     int length = 0;
@@ -475,19 +523,12 @@ class Lines {
     int first[32] = {};  // of those, the ones that get in at the first cell only
     int last[32] = {};   // at the last only
     uint32_t ends = 0;   // kinds with cubes of either
-    for (size_t i = 0; i < n; ++i) {
-      const int cell = key[i] >> kindBits;
-      const int kind = key[i] & ((1 << kindBits) - 1);
-      if ((present >> kind & 1) && lineOf_[cell] != index && line.reachable[cell]) {
-        ++outside[kind];
-        if (!line.notFirst[cell]) {
-          ++first[kind];
-          ends |= 1u << kind;
-        } else if (!line.notLast[cell]) {
-          ++last[kind];
-          ends |= 1u << kind;
-        }
-      }
+    for (uint32_t left = present; left != 0; left &= left - 1) {
+      const int kind = __builtin_ctz(left);
+      outside[kind] = takers[kind];
+      first[kind] = takers[32 + kind];
+      last[kind] = takers[64 + kind];
+      if (first[kind] + last[kind] > 0) ends |= 1u << kind;
     }
     uint32_t helped = 0;
     uint32_t scarce = 0;  // kinds with more letters than cubes outside to take them
@@ -694,8 +735,8 @@ class Lines {
   const Reach& reach_;
   std::vector<int> lineOf_;
   std::vector<Line> lines_;
-  std::vector<int> count_;
-  std::vector<int> busy_;
+  std::vector<int> parentIn_;      // by line
+  std::vector<int> parentTakers_;  // by line, kTakerSlots each
 };
 
 // The kinds' shares of the bound (see BoundCalc) already worked out, by the
@@ -796,6 +837,38 @@ class BoundCalc {
     return static_cast<uint16_t>(std::min(total, kMaxBound));
   }
 
+  // The board whose children are bounded next (see Child), kept in place
+  // until then; worked out at the first child, as most are boards seen before.
+  void SetParent(const uint16_t* key, size_t n) {
+    parentKey_ = key;
+    parentLength_ = n;
+    parentReady_ = false;
+  }
+
+  // As operator(), for a board that differs from the one of SetParent only
+  // in its cubes gone (there, not here) and came (here, not there).
+  uint16_t Child(const uint16_t* key, size_t n, int* cost, uint32_t redo, const uint16_t* gone, size_t goneCount,
+                 const uint16_t* came, size_t cameCount) {
+    const int total = KindCosts(key, n, cost, redo);
+    if (total == kNever) return kDead;
+    if (lines_.Count() > 0) {
+      if (!parentReady_) {
+        if (kindAtSet_) std::fill(kindAt_.begin(), kindAt_.end(), -1);
+        for (size_t i = 0; i < parentLength_; ++i)
+          kindAt_[parentKey_[i] >> kKindBits] = static_cast<int8_t>(parentKey_[i] & kKindMask);
+        lines_.SetParent(parentKey_, parentLength_, kKindBits);
+        parentReady_ = kindAtSet_ = true;
+      }
+      for (size_t i = 0; i < goneCount; ++i) kindAt_[gone[i] >> kKindBits] = -1;
+      for (size_t i = 0; i < cameCount; ++i) kindAt_[came[i] >> kKindBits] = static_cast<int8_t>(came[i] & kKindMask);
+      const bool clearable = lines_.ClearableAfter(kindAt_.data(), gone, goneCount, came, cameCount, kKindBits);
+      for (size_t i = 0; i < cameCount; ++i) kindAt_[came[i] >> kKindBits] = -1;
+      for (size_t i = 0; i < goneCount; ++i) kindAt_[gone[i] >> kKindBits] = static_cast<int8_t>(gone[i] & kKindMask);
+      if (!clearable) return kDead;
+    }
+    return static_cast<uint16_t>(std::min(total, kMaxBound));
+  }
+
   // The kinds' shares alone, summed, as above; kNever when a kind can not be
   // paired off.
   int KindCosts(const uint16_t* key, size_t n, int* cost, uint32_t redo) {
@@ -885,6 +958,10 @@ class BoundCalc {
   ShareCache& shares_;
   bool exact_;
   std::vector<int8_t> kindAt_;
+  const uint16_t* parentKey_ = nullptr;
+  size_t parentLength_ = 0;
+  bool parentReady_ = false;  // kindAt_ and the lines hold the parent
+  bool kindAtSet_ = false;    // kindAt_ holds some parent
   std::vector<int> cells_;
   std::vector<int> byKind_;
   std::vector<int> group_;
@@ -1129,6 +1206,7 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
       parentGrid[key[i] >> kKindBits] = static_cast<int8_t>((key[i] & kKindMask) + kFirstCube);
     // Kept whole, so not dead: each child works out afresh only the kinds it moved.
     bound.KindCosts(key.data(), n, parentCost, BoundCalc::kAllKinds);
+    bound.SetParent(key.data(), n);
 
     for (size_t i = 0; i < n && won == StateStore::kNone && !outOfBudget; ++i) {
       const int cell = key[i] >> kKindBits;
@@ -1175,7 +1253,9 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
         // The board as pushed, not its mirror image: that is the one the
         // kinds' shares were kept for (both have the same bound).
         std::copy(parentCost, parentCost + BoundCalc::kKinds, childCost);
-        const uint16_t childBound = bound(flipped ? mirrorKey.data() : childKey.data(), m, childCost, moved);
+        const uint16_t* pushed = flipped ? mirrorKey.data() : childKey.data();
+        const uint16_t childBound = bound.Child(pushed, m, childCost, moved, key.data() + head, tail - head,
+                                                pushed + head, m - head - (n - tail));
         if (childBound == kDead || (upper > 0 && childDepth + childBound >= upper)) continue;
         if (result.statesExplored + store.Count() >= budget.states) {
           outOfBudget = true;
