@@ -196,6 +196,8 @@ class StateStore {
     }
   }
 
+  void Prefetch(uint64_t h) const { __builtin_prefetch(&slots_[h & (slots_.size() - 1)]); }
+
   // The key must not be there yet.
   uint32_t Add(const uint16_t* key, size_t n, uint64_t h, uint32_t parent, uint16_t move, uint16_t depth,
                uint16_t bound) {
@@ -1137,10 +1139,19 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
   BoundCalc bound(reach, lines, shares, shortest);
 
   std::vector<uint16_t> key(cells);
-  std::vector<uint16_t> childKey(cells);
-  std::vector<uint16_t> mirrorKey(cells);
   std::vector<int8_t> parentGrid(cells);
   std::vector<int8_t> child(cells);
+  struct Pending {
+    size_t head, tail, m;  // the parent's cubes [head, tail) replaced; the child's count
+    uint32_t moved;
+    uint16_t move;
+    const uint16_t* key;  // as kept: the board as pushed or its mirror image
+    uint64_t h;
+  };
+  constexpr size_t kBatch = 8;
+  Pending batch[kBatch];
+  std::vector<uint16_t> batchKeys(kBatch * 2 * cells);
+  std::vector<uint16_t> pushes;
 
   StateStore store;
   const size_t rootLength = Encode(root.cells.data(), 0, cells, key.data());
@@ -1208,60 +1219,77 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
     bound.KindCosts(key.data(), n, parentCost, BoundCalc::kAllKinds);
     bound.SetParent(key.data(), n);
 
-    for (size_t i = 0; i < n && won == StateStore::kNone && !outOfBudget; ++i) {
+    // The pushes that can be made, then their boards a few at a time: keys
+    // and hashes first, their slots in the store fetched ahead, then each
+    // looked up and kept in turn, in the same order as one by one.
+    pushes.clear();
+    for (size_t i = 0; i < n; ++i) {
       const int cell = key[i] >> kKindBits;
       const int col = cell / rows;
-      for (int dir = -1; dir <= 1 && won == StateStore::kNone; dir += 2) {
-        const int target = cell + dir * rows;
-        if (col + dir < 0 || col + dir >= cols || parentGrid[target] != kEmpty) continue;
+      for (int dir = -1; dir <= 1; dir += 2)
+        if (col + dir >= 0 && col + dir < cols && parentGrid[cell + dir * rows] == kEmpty)
+          pushes.push_back(static_cast<uint16_t>((cell << 1) | (dir > 0 ? 1 : 0)));
+    }
+    for (size_t from = 0; from < pushes.size() && won == StateStore::kNone && !outOfBudget; from += kBatch) {
+      const size_t count = std::min(kBatch, pushes.size() - from);
+      for (size_t b = 0; b < count; ++b) {
+        Pending& c = batch[b];
+        const int cell = pushes[from + b] >> 1;
+        const int dir = (pushes[from + b] & 1) != 0 ? 1 : -1;
+        const int col = cell / rows;
         std::memcpy(child.data(), parentGrid.data(), cells);
         int lo = std::min(col, col + dir);
         int hi = std::max(col, col + dir);
-        PushAndSettle(child.data(), rows, cols, cell, target, lo, hi);
+        PushAndSettle(child.data(), rows, cols, cell, cell + dir * rows, lo, hi);
+        uint16_t* stored = batchKeys.data() + b * 2 * cells;
+        uint16_t* pushed = stored + cells;
         // Columns outside lo..hi are as in the parent: reuse its key there.
         const uint16_t loKey = static_cast<uint16_t>((lo * rows) << kKindBits);
         const uint16_t hiKey = static_cast<uint16_t>(((hi + 1) * rows) << kKindBits);
-        const size_t head = std::lower_bound(key.begin(), key.begin() + n, loKey) - key.begin();
-        const size_t tail = std::lower_bound(key.begin() + head, key.begin() + n, hiKey) - key.begin();
-        std::copy(key.begin(), key.begin() + head, childKey.begin());
-        size_t m = head + Encode(child.data(), lo * rows, (hi + 1) * rows, childKey.data() + head);
-        m = std::copy(key.begin() + tail, key.begin() + n, childKey.begin() + m) - childKey.begin();
+        c.head = std::lower_bound(key.begin(), key.begin() + n, loKey) - key.begin();
+        c.tail = std::lower_bound(key.begin() + c.head, key.begin() + n, hiKey) - key.begin();
+        std::copy(key.begin(), key.begin() + c.head, pushed);
+        size_t m = c.head + Encode(child.data(), lo * rows, (hi + 1) * rows, pushed + c.head);
+        m = std::copy(key.begin() + c.tail, key.begin() + n, pushed + m) - pushed;
+        c.m = m;
         // The kinds with a cube that may have moved or vanished: the cubes of
         // lo..hi after settling are those before, less the ones that vanished.
-        uint32_t moved = 0;
-        for (size_t j = head; j < tail; ++j) moved |= 1u << (key[j] & kKindMask);
-
-        uint16_t move = static_cast<uint16_t>((cell << 1) | (dir > 0 ? 1 : 0));
-        bool flipped = false;
-        if (mirrored && MirrorKey(childKey.data(), m, rows, cols, mirrorKey.data()) &&
-            std::lexicographical_compare(mirrorKey.begin(), mirrorKey.begin() + m, childKey.begin(),
-                                         childKey.begin() + m)) {
-          childKey.swap(mirrorKey);
-          move |= kFlipped;
-          flipped = true;
+        c.moved = 0;
+        for (size_t j = c.head; j < c.tail; ++j) c.moved |= 1u << (key[j] & kKindMask);
+        c.move = pushes[from + b];
+        c.key = pushed;
+        if (mirrored && MirrorKey(pushed, m, rows, cols, stored) &&
+            std::lexicographical_compare(stored, stored + m, pushed, pushed + m)) {
+          c.key = stored;
+          c.move |= kFlipped;
         }
+        c.h = HashKey(c.key, m);
+        store.Prefetch(c.h);
+      }
+      for (size_t b = 0; b < count && won == StateStore::kNone; ++b) {
+        const Pending& c = batch[b];
+        const uint16_t* pushed = batchKeys.data() + b * 2 * cells + cells;
+        const size_t m = c.m;
         const auto childDepth = static_cast<uint16_t>(depth + 1);
-        const uint64_t h = HashKey(childKey.data(), m);
-        uint32_t seen = store.Find(childKey.data(), m, h);
+        uint32_t seen = store.Find(c.key, m, c.h);
         if (seen != StateStore::kNone) {
           // Any win will do: the first way to a board is as good as another.
           if (!shortest || store.Depth(seen) <= childDepth) continue;
-          store.Relink(seen, id, move, childDepth);
+          store.Relink(seen, id, c.move, childDepth);
           enqueue(seen, childDepth, store.Bound(seen), m);
           continue;
         }
         // The board as pushed, not its mirror image: that is the one the
         // kinds' shares were kept for (both have the same bound).
         std::copy(parentCost, parentCost + BoundCalc::kKinds, childCost);
-        const uint16_t* pushed = flipped ? mirrorKey.data() : childKey.data();
-        const uint16_t childBound = bound.Child(pushed, m, childCost, moved, key.data() + head, tail - head,
-                                                pushed + head, m - head - (n - tail));
+        const uint16_t childBound = bound.Child(pushed, m, childCost, c.moved, key.data() + c.head, c.tail - c.head,
+                                                pushed + c.head, m - c.head - (n - c.tail));
         if (childBound == kDead || (upper > 0 && childDepth + childBound >= upper)) continue;
         if (result.statesExplored + store.Count() >= budget.states) {
           outOfBudget = true;
           break;
         }
-        seen = store.Add(childKey.data(), m, h, id, move, childDepth, childBound);
+        seen = store.Add(c.key, m, c.h, id, c.move, childDepth, childBound);
         // Nothing left on the queue can win in fewer pushes than f.
         if (m == 0 && (!shortest || childDepth == f))
           won = seen;
