@@ -622,12 +622,16 @@ class Lines {
       if (bits % 64 + n > 64) w[bits / 64 + 1] |= static_cast<uint64_t>(v) >> (64 - bits % 64);
       bits += n;
     }
-    bool operator==(const Packed& o) const { return std::memcmp(w, o.w, sizeof w) == 0 && bits == o.bits; }
+    // Words past the bits put are zero: only those in use are looked at.
+    int Words() const { return (bits + 63) / 64; }
+    bool operator==(const Packed& o) const {
+      return bits == o.bits && std::memcmp(w, o.w, static_cast<size_t>(Words()) * sizeof w[0]) == 0;
+    }
   };
   struct PackedHash {
     size_t operator()(const Packed& p) const {
       uint64_t h = static_cast<uint64_t>(p.bits);
-      for (uint64_t x : p.w) h = (h ^ x) * 0x9E3779B97F4A7C15ull;
+      for (int i = 0; i < p.Words(); ++i) h = (h ^ p.w[i]) * 0x9E3779B97F4A7C15ull;
       return static_cast<size_t>(h ^ (h >> 31));
     }
   };
