@@ -878,17 +878,17 @@ class BoundCalc {
   // The kinds' shares alone, summed, as above; kNever when a kind can not be
   // paired off.
   int KindCosts(const uint16_t* key, size_t n, int* cost, uint32_t redo) {
+    // One pass: each kind's cells at a stride of n, counted only for the
+    // kinds in redo (the others' all land on their first slot).
     int count[kKinds] = {};
-    for (size_t i = 0; i < n; ++i) ++count[key[i] & kKindMask];
-    int start[kKinds + 1] = {};
-    for (int k = 0; k < kKinds; ++k) start[k + 1] = start[k] + ((redo >> k & 1) ? count[k] : 0);
-    byKind_.resize(static_cast<size_t>(start[kKinds]));
-    int fill[kKinds];
-    std::copy(start, start + kKinds, fill);
+    if (byKind_.size() < kKinds * n) byKind_.resize(kKinds * n);
     for (size_t i = 0; i < n; ++i) {
       const int k = key[i] & kKindMask;
-      if (redo >> k & 1) byKind_[static_cast<size_t>(fill[k]++)] = key[i] >> kKindBits;
+      byKind_[k * n + static_cast<size_t>(count[k])] = key[i] >> kKindBits;
+      count[k] += redo >> k & 1;
     }
+    size_t start[kKinds];
+    for (int k = 0; k < kKinds; ++k) start[k] = k * n;
     int total = 0;
     for (int k = 0; k < kKinds; ++k) {
       if (redo >> k & 1) {
