@@ -1037,14 +1037,15 @@ bool MirrorKey(const uint16_t* key, size_t n, int rows, int cols, uint16_t* out)
   for (size_t i = 0; i < n; ++i)
     if (++count[key[i] & kKindMask] > 2) return false;
   // Columns come out in the reverse order, each column's cubes in theirs.
+  // A cube of column c moves by (cols - 1 - 2c) columns, in the key's units.
   size_t written = 0;
   for (size_t end = n; end > 0;) {
     const int col = (key[end - 1] >> kKindBits) / rows;
+    const auto first = static_cast<uint16_t>((col * rows) << kKindBits);
+    const int shift = ((cols - 1 - 2 * col) * rows) << kKindBits;
     size_t begin = end;
-    while (begin > 0 && (key[begin - 1] >> kKindBits) / rows == col) --begin;
-    for (size_t i = begin; i < end; ++i)
-      out[written++] = static_cast<uint16_t>((MirrorCell(key[i] >> kKindBits, rows, cols) << kKindBits) |
-                                             (key[i] & kKindMask));
+    while (begin > 0 && key[begin - 1] >= first) --begin;
+    for (size_t i = begin; i < end; ++i) out[written++] = static_cast<uint16_t>(key[i] + shift);
     end = begin;
   }
   return true;
