@@ -161,14 +161,17 @@ uint64_t HashKey(const uint16_t* key, size_t n) {
 }
 
 // Every settled board kept, with the push that reached it by the fewest
-// pushes known so far. Keys sit end to end in one pool; the table holds
-// 32-bit ids, so a board costs its key plus about 24 bytes.
+// pushes known so far. Keys sit end to end in blocks of a pool, none split
+// between two: a full block stays where it is, so the pool grows without the
+// copy a single array makes, which holds the old and the new at once (twice
+// the memory, for a moment, past the budget). The table holds 32-bit ids,
+// so a board costs its key plus about 24 bytes.
 class StateStore {
  public:
-  StateStore() : slots_(1024, 0) { offsets_.push_back(0); }
+  StateStore() : slots_(1024, 0) {}
   size_t Count() const { return parent_.size(); }
-  const uint16_t* Key(uint32_t id) const { return pool_.data() + offsets_[id]; }
-  size_t Length(uint32_t id) const { return offsets_[id + 1] - offsets_[id]; }
+  const uint16_t* Key(uint32_t id) const { return blocks_[offsets_[id] >> kBlockBits].get() + (offsets_[id] & kBlockMask); }
+  size_t Length(uint32_t id) const { return lengths_[id]; }
   uint32_t Parent(uint32_t id) const { return parent_[id]; }
   uint16_t Move(uint32_t id) const { return move_[id]; }
   uint16_t Depth(uint32_t id) const { return depth_[id]; }
@@ -179,8 +182,9 @@ class StateStore {
     depth_[id] = depth;
   }
   size_t Bytes() const {
-    return pool_.capacity() * 2 + offsets_.capacity() * 4 + parent_.capacity() * 4 + move_.capacity() * 2 +
-           depth_.capacity() * 2 + bound_.capacity() * 2 + slots_.capacity() * 4 + tags_.capacity() * 4;
+    return blocks_.size() * kBlock * 2 + offsets_.capacity() * 4 + lengths_.capacity() * 2 + parent_.capacity() * 4 +
+           move_.capacity() * 2 + depth_.capacity() * 2 + bound_.capacity() * 2 + slots_.capacity() * 4 +
+           tags_.capacity() * 4;
   }
 
   static constexpr uint32_t kNone = UINT32_MAX;
@@ -208,8 +212,14 @@ class StateStore {
     const auto id = static_cast<uint32_t>(Count());
     slots_[i] = id + 1;
     tags_.push_back(static_cast<uint32_t>(h >> 32));
-    pool_.insert(pool_.end(), key, key + n);
-    offsets_.push_back(static_cast<uint32_t>(pool_.size()));
+    if (blocks_.empty() || used_ + n > kBlock) {
+      blocks_.emplace_back(new uint16_t[kBlock]);
+      used_ = 0;
+    }
+    std::copy(key, key + n, blocks_.back().get() + used_);
+    offsets_.push_back(static_cast<uint32_t>(((blocks_.size() - 1) << kBlockBits) | used_));
+    lengths_.push_back(static_cast<uint16_t>(n));
+    used_ += n;
     parent_.push_back(parent);
     move_.push_back(move);
     depth_.push_back(depth);
@@ -229,8 +239,14 @@ class StateStore {
     slots_.swap(bigger);
   }
 
-  std::vector<uint16_t> pool_;
-  std::vector<uint32_t> offsets_;
+  static constexpr int kBlockBits = 18;  // keys of a block: 512 kB
+  static constexpr size_t kBlock = size_t{1} << kBlockBits;
+  static constexpr uint32_t kBlockMask = kBlock - 1;
+
+  std::vector<std::unique_ptr<uint16_t[]>> blocks_;
+  size_t used_ = 0;                // of the last block
+  std::vector<uint32_t> offsets_;  // by id: block << kBlockBits | start
+  std::vector<uint16_t> lengths_;
   std::vector<uint32_t> parent_;
   std::vector<uint16_t> move_;
   std::vector<uint16_t> depth_;
@@ -1215,7 +1231,7 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
       }
     }
     const size_t n = store.Length(id);
-    // Copied out: adding children may move the pool.
+    // Copied out: the children are made from it.
     std::copy(store.Key(id), store.Key(id) + n, key.begin());
     std::copy(bricks.begin(), bricks.end(), parentGrid.begin());
     for (size_t i = 0; i < n; ++i)
