@@ -161,14 +161,17 @@ uint64_t HashKey(const uint16_t* key, size_t n) {
 }
 
 // Every settled board kept, with the push that reached it by the fewest
-// pushes known so far. Keys sit end to end in one pool; the table holds
-// 32-bit ids, so a board costs its key plus about 24 bytes.
+// pushes known so far. Keys sit end to end in blocks of a pool, none split
+// between two: a full block stays where it is, so the pool grows without the
+// copy a single array makes, which holds the old and the new at once (twice
+// the memory, for a moment, past the budget). The table holds 32-bit ids,
+// so a board costs its key plus about 24 bytes.
 class StateStore {
  public:
-  StateStore() : slots_(1024, 0) { offsets_.push_back(0); }
+  StateStore() : slots_(1024, 0) {}
   size_t Count() const { return parent_.size(); }
-  const uint16_t* Key(uint32_t id) const { return pool_.data() + offsets_[id]; }
-  size_t Length(uint32_t id) const { return offsets_[id + 1] - offsets_[id]; }
+  const uint16_t* Key(uint32_t id) const { return blocks_[offsets_[id] >> kBlockBits].get() + (offsets_[id] & kBlockMask); }
+  size_t Length(uint32_t id) const { return lengths_[id]; }
   uint32_t Parent(uint32_t id) const { return parent_[id]; }
   uint16_t Move(uint32_t id) const { return move_[id]; }
   uint16_t Depth(uint32_t id) const { return depth_[id]; }
@@ -179,8 +182,9 @@ class StateStore {
     depth_[id] = depth;
   }
   size_t Bytes() const {
-    return pool_.capacity() * 2 + offsets_.capacity() * 4 + parent_.capacity() * 4 + move_.capacity() * 2 +
-           depth_.capacity() * 2 + bound_.capacity() * 2 + slots_.capacity() * 4 + tags_.capacity() * 4;
+    return blocks_.size() * kBlock * 2 + offsets_.capacity() * 4 + lengths_.capacity() * 2 + parent_.capacity() * 4 +
+           move_.capacity() * 2 + depth_.capacity() * 2 + bound_.capacity() * 2 + slots_.capacity() * 4 +
+           tags_.capacity() * 4;
   }
 
   static constexpr uint32_t kNone = UINT32_MAX;
@@ -196,6 +200,8 @@ class StateStore {
     }
   }
 
+  void Prefetch(uint64_t h) const { __builtin_prefetch(&slots_[h & (slots_.size() - 1)]); }
+
   // The key must not be there yet.
   uint32_t Add(const uint16_t* key, size_t n, uint64_t h, uint32_t parent, uint16_t move, uint16_t depth,
                uint16_t bound) {
@@ -206,8 +212,14 @@ class StateStore {
     const auto id = static_cast<uint32_t>(Count());
     slots_[i] = id + 1;
     tags_.push_back(static_cast<uint32_t>(h >> 32));
-    pool_.insert(pool_.end(), key, key + n);
-    offsets_.push_back(static_cast<uint32_t>(pool_.size()));
+    if (blocks_.empty() || used_ + n > kBlock) {
+      blocks_.emplace_back(new uint16_t[kBlock]);
+      used_ = 0;
+    }
+    std::copy(key, key + n, blocks_.back().get() + used_);
+    offsets_.push_back(static_cast<uint32_t>(((blocks_.size() - 1) << kBlockBits) | used_));
+    lengths_.push_back(static_cast<uint16_t>(n));
+    used_ += n;
     parent_.push_back(parent);
     move_.push_back(move);
     depth_.push_back(depth);
@@ -227,8 +239,14 @@ class StateStore {
     slots_.swap(bigger);
   }
 
-  std::vector<uint16_t> pool_;
-  std::vector<uint32_t> offsets_;
+  static constexpr int kBlockBits = 18;  // keys of a block: 512 kB
+  static constexpr size_t kBlock = size_t{1} << kBlockBits;
+  static constexpr uint32_t kBlockMask = kBlock - 1;
+
+  std::vector<std::unique_ptr<uint16_t[]>> blocks_;
+  size_t used_ = 0;                // of the last block
+  std::vector<uint32_t> offsets_;  // by id: block << kBlockBits | start
+  std::vector<uint16_t> lengths_;
   std::vector<uint32_t> parent_;
   std::vector<uint16_t> move_;
   std::vector<uint16_t> depth_;
@@ -389,22 +407,57 @@ class Lines {
         }
         if (line.cells.size() >= 2) Add(line);
       }
+    // What a cube on each cell is to each line: a cube outside that can get
+    // there, and whether only at its first or last cell.
+    for (size_t l = 0; l < lines_.size(); ++l) {
+      Line& line = lines_[l];
+      line.from.assign(static_cast<size_t>(cells), kNoTaker);
+      for (int x = 0; x < cells; ++x)
+        if (lineOf_[x] != static_cast<int>(l) && line.reachable[x])
+          line.from[x] = !line.notFirst[x] ? kFirstOnly : !line.notLast[x] ? kLastOnly : kAnywhere;
+    }
   }
 
   // kindAt: the kind of the cube on each cell, -1 where none.
   bool Clearable(const int8_t* kindAt, const uint16_t* key, size_t n, int kindBits) {
+    SetParent(key, n, kindBits);
+    return ClearableAfter(kindAt, nullptr, 0, nullptr, 0, kindBits);
+  }
+
+  // The board whose children are looked at next: the cubes in each line and
+  // the takers from outside of each, kept so that a child counts only the
+  // cubes it changed.
+  void SetParent(const uint16_t* key, size_t n, int kindBits) {
+    parentIn_.assign(lines_.size(), 0);
+    parentTakers_.assign(lines_.size() * kTakerSlots, 0);
     for (size_t i = 0; i < n; ++i) {
-      const int l = lineOf_[key[i] >> kindBits];
-      if (l >= 0 && ++count_[l] == 2) busy_.push_back(l);
+      const int cell = key[i] >> kindBits;
+      if (lineOf_[cell] >= 0) ++parentIn_[static_cast<size_t>(lineOf_[cell])];
+      for (size_t l = 0; l < lines_.size(); ++l)
+        AddTaker(lines_[l].from[cell], key[i] & ((1 << kindBits) - 1), 1, parentTakers_.data() + l * kTakerSlots);
     }
-    bool ok = true;
-    for (const int l : busy_) {
-      if (ok) ok = LineClearable(lines_[l], l, kindAt, key, n, kindBits);
-      count_[l] = 0;
+  }
+
+  // Whether a board is clearable that differs from the one of SetParent in
+  // its cubes gone (there, not here) and came (here, not there); kindAt is
+  // this board's.
+  bool ClearableAfter(const int8_t* kindAt, const uint16_t* gone, size_t goneCount, const uint16_t* came,
+                      size_t cameCount, int kindBits) {
+    const int kindMask = (1 << kindBits) - 1;
+    for (size_t l = 0; l < lines_.size(); ++l) {
+      int in = parentIn_[l];
+      for (size_t i = 0; i < goneCount; ++i) in -= lineOf_[gone[i] >> kindBits] == static_cast<int>(l);
+      for (size_t i = 0; i < cameCount; ++i) in += lineOf_[came[i] >> kindBits] == static_cast<int>(l);
+      if (in < 2) continue;
+      const Line& line = lines_[l];
+      int takers[kTakerSlots];
+      std::copy(parentTakers_.begin() + static_cast<long>(l * kTakerSlots),
+                parentTakers_.begin() + static_cast<long>((l + 1) * kTakerSlots), takers);
+      for (size_t i = 0; i < goneCount; ++i) AddTaker(line.from[gone[i] >> kindBits], gone[i] & kindMask, -1, takers);
+      for (size_t i = 0; i < cameCount; ++i) AddTaker(line.from[came[i] >> kindBits], came[i] & kindMask, 1, takers);
+      if (!LineClearable(line, kindAt, takers)) return false;
     }
-    for (size_t i = 0; i < n; ++i) count_[std::max(0, lineOf_[key[i] >> kindBits])] = 0;
-    busy_.clear();
-    return ok;
+    return true;
   }
 
   size_t Count() const { return lines_.size(); }
@@ -417,7 +470,22 @@ class Lines {
     std::vector<bool> reachable;  // cells from which a cube can get into the line or onto it
     std::vector<bool> notFirst;   // cells from which a cube can get in elsewhere than at its first cell
     std::vector<bool> notLast;    // or elsewhere than at its last
+    std::vector<uint8_t> from;    // by cell, what a cube there is to the line (kNoTaker...)
   };
+
+  static constexpr uint8_t kNoTaker = 0;  // in the line, or can never get to it
+  static constexpr uint8_t kAnywhere = 1;
+  static constexpr uint8_t kFirstOnly = 2;
+  static constexpr uint8_t kLastOnly = 3;
+  // Takers by kind: all of them, then those at the first cell only, then at the last only.
+  static constexpr size_t kTakerSlots = 3 * 32;
+
+  static void AddTaker(uint8_t from, int kind, int sign, int* takers) {
+    if (from == kNoTaker) return;
+    takers[kind] += sign;
+    if (from == kFirstOnly) takers[32 + kind] += sign;
+    if (from == kLastOnly) takers[64 + kind] += sign;
+  }
 
   // The cells from which a cube can get to one of the cells todo.
   std::vector<bool> Reaching(std::vector<int> todo) const {
@@ -454,11 +522,9 @@ class Lines {
     line.notLast = Reaching(notLast);
     for (int x : line.cells) lineOf_[x] = static_cast<int>(lines_.size());
     lines_.push_back(std::move(line));
-    count_.push_back(0);
   }
 
-  bool LineClearable(const Line& line, int index, const int8_t* kindAt, const uint16_t* key, size_t n,
-                     int kindBits) {
+  bool LineClearable(const Line& line, const int8_t* kindAt, const int* takers) {
     uint32_t present = 0;
     int word[32];
     int length = 0;
@@ -475,19 +541,12 @@ class Lines {
     int first[32] = {};  // of those, the ones that get in at the first cell only
     int last[32] = {};   // at the last only
     uint32_t ends = 0;   // kinds with cubes of either
-    for (size_t i = 0; i < n; ++i) {
-      const int cell = key[i] >> kindBits;
-      const int kind = key[i] & ((1 << kindBits) - 1);
-      if ((present >> kind & 1) && lineOf_[cell] != index && line.reachable[cell]) {
-        ++outside[kind];
-        if (!line.notFirst[cell]) {
-          ++first[kind];
-          ends |= 1u << kind;
-        } else if (!line.notLast[cell]) {
-          ++last[kind];
-          ends |= 1u << kind;
-        }
-      }
+    for (uint32_t left = present; left != 0; left &= left - 1) {
+      const int kind = __builtin_ctz(left);
+      outside[kind] = takers[kind];
+      first[kind] = takers[32 + kind];
+      last[kind] = takers[64 + kind];
+      if (first[kind] + last[kind] > 0) ends |= 1u << kind;
     }
     uint32_t helped = 0;
     uint32_t scarce = 0;  // kinds with more letters than cubes outside to take them
@@ -579,12 +638,16 @@ class Lines {
       if (bits % 64 + n > 64) w[bits / 64 + 1] |= static_cast<uint64_t>(v) >> (64 - bits % 64);
       bits += n;
     }
-    bool operator==(const Packed& o) const { return std::memcmp(w, o.w, sizeof w) == 0 && bits == o.bits; }
+    // Words past the bits put are zero: only those in use are looked at.
+    int Words() const { return (bits + 63) / 64; }
+    bool operator==(const Packed& o) const {
+      return bits == o.bits && std::memcmp(w, o.w, static_cast<size_t>(Words()) * sizeof w[0]) == 0;
+    }
   };
   struct PackedHash {
     size_t operator()(const Packed& p) const {
       uint64_t h = static_cast<uint64_t>(p.bits);
-      for (uint64_t x : p.w) h = (h ^ x) * 0x9E3779B97F4A7C15ull;
+      for (int i = 0; i < p.Words(); ++i) h = (h ^ p.w[i]) * 0x9E3779B97F4A7C15ull;
       return static_cast<size_t>(h ^ (h >> 31));
     }
   };
@@ -694,8 +757,8 @@ class Lines {
   const Reach& reach_;
   std::vector<int> lineOf_;
   std::vector<Line> lines_;
-  std::vector<int> count_;
-  std::vector<int> busy_;
+  std::vector<int> parentIn_;      // by line
+  std::vector<int> parentTakers_;  // by line, kTakerSlots each
 };
 
 // The kinds' shares of the bound (see BoundCalc) already worked out, by the
@@ -796,20 +859,52 @@ class BoundCalc {
     return static_cast<uint16_t>(std::min(total, kMaxBound));
   }
 
+  // The board whose children are bounded next (see Child), kept in place
+  // until then; worked out at the first child, as most are boards seen before.
+  void SetParent(const uint16_t* key, size_t n) {
+    parentKey_ = key;
+    parentLength_ = n;
+    parentReady_ = false;
+  }
+
+  // As operator(), for a board that differs from the one of SetParent only
+  // in its cubes gone (there, not here) and came (here, not there).
+  uint16_t Child(const uint16_t* key, size_t n, int* cost, uint32_t redo, const uint16_t* gone, size_t goneCount,
+                 const uint16_t* came, size_t cameCount) {
+    const int total = KindCosts(key, n, cost, redo);
+    if (total == kNever) return kDead;
+    if (lines_.Count() > 0) {
+      if (!parentReady_) {
+        if (kindAtSet_) std::fill(kindAt_.begin(), kindAt_.end(), -1);
+        for (size_t i = 0; i < parentLength_; ++i)
+          kindAt_[parentKey_[i] >> kKindBits] = static_cast<int8_t>(parentKey_[i] & kKindMask);
+        lines_.SetParent(parentKey_, parentLength_, kKindBits);
+        parentReady_ = kindAtSet_ = true;
+      }
+      for (size_t i = 0; i < goneCount; ++i) kindAt_[gone[i] >> kKindBits] = -1;
+      for (size_t i = 0; i < cameCount; ++i) kindAt_[came[i] >> kKindBits] = static_cast<int8_t>(came[i] & kKindMask);
+      const bool clearable = lines_.ClearableAfter(kindAt_.data(), gone, goneCount, came, cameCount, kKindBits);
+      for (size_t i = 0; i < cameCount; ++i) kindAt_[came[i] >> kKindBits] = -1;
+      for (size_t i = 0; i < goneCount; ++i) kindAt_[gone[i] >> kKindBits] = static_cast<int8_t>(gone[i] & kKindMask);
+      if (!clearable) return kDead;
+    }
+    return static_cast<uint16_t>(std::min(total, kMaxBound));
+  }
+
   // The kinds' shares alone, summed, as above; kNever when a kind can not be
   // paired off.
   int KindCosts(const uint16_t* key, size_t n, int* cost, uint32_t redo) {
+    // One pass: each kind's cells at a stride of n, counted only for the
+    // kinds in redo (the others' all land on their first slot).
     int count[kKinds] = {};
-    for (size_t i = 0; i < n; ++i) ++count[key[i] & kKindMask];
-    int start[kKinds + 1] = {};
-    for (int k = 0; k < kKinds; ++k) start[k + 1] = start[k] + ((redo >> k & 1) ? count[k] : 0);
-    byKind_.resize(static_cast<size_t>(start[kKinds]));
-    int fill[kKinds];
-    std::copy(start, start + kKinds, fill);
+    if (byKind_.size() < kKinds * n) byKind_.resize(kKinds * n);
     for (size_t i = 0; i < n; ++i) {
       const int k = key[i] & kKindMask;
-      if (redo >> k & 1) byKind_[static_cast<size_t>(fill[k]++)] = key[i] >> kKindBits;
+      byKind_[k * n + static_cast<size_t>(count[k])] = key[i] >> kKindBits;
+      count[k] += redo >> k & 1;
     }
+    size_t start[kKinds];
+    for (int k = 0; k < kKinds; ++k) start[k] = k * n;
     int total = 0;
     for (int k = 0; k < kKinds; ++k) {
       if (redo >> k & 1) {
@@ -885,6 +980,10 @@ class BoundCalc {
   ShareCache& shares_;
   bool exact_;
   std::vector<int8_t> kindAt_;
+  const uint16_t* parentKey_ = nullptr;
+  size_t parentLength_ = 0;
+  bool parentReady_ = false;  // kindAt_ and the lines hold the parent
+  bool kindAtSet_ = false;    // kindAt_ holds some parent
   std::vector<int> cells_;
   std::vector<int> byKind_;
   std::vector<int> group_;
@@ -954,14 +1053,15 @@ bool MirrorKey(const uint16_t* key, size_t n, int rows, int cols, uint16_t* out)
   for (size_t i = 0; i < n; ++i)
     if (++count[key[i] & kKindMask] > 2) return false;
   // Columns come out in the reverse order, each column's cubes in theirs.
+  // A cube of column c moves by (cols - 1 - 2c) columns, in the key's units.
   size_t written = 0;
   for (size_t end = n; end > 0;) {
     const int col = (key[end - 1] >> kKindBits) / rows;
+    const auto first = static_cast<uint16_t>((col * rows) << kKindBits);
+    const int shift = ((cols - 1 - 2 * col) * rows) << kKindBits;
     size_t begin = end;
-    while (begin > 0 && (key[begin - 1] >> kKindBits) / rows == col) --begin;
-    for (size_t i = begin; i < end; ++i)
-      out[written++] = static_cast<uint16_t>((MirrorCell(key[i] >> kKindBits, rows, cols) << kKindBits) |
-                                             (key[i] & kKindMask));
+    while (begin > 0 && key[begin - 1] >= first) --begin;
+    for (size_t i = begin; i < end; ++i) out[written++] = static_cast<uint16_t>(key[i] + shift);
     end = begin;
   }
   return true;
@@ -1060,10 +1160,19 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
   BoundCalc bound(reach, lines, shares, shortest);
 
   std::vector<uint16_t> key(cells);
-  std::vector<uint16_t> childKey(cells);
-  std::vector<uint16_t> mirrorKey(cells);
   std::vector<int8_t> parentGrid(cells);
   std::vector<int8_t> child(cells);
+  struct Pending {
+    size_t head, tail, m;  // the parent's cubes [head, tail) replaced; the child's count
+    uint32_t moved;
+    uint16_t move;
+    const uint16_t* key;  // as kept: the board as pushed or its mirror image
+    uint64_t h;
+  };
+  constexpr size_t kBatch = 8;
+  Pending batch[kBatch];
+  std::vector<uint16_t> batchKeys(kBatch * 2 * cells);
+  std::vector<uint16_t> pushes;
 
   StateStore store;
   const size_t rootLength = Encode(root.cells.data(), 0, cells, key.data());
@@ -1122,66 +1231,86 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
       }
     }
     const size_t n = store.Length(id);
-    // Copied out: adding children may move the pool.
+    // Copied out: the children are made from it.
     std::copy(store.Key(id), store.Key(id) + n, key.begin());
     std::copy(bricks.begin(), bricks.end(), parentGrid.begin());
     for (size_t i = 0; i < n; ++i)
       parentGrid[key[i] >> kKindBits] = static_cast<int8_t>((key[i] & kKindMask) + kFirstCube);
     // Kept whole, so not dead: each child works out afresh only the kinds it moved.
     bound.KindCosts(key.data(), n, parentCost, BoundCalc::kAllKinds);
+    bound.SetParent(key.data(), n);
 
-    for (size_t i = 0; i < n && won == StateStore::kNone && !outOfBudget; ++i) {
+    // The pushes that can be made, then their boards a few at a time: keys
+    // and hashes first, their slots in the store fetched ahead, then each
+    // looked up and kept in turn, in the same order as one by one.
+    pushes.clear();
+    for (size_t i = 0; i < n; ++i) {
       const int cell = key[i] >> kKindBits;
       const int col = cell / rows;
-      for (int dir = -1; dir <= 1 && won == StateStore::kNone; dir += 2) {
-        const int target = cell + dir * rows;
-        if (col + dir < 0 || col + dir >= cols || parentGrid[target] != kEmpty) continue;
+      for (int dir = -1; dir <= 1; dir += 2)
+        if (col + dir >= 0 && col + dir < cols && parentGrid[cell + dir * rows] == kEmpty)
+          pushes.push_back(static_cast<uint16_t>((cell << 1) | (dir > 0 ? 1 : 0)));
+    }
+    for (size_t from = 0; from < pushes.size() && won == StateStore::kNone && !outOfBudget; from += kBatch) {
+      const size_t count = std::min(kBatch, pushes.size() - from);
+      for (size_t b = 0; b < count; ++b) {
+        Pending& c = batch[b];
+        const int cell = pushes[from + b] >> 1;
+        const int dir = (pushes[from + b] & 1) != 0 ? 1 : -1;
+        const int col = cell / rows;
         std::memcpy(child.data(), parentGrid.data(), cells);
         int lo = std::min(col, col + dir);
         int hi = std::max(col, col + dir);
-        PushAndSettle(child.data(), rows, cols, cell, target, lo, hi);
+        PushAndSettle(child.data(), rows, cols, cell, cell + dir * rows, lo, hi);
+        uint16_t* stored = batchKeys.data() + b * 2 * cells;
+        uint16_t* pushed = stored + cells;
         // Columns outside lo..hi are as in the parent: reuse its key there.
         const uint16_t loKey = static_cast<uint16_t>((lo * rows) << kKindBits);
         const uint16_t hiKey = static_cast<uint16_t>(((hi + 1) * rows) << kKindBits);
-        const size_t head = std::lower_bound(key.begin(), key.begin() + n, loKey) - key.begin();
-        const size_t tail = std::lower_bound(key.begin() + head, key.begin() + n, hiKey) - key.begin();
-        std::copy(key.begin(), key.begin() + head, childKey.begin());
-        size_t m = head + Encode(child.data(), lo * rows, (hi + 1) * rows, childKey.data() + head);
-        m = std::copy(key.begin() + tail, key.begin() + n, childKey.begin() + m) - childKey.begin();
+        c.head = std::lower_bound(key.begin(), key.begin() + n, loKey) - key.begin();
+        c.tail = std::lower_bound(key.begin() + c.head, key.begin() + n, hiKey) - key.begin();
+        std::copy(key.begin(), key.begin() + c.head, pushed);
+        size_t m = c.head + Encode(child.data(), lo * rows, (hi + 1) * rows, pushed + c.head);
+        m = std::copy(key.begin() + c.tail, key.begin() + n, pushed + m) - pushed;
+        c.m = m;
         // The kinds with a cube that may have moved or vanished: the cubes of
         // lo..hi after settling are those before, less the ones that vanished.
-        uint32_t moved = 0;
-        for (size_t j = head; j < tail; ++j) moved |= 1u << (key[j] & kKindMask);
-
-        uint16_t move = static_cast<uint16_t>((cell << 1) | (dir > 0 ? 1 : 0));
-        bool flipped = false;
-        if (mirrored && MirrorKey(childKey.data(), m, rows, cols, mirrorKey.data()) &&
-            std::lexicographical_compare(mirrorKey.begin(), mirrorKey.begin() + m, childKey.begin(),
-                                         childKey.begin() + m)) {
-          childKey.swap(mirrorKey);
-          move |= kFlipped;
-          flipped = true;
+        c.moved = 0;
+        for (size_t j = c.head; j < c.tail; ++j) c.moved |= 1u << (key[j] & kKindMask);
+        c.move = pushes[from + b];
+        c.key = pushed;
+        if (mirrored && MirrorKey(pushed, m, rows, cols, stored) &&
+            std::lexicographical_compare(stored, stored + m, pushed, pushed + m)) {
+          c.key = stored;
+          c.move |= kFlipped;
         }
+        c.h = HashKey(c.key, m);
+        store.Prefetch(c.h);
+      }
+      for (size_t b = 0; b < count && won == StateStore::kNone; ++b) {
+        const Pending& c = batch[b];
+        const uint16_t* pushed = batchKeys.data() + b * 2 * cells + cells;
+        const size_t m = c.m;
         const auto childDepth = static_cast<uint16_t>(depth + 1);
-        const uint64_t h = HashKey(childKey.data(), m);
-        uint32_t seen = store.Find(childKey.data(), m, h);
+        uint32_t seen = store.Find(c.key, m, c.h);
         if (seen != StateStore::kNone) {
           // Any win will do: the first way to a board is as good as another.
           if (!shortest || store.Depth(seen) <= childDepth) continue;
-          store.Relink(seen, id, move, childDepth);
+          store.Relink(seen, id, c.move, childDepth);
           enqueue(seen, childDepth, store.Bound(seen), m);
           continue;
         }
         // The board as pushed, not its mirror image: that is the one the
         // kinds' shares were kept for (both have the same bound).
         std::copy(parentCost, parentCost + BoundCalc::kKinds, childCost);
-        const uint16_t childBound = bound(flipped ? mirrorKey.data() : childKey.data(), m, childCost, moved);
+        const uint16_t childBound = bound.Child(pushed, m, childCost, c.moved, key.data() + c.head, c.tail - c.head,
+                                                pushed + c.head, m - c.head - (n - c.tail));
         if (childBound == kDead || (upper > 0 && childDepth + childBound >= upper)) continue;
         if (result.statesExplored + store.Count() >= budget.states) {
           outOfBudget = true;
           break;
         }
-        seen = store.Add(childKey.data(), m, h, id, move, childDepth, childBound);
+        seen = store.Add(c.key, m, c.h, id, c.move, childDepth, childBound);
         // Nothing left on the queue can win in fewer pushes than f.
         if (m == 0 && (!shortest || childDepth == f))
           won = seen;
