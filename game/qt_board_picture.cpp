@@ -15,6 +15,7 @@
 namespace tumbol {
 
 namespace {
+constexpr QSize kFrameSize(kBoardPixelsWide, kBoardPixelsHigh);
 constexpr int kPulseFrameMs = 50;
 constexpr double kPulsePeriodMs = 900;
 constexpr int kGlowMs = 1500;  // the lost sign's answer to F2
@@ -79,7 +80,7 @@ QRect CursorRect(int row, int col) { return CellRect(row, col).adjusted(-2, -2, 
 
 BoardPicture::BoardPicture(QWidget* parent)
     : QWidget(parent) {
-  setFixedSize(kBoardPixelsWide, kBoardPixelsHigh);
+  setFixedSize(kFrameSize);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   hintTimer_.setInterval(kPulseFrameMs);
@@ -127,7 +128,7 @@ QRect BoardPicture::HintRect() const {
 
 void BoardPicture::SetBackground(const QImage& background) {
   background_ = background.convertToFormat(QImage::Format_RGB32);
-  if (background_.size() == QSize(kBoardPixelsWide, kBoardPixelsHigh))
+  if (background_.size() == kFrameSize)
     firstFrame_ = std::async(std::launch::async, [copy = background_] { return copy.copy(); });
   Clear();
   Present();
@@ -144,14 +145,13 @@ QPainter& BoardPicture::Painter() {
 
 void BoardPicture::Clear() {
   painter_.reset();
-  const QSize size(kBoardPixelsWide, kBoardPixelsHigh);
   // A background of the board's size is the cleared frame: shared, it is
   // copied only when the first tile is drawn, after the window is shown.
-  if (background_.size() == size) {
+  if (background_.size() == kFrameSize) {
     frame_ = background_;
     return;
   }
-  if (frame_.size() != size) frame_ = QImage(size, QImage::Format_RGB32);
+  if (frame_.size() != kFrameSize) frame_ = QImage(kFrameSize, QImage::Format_RGB32);
   frame_.fill(QColor(24, 26, 34));
   if (!background_.isNull()) Painter().drawImage(0, 0, background_);
 }

@@ -7,7 +7,10 @@
 namespace tumbol {
 
 StallWatch::StallWatch(double seconds, double shownAfterMs, std::function<void()> done)
-    : seconds_(seconds), shownAfterMs_(shownAfterMs), done_(std::move(done)), worstBySecond_(static_cast<size_t>(std::ceil(seconds)), 0.0) {
+    : seconds_(seconds),
+      shownAfterMs_(shownAfterMs),
+      done_(std::move(done)),
+      worstBySecond_(static_cast<size_t>(std::ceil(seconds)), 0.0) {
   ticks_.setTimerType(Qt::PreciseTimer);
   ticks_.setInterval(1);
   connect(&ticks_, &QTimer::timeout, this, &StallWatch::Tick);
