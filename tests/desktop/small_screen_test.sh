@@ -37,7 +37,11 @@ inside() {  # what, window, screen width, height
 # are from the skin's, the skin scaled to the window's size: a window drawn
 # at full size and cut off shows other parts of the skin there.
 skin_distance() {  # window, width, height
-  import -window "$1" "$dir/shot.png" && convert "$dir/skins.bmp" -resize "${2}x${3}!" "$dir/skin.png" || return 1
+  # Taken off the screen where the window is: import given the window
+  # itself can wait for ever for an event the window system never sends.
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  timeout 60 import -window root -crop "${2}x${3}+${X}+${Y}" +repage "$dir/shot.png" &&
+    convert "$dir/skins.bmp" -resize "${2}x${3}!" "$dir/skin.png" || return 1
   local x worst=0 d
   for x in 740 5; do
     local crop="$(($2 * 15 / 760))x$(($3 * 400 / 614))+$(($2 * x / 760))+$(($3 * 100 / 614))"
