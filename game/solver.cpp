@@ -1058,7 +1058,7 @@ bool MirrorKey(const uint16_t* key, size_t n, int rows, int cols, uint16_t* out)
   for (size_t end = n; end > 0;) {
     const int col = (key[end - 1] >> kKindBits) / rows;
     const auto first = static_cast<uint16_t>((col * rows) << kKindBits);
-    const int shift = ((cols - 1 - 2 * col) * rows) << kKindBits;
+    const int shift = (cols - 1 - 2 * col) * rows * (1 << kKindBits);  // negative to the right of centre
     size_t begin = end;
     while (begin > 0 && key[begin - 1] >= first) --begin;
     for (size_t i = begin; i < end; ++i) out[written++] = static_cast<uint16_t>(key[i] + shift);
