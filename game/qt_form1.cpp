@@ -15,6 +15,7 @@
 #include "base/file_exists.h"
 #include "base/text_lines.h"
 #include "shell/qt_art.h"
+#include "shell/qt_desktop.h"
 #include "shell/qt_fit_font.h"
 
 namespace tumbol {
@@ -62,9 +63,9 @@ Form1::Form1(Toolkit& toolkit, SoundCues& sounds, BoardCursor& cursor, SolverWor
   pal.setColor(QPalette::Window, QColor(40, 34, 30));
   pal.setColor(QPalette::WindowText, QColor(240, 226, 190));
   setPalette(pal);
-  // Per-pixel alpha: the desktop shows outside the outline wherever windows
-  // are composited (Wayland, XWayland, a compositing X desktop).
-  setAttribute(Qt::WA_TranslucentBackground);
+  // Outside the outline the desktop shows: the mask cuts the window on X11,
+  // per-pixel alpha does it on Wayland and XWayland.
+  if (OutlineNeedsAlpha()) setAttribute(Qt::WA_TranslucentBackground);
 
   Picture1->setGeometry(kBoardLeft, kBoardTop, kBoardPixelsWide, kBoardPixelsHigh);
   connect(Picture1, &BoardPicture::pressed, this, [this](double x, double y) { game_.Picture1_MouseDown(x, y); });

@@ -114,6 +114,21 @@ xcb_window_t RootOf(xcb_connection_t* c, xcb_window_t window) {
 
 }  // namespace
 
+bool OutlineNeedsAlpha() {
+  xcb_connection_t* c = X11Connection();
+  if (c == nullptr) return true;
+  // XWayland names its outputs so; newer ones also have an extension of
+  // that name, and one run from a Wayland session has its display named.
+  static const char kXWayland[] = "XWAYLAND";
+  for (const QScreen* screen : QGuiApplication::screens())
+    if (screen->name().startsWith(QLatin1String(kXWayland))) return true;
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if (wayland != nullptr && *wayland != '\0') return true;
+  const XcbReply<xcb_query_extension_reply_t> reply(
+      xcb_query_extension_reply(c, xcb_query_extension(c, sizeof kXWayland - 1, kXWayland), nullptr), &std::free);
+  return reply == nullptr || reply->present != 0;
+}
+
 void CancelSystemMove(QWindow* window) {
   xcb_connection_t* c = X11Connection();
   if (c == nullptr) return;

@@ -44,6 +44,13 @@ QByteArray LoweredScaleFactor(const char* given, double fit);
 // compositor).
 void CentreOnScreen(QWidget* window);
 
+// Whether a window must draw with per-pixel alpha for the desktop to show
+// outside its outline. An X server of its own cuts a window to its mask,
+// composited or not, and an opaque window shows there faster; XWayland
+// (where the compositor takes the window's pixels as they are) and Wayland
+// need the alpha.
+bool OutlineNeedsAlpha();
+
 // Shows window, painted at once where the window system puts it on screen
 // at once; elsewhere it paints when the window system has placed it, as the
 // program lets events through while it loads.

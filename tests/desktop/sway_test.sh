@@ -181,3 +181,6 @@ check_mode() {  # name, the shell sway should see, the game's environment
 check_mode wayland xdg_shell QT_QPA_PLATFORM=wayland
 # As a sway session starts a program: both displays, the session type.
 check_mode user xwayland DISPLAY="$x_display" XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=sway
+# Started with only the X display named: XWayland must still be told from
+# an X server of its own, whose mask alone would leave black corners here.
+check_mode x-only xwayland -u WAYLAND_DISPLAY DISPLAY="$x_display"
