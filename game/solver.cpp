@@ -187,6 +187,25 @@ class StateStore {
            tags_.capacity() * 4;
   }
 
+  // What Bytes would peak at while one more key of n cubes is added: an
+  // array that grows holds its old and new buffers at once, for a moment.
+  size_t PeakIfAdded(size_t n) const {
+    size_t more = 0;
+    auto grows = [&more](const auto& v) {
+      if (v.size() == v.capacity()) more += 2 * std::max<size_t>(v.capacity(), 1) * sizeof(v[0]);
+    };
+    grows(offsets_);
+    grows(lengths_);
+    grows(parent_);
+    grows(move_);
+    grows(depth_);
+    grows(bound_);
+    grows(tags_);
+    if ((Count() + 1) * 2 > slots_.size()) more += slots_.size() * 2 * sizeof(slots_[0]);
+    if (blocks_.empty() || used_ + n > kBlock) more += kBlock * 2;
+    return Bytes() + more;
+  }
+
   static constexpr uint32_t kNone = UINT32_MAX;
 
   uint32_t Find(const uint16_t* key, size_t n, uint64_t h) const {
@@ -297,6 +316,7 @@ class Reach {
 
   int Cells() const { return cells_; }
   int Rows() const { return rows_; }
+  size_t Bytes() const { return steps_.capacity() + cost_.capacity(); }
   bool Brick(int cell) const { return bricks_[cell] != kEmpty; }
 
  private:
@@ -440,7 +460,8 @@ class Lines {
 
   // Whether a board is clearable that differs from the one of SetParent in
   // its cubes gone (there, not here) and came (here, not there); kindAt is
-  // this board's.
+  // this board's. Without gone (a board of its own, not a child), every
+  // line is looked at.
   bool ClearableAfter(const int8_t* kindAt, const uint16_t* gone, size_t goneCount, const uint16_t* came,
                       size_t cameCount, int kindBits) {
     const int kindMask = (1 << kindBits) - 1;
@@ -455,12 +476,25 @@ class Lines {
                 parentTakers_.begin() + static_cast<long>((l + 1) * kTakerSlots), takers);
       for (size_t i = 0; i < goneCount; ++i) AddTaker(line.from[gone[i] >> kindBits], gone[i] & kindMask, -1, takers);
       for (size_t i = 0; i < cameCount; ++i) AddTaker(line.from[came[i] >> kindBits], came[i] & kindMask, 1, takers);
+      // Most pushes leave a line's cubes and takers as they were (gone and
+      // came hold every cube of the columns the push touched, moved or
+      // not): then the verdict is the parent's, a board kept and so not
+      // cut, and a test left out never cuts a board that can be won.
+      if (gone != nullptr && std::equal(takers, takers + kTakerSlots, parentTakers_.begin() + static_cast<long>(l * kTakerSlots)) &&
+          SameInLine(static_cast<int>(l), gone, goneCount, came, cameCount, kindBits))
+        continue;
       if (!LineClearable(line, kindAt, takers)) return false;
     }
     return true;
   }
 
   size_t Count() const { return lines_.size(); }
+  // The answers kept, about: a node of a hash table is its entry and two words.
+  size_t Bytes() const {
+    constexpr size_t kNode = sizeof(Packed) + 3 * sizeof(void*);
+    return (verdicts_.size() + seen_.size()) * kNode +
+           (verdicts_.bucket_count() + seen_.bucket_count()) * sizeof(void*);
+  }
 
  private:
   struct Line {
@@ -479,6 +513,20 @@ class Lines {
   static constexpr uint8_t kLastOnly = 3;
   // Takers by kind: all of them, then those at the first cell only, then at the last only.
   static constexpr size_t kTakerSlots = 3 * 32;
+
+  // Whether the cubes of line l among gone and among came (both in key
+  // order) are the same.
+  bool SameInLine(int l, const uint16_t* gone, size_t goneCount, const uint16_t* came, size_t cameCount,
+                  int kindBits) const {
+    size_t i = 0;
+    size_t j = 0;
+    for (;;) {
+      while (i < goneCount && lineOf_[gone[i] >> kindBits] != l) ++i;
+      while (j < cameCount && lineOf_[came[j] >> kindBits] != l) ++j;
+      if (i == goneCount || j == cameCount) return i == goneCount && j == cameCount;
+      if (gone[i++] != came[j++]) return false;
+    }
+  }
 
   static void AddTaker(uint8_t from, int kind, int sign, int* takers) {
     if (from == kNoTaker) return;
@@ -780,6 +828,8 @@ class ShareCache {
       if (e.cells[i] != cells[i]) return -1;
     return e.share;
   }
+
+  size_t Bytes() const { return entries_.capacity() * sizeof(Entry); }
 
   void Put(bool exact, const int* cells, size_t m, int share) {
     if (m > kMaxCubes || m < kMinCubes) return;
@@ -1201,7 +1251,9 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
     open.Push(id, priority);
   };
   enqueue(0, 0, rootBound, rootLength);
-  auto bytes = [&store, &open] { return store.Bytes() + open.Bytes(); };
+  // The caches the bound keeps (shared by the searches of one call) count too.
+  auto caches = [&] { return reach.Bytes() + lines.Bytes() + shares.Bytes(); };
+  auto bytes = [&] { return store.Bytes() + open.Bytes() + caches(); };
 
   const int rows = root.rows;
   const int cols = root.cols;
@@ -1306,7 +1358,10 @@ SolveOutcome Search(const Grid& root, const std::vector<int8_t>& bricks, Reach& 
         const uint16_t childBound = bound.Child(pushed, m, childCost, c.moved, key.data() + c.head, c.tail - c.head,
                                                 pushed + c.head, m - c.head - (n - c.tail));
         if (childBound == kDead || (upper > 0 && childDepth + childBound >= upper)) continue;
-        if (result.statesExplored + store.Count() >= budget.states) {
+        // Checked at each board kept, growth included: a board of many
+        // cubes has hundreds of children, and the arrays grow by doubling.
+        if (result.statesExplored + store.Count() >= budget.states ||
+            (budget.bytes > 0 && store.PeakIfAdded(m) + open.Bytes() + caches() > budget.bytes)) {
           outOfBudget = true;
           break;
         }

@@ -289,6 +289,10 @@ TEST(SolveLevel, StateLimitGivesUnknownWithoutGrowingPastIt) {
   EXPECT_EQ(r.statesExplored, 20000u);
   // About 80 bytes a board for keys, links and the table: a limit bounds memory.
   EXPECT_LT(r.storeBytes, 20000u * 400);
+  // A memory limit holds at every board kept, the tables' growth counted.
+  const SolveResult capped = DecideLevel(BottomRows(rows), {SIZE_MAX, 0, 6u << 20, nullptr});
+  EXPECT_EQ(capped.outcome, SolveOutcome::kUnknown);
+  EXPECT_LE(capped.storeBytes, 6u << 20);
 
   // A raised stop flag ends the search the same way.
   const std::atomic<bool> stop{true};
