@@ -97,14 +97,17 @@ answer() {
 }
 # A click at (x, y) in the window whose corner is ($1, $2).
 click() { xdotool mousemove $(($1 + $3)) $(($2 + $4)) click 1; }
+# The board, taken off the screen where the game window is: import given
+# the window itself can wait for ever for an event that never comes.
+board_shot() { timeout 60 import -window root -crop "705x513+$((gx + 27))+$((gy + 29))" +repage "$1"; }
 # Waits until the board has been still for a moment.
 settled() {
   local a=$dir/a.png b=$dir/b.png
   sleep 0.3
-  import -window "$win" -crop 705x513+27+29 "$a"
+  board_shot "$a"
   for _ in $(seq 30); do
     sleep 0.15
-    import -window "$win" -crop 705x513+27+29 "$b"
+    board_shot "$b"
     cmp -s "$a" "$b" && return 0
     mv "$b" "$a"
   done
